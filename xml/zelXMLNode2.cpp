@@ -1,0 +1,245 @@
+// Element tree operations. Walks over a subtree (destruction, cloning, deep search, taking
+// a subtree out of its document) keep an explicit stack, so any depth is safe.
+#include "zelXMLNode2.h"
+
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "zelXMLParser2.h"
+
+namespace {
+
+// The id index is touched only for nodes of a document that maintains it and is not
+// tearing its tree down.
+bool IndexApplies(const TzelXMLParser2 *document)
+{
+    return document && !document->Clearing() && document->NameIndexEnabled();
+}
+
+bool HasAngleBracket(std::string_view text)
+{
+    return std::memchr(text.data(), '<', text.size()) || std::memchr(text.data(), '>', text.size());
+}
+
+} // namespace
+
+TzelXMLAttribute2 *TzelXMLAttribute2::Clone() const
+{
+    auto *copy = new TzelXMLAttribute2;
+    copy->name_ = name_;
+    copy->value_ = value_;
+    return copy;
+}
+
+TzelXMLNode2::~TzelXMLNode2()
+{
+    ReleaseOwnContent();
+    DestroyChildren();
+}
+
+void TzelXMLNode2::ReleaseOwnContent()
+{
+    if (IndexApplies(document_))
+        document_->UnindexNode(this);
+    attributes_.Clear();
+    if (IndexApplies(document_))
+        for (TzelXMLNode2 *child : children_)
+            if (child)
+                document_->UnindexNode(child);
+}
+
+void TzelXMLNode2::DestroyChildren()
+{
+    if (children_.Count() == 0) {
+        children_.ReleaseStorage();
+        return;
+    }
+    // Children are handed to a work stack (last child deepest, so the first child is
+    // destroyed first) instead of being destroyed recursively.
+    std::vector<TzelXMLNode2 *> pending;
+    auto takeChildren = [&pending](TzelXMLNode2 *node) {
+        for (int i = node->children_.Count() - 1; i >= 0; --i)
+            pending.push_back(node->children_.ItemUnchecked(i));
+        node->children_.ForgetAll();
+        node->children_.ReleaseStorage();
+    };
+    takeChildren(this);
+    while (!pending.empty()) {
+        TzelXMLNode2 *node = pending.back();
+        pending.pop_back();
+        if (!node)
+            continue;
+        node->ReleaseOwnContent();
+        takeChildren(node);
+        node->document_ = nullptr; // its index work is done; the destructor finds nothing left
+        delete node;
+    }
+}
+
+void TzelXMLNode2::SetName(std::string_view name) { name_.Assign(name); }
+
+void TzelXMLNode2::SetText(std::string_view text) noexcept
+{
+    try {
+        textNeedsCDATA_ = HasAngleBracket(text);
+        text_.Assign(text);
+    } catch (...) {
+        // Setting a text never reports a failure.
+    }
+}
+
+void TzelXMLNode2::AppendChild(TzelXMLNode2 *node)
+{
+    children_.Add(node);
+    if (!node)
+        return;
+    node->document_ = isDocument_ ? static_cast<TzelXMLParser2 *>(this) : document_;
+    TzelXMLParser2 *document = node->document_;
+    if (document && !document->Parsing() && document->NameIndexEnabled())
+        document->IndexNode(node);
+}
+
+void TzelXMLNode2::InsertChild(int position, TzelXMLNode2 *node) { children_.Insert(position, node); }
+
+void TzelXMLNode2::DeleteChild(TzelXMLNode2 *node)
+{
+    int position = node ? children_.IndexOf(node) : -1;
+    if (position < 0)
+        TzelPointerList::RaiseIndexError(-1);
+    delete node; // destroyed while still listed, then the entry goes
+    children_.RemoveAt(position);
+}
+
+TzelXMLNode2 *TzelXMLNode2::FindChild(std::string_view name, bool deep) const
+{
+    if (!deep) {
+        for (TzelXMLNode2 *child : children_)
+            if (child && child->name_.View() == name)
+                return child;
+        return nullptr;
+    }
+    // Pre-order: a match below a child wins over that child's later siblings.
+    std::vector<std::pair<const TzelXMLNode2 *, int>> path{{this, 0}};
+    while (!path.empty()) {
+        auto &[parent, next] = path.back();
+        if (next >= parent->children_.Count()) {
+            path.pop_back();
+            continue;
+        }
+        TzelXMLNode2 *child = parent->children_.ItemUnchecked(next++);
+        if (!child)
+            continue;
+        if (child->name_.View() == name)
+            return child;
+        if (child->children_.Count() > 0)
+            path.emplace_back(child, 0);
+    }
+    return nullptr;
+}
+
+TzelXMLNode2 *TzelXMLNode2::ChildOrNew(std::string_view name)
+{
+    if (TzelXMLNode2 *found = FindChild(name, false))
+        return found;
+    auto *node = new TzelXMLNode2;
+    try {
+        node->SetName(name);
+    } catch (...) {
+        delete node;
+        throw;
+    }
+    AppendChild(node);
+    return node;
+}
+
+TzelXMLNode2 *TzelXMLNode2::ChildAt(int position) const
+{
+    return position < children_.Count() ? children_.Items(position) : nullptr;
+}
+
+TzelXMLNode2 *TzelXMLNode2::CloneTree() const
+{
+    auto copyOne = [](const TzelXMLNode2 *source) {
+        auto copy = std::make_unique<TzelXMLNode2>();
+        copy->SetName(source->name_.View());
+        copy->SetText(source->text_.View());
+        for (TzelXMLAttribute2 *attribute : source->attributes_)
+            if (attribute)
+                copy->attributes_.Add(attribute->Clone());
+        return copy;
+    };
+    std::unique_ptr<TzelXMLNode2> root = copyOne(this);
+    std::vector<std::pair<const TzelXMLNode2 *, TzelXMLNode2 *>> pending{{this, root.get()}};
+    while (!pending.empty()) {
+        auto [source, copy] = pending.back();
+        pending.pop_back();
+        copy->children_.Reserve(source->children_.Count());
+        for (TzelXMLNode2 *child : source->children_) {
+            if (!child)
+                continue;
+            std::unique_ptr<TzelXMLNode2> childCopy = copyOne(child);
+            copy->children_.Add(childCopy.get());
+            pending.emplace_back(child, childCopy.release());
+        }
+    }
+    return root.release();
+}
+
+int TzelXMLNode2::AttributeIndex(std::string_view name) const
+{
+    for (int i = 0; i < attributes_.Count(); ++i) {
+        TzelXMLAttribute2 *attribute = attributes_.ItemUnchecked(i);
+        if (attribute && attribute->Name() == name)
+            return i;
+    }
+    return -1;
+}
+
+TzelVariant TzelXMLNode2::AttributeValue(const TzelVariant &key) const
+{
+    TzelXMLAttribute2 *attribute = nullptr;
+    if (key.IsInteger()) {
+        int64_t position = key.Integer();
+        if (position < attributes_.Count()) {
+            if (position < 0)
+                TzelPointerList::RaiseIndexError(position < INT32_MIN ? INT32_MIN : static_cast<int>(position));
+            attribute = attributes_.ItemUnchecked(position);
+        }
+    } else if (key.IsString()) {
+        int position = AttributeIndex(key.String());
+        if (position >= 0)
+            attribute = attributes_.ItemUnchecked(position);
+    }
+    return attribute ? attribute->Value() : TzelVariant(std::string());
+}
+
+void TzelXMLNode2::AppendAttribute(std::string_view name, std::string_view value)
+{
+    auto attribute = std::make_unique<TzelXMLAttribute2>();
+    attribute->SetName(name);
+    attribute->SetValue(TzelVariant(value));
+    attributes_.Add(attribute.get());
+    attribute.release();
+}
+
+void TzelXMLNode2::TakenOutOfList(TzelXMLNode2 *node)
+{
+    // The subtree leaves its document: drop its index entries and document links (so a
+    // later destruction never reaches back into a document that may be gone) and copy the
+    // bytes it borrowed from the document's source text.
+    std::vector<TzelXMLNode2 *> pending{node};
+    while (!pending.empty()) {
+        TzelXMLNode2 *current = pending.back();
+        pending.pop_back();
+        if (IndexApplies(current->document_))
+            current->document_->UnindexNode(current);
+        current->document_ = nullptr;
+        current->name_.MakeOwned();
+        current->text_.MakeOwned();
+        for (TzelXMLNode2 *child : current->children_)
+            if (child)
+                pending.push_back(child);
+    }
+}

@@ -1,0 +1,130 @@
+#pragma once
+// The element tree: TzelXMLNode2 (an element: one name, one text, ordered attributes and
+// ordered child elements) and TzelXMLAttribute2 (a name and a TzelVariant value).
+//
+// Access: every field is read through an accessor named after it (Name(), Text(),
+// TextNeedsCDATA(), Document(), Children(), Attributes()) and changed through the Set...
+// operations and the child operations below. Name() and Text() return copies; NameView()
+// and TextView() return views that stay valid until the node is changed or destroyed.
+//
+// Ownership (raw pointers, single owner): a node owns its children and attributes.
+// new TzelXMLNode2 / CloneTree() give a node the caller owns until AppendChild or
+// InsertChild takes it over (or the caller deletes it). A listed child is destroyed by
+// DeleteChild or together with its parent. Nodes taken out of Children() with
+// Delete/Extract/SetCount belong to the caller; Children().DeleteTrailing(n) cuts a list
+// to n entries AND destroys the cut nodes.
+//
+// Names and texts are 8-bit byte strings, compared exactly and case-sensitively.
+// Deep trees are fine: destruction, CloneTree and FindChild(deep) use no recursion.
+#include <string>
+#include <string_view>
+
+#include "zelNodeString.h"
+#include "zelVariant.h"
+#include "zelXMLNodeList2.h"
+
+class TzelXMLParser2;
+
+class TzelXMLAttribute2 {
+public:
+    TzelXMLAttribute2() = default;
+    TzelXMLAttribute2(const TzelXMLAttribute2 &) = delete;
+    TzelXMLAttribute2 &operator=(const TzelXMLAttribute2 &) = delete;
+
+    const std::string &Name() const { return name_; }
+    const TzelVariant &Value() const { return value_; }
+    void SetName(std::string_view name) { name_.assign(name); }
+    void SetValue(const TzelVariant &value) { value_ = value; }
+    // A new attribute with the same name and a copy of the value; the caller owns it.
+    TzelXMLAttribute2 *Clone() const;
+
+    static void TakenOutOfList(TzelXMLAttribute2 *) {}
+
+private:
+    friend class TzelXMLReader;
+    TzelVariant value_;
+    std::string name_;
+};
+
+class TzelXMLNode2 {
+public:
+    // Create: empty name and text, TextNeedsCDATA false, no Document, no children/attributes.
+    TzelXMLNode2() = default;
+    // Destroys attributes, then the whole subtree (leaving the document's id index first
+    // when that is switched on). Not virtual: delete a document through TzelXMLParser2*.
+    ~TzelXMLNode2();
+    TzelXMLNode2(const TzelXMLNode2 &) = delete;
+    TzelXMLNode2 &operator=(const TzelXMLNode2 &) = delete;
+
+    std::string Name() const { return std::string(name_.View()); }
+    std::string_view NameView() const { return name_.View(); }
+    std::string Text() const { return std::string(text_.View()); }
+    std::string_view TextView() const { return text_.View(); }
+    // True exactly when Text holds a "<" or a ">"; the writer then uses a CDATA section.
+    bool TextNeedsCDATA() const { return textNeedsCDATA_; }
+    // The document whose id index this node belongs to, or null (not an owner).
+    TzelXMLParser2 *Document() const { return document_; }
+
+    TzelXMLNodeList2<TzelXMLNode2> &Children() { return children_; }
+    const TzelXMLNodeList2<TzelXMLNode2> &Children() const { return children_; }
+    TzelXMLNodeList2<TzelXMLAttribute2> &Attributes() { return attributes_; }
+    const TzelXMLNodeList2<TzelXMLAttribute2> &Attributes() const { return attributes_; }
+
+    void SetName(std::string_view name);
+    // Sets Text and recomputes TextNeedsCDATA. Never raises.
+    void SetText(std::string_view text) noexcept;
+
+    // Appends the node (taking it over), sets its Document to this node's document (or to
+    // this node when it is a document) and enters it in the id index when that is on; a
+    // duplicate id raises "Found duplicate id ..." and the node stays appended.
+    void AppendChild(TzelXMLNode2 *node);
+    // Inserts at 0..ChildCount (ChildCount appends); no Document link, no indexing.
+    // Outside that range raises "List index out of bounds (%d)"; the node stays the caller's.
+    void InsertChild(int position, TzelXMLNode2 *node);
+    // Destroys a child and removes it. A node that is not a child (or null) raises
+    // "List index out of bounds (-1)" and nothing is destroyed.
+    void DeleteChild(TzelXMLNode2 *node);
+    // First child (deep: first descendant in pre-order) whose name equals name; null if none.
+    // This node itself is never compared.
+    TzelXMLNode2 *FindChild(std::string_view name, bool deep = false) const;
+    // FindChild(name, false), or else a new child of that name appended with AppendChild.
+    TzelXMLNode2 *ChildOrNew(std::string_view name);
+    int ChildCount() const { return children_.Count(); }
+    // The child at position; null at or past the end; a negative position raises.
+    TzelXMLNode2 *ChildAt(int position) const;
+    // Deep copy (name, text, attributes, all descendants) as a plain node with no Document;
+    // the caller owns it. Cloning a document gives a plain node too.
+    TzelXMLNode2 *CloneTree() const;
+
+    // Position of the first attribute named name, -1 if none.
+    int AttributeIndex(std::string_view name) const;
+    // The value of the attribute at an integer position or with a string name; the empty
+    // string when there is none or the key is of another kind. A negative position raises.
+    TzelVariant AttributeValue(const TzelVariant &key) const;
+    // Adds an attribute holding value as a string at the end (an existing one of the same
+    // name stays, and is still the one found by name).
+    void AppendAttribute(std::string_view name, std::string_view value);
+
+    // Called by the list when this node leaves it without being destroyed: the node (and
+    // its subtree) stops borrowing bytes from the document it came from.
+    static void TakenOutOfList(TzelXMLNode2 *node);
+
+private:
+    friend class TzelXMLParser2;
+    friend class TzelXMLReader;
+    friend class TzelXMLWriter;
+
+    // Steps that run before a node's memory goes: leave the id index, destroy attributes,
+    // unindex the direct children. The children themselves are left in the list.
+    void ReleaseOwnContent();
+    // Destroys every listed child and its subtree without recursion.
+    void DestroyChildren();
+
+    TzelNodeString name_;
+    TzelNodeString text_;
+    TzelXMLParser2 *document_ = nullptr;
+    TzelXMLNodeList2<TzelXMLNode2> children_;
+    TzelXMLNodeList2<TzelXMLAttribute2> attributes_;
+    bool textNeedsCDATA_ = false;
+    bool isDocument_ = false; // set by TzelXMLParser2
+};

@@ -1,0 +1,108 @@
+// The document: ties the reader, the writer and the file helpers to the tree, and keeps
+// the optional id index.
+#include "zelXMLParser2.h"
+
+#include <memory>
+#include <vector>
+
+#include "zelStrings.h"
+#include "zelXMLReader.h"
+#include "zelXMLWriter.h"
+
+TzelXMLParser2::TzelXMLParser2()
+{
+    isDocument_ = true;
+    nameIndex_.OwnsObjects(true);
+}
+
+TzelXMLParser2::~TzelXMLParser2()
+{
+    // The tree goes here, while the document's own fields are still alive: every node
+    // destroyed sees Clearing and leaves the index alone.
+    clearing_ = true;
+    nameIndex_.Clear();
+    declaration_.Attributes().Clear();
+    attributes_.Clear();
+    DestroyChildren();
+}
+
+void TzelXMLParser2::ResetForRead()
+{
+    nameIndex_.Clear();
+    attributes_.Clear();
+    clearing_ = true;
+    DestroyChildren();
+    clearing_ = false;
+    name_.Borrow({});
+    SetText({});
+    declaration_.Attributes().Clear();
+}
+
+void TzelXMLParser2::SetSourceText(std::string text)
+{
+    // The old tree borrows bytes from the old text, so it goes before the text is replaced.
+    ResetForRead();
+    sourceText_ = std::move(text);
+    lastError_ = TzelXMLReader::ParseXml(*this);
+}
+
+void TzelXMLParser2::LoadFromFile(const std::string &path)
+{
+    SetSourceText(LoadStringFromFile(path));
+}
+
+void TzelXMLParser2::SaveToFile(const std::string &path) const
+{
+    SaveStringToFile(path, BuildXmlText());
+}
+
+std::string TzelXMLParser2::BuildXmlText() const
+{
+    return TzelXMLWriter::BuildXmlText(*this, TzelXMLWriter::RefuseUnwritableText);
+}
+
+void TzelXMLParser2::IndexNode(TzelXMLNode2 *node)
+{
+    // Pre-order, like a recursive walk: the node, then each child's subtree in order. A
+    // duplicate stops everything, so nothing below or after it is registered.
+    std::vector<TzelXMLNode2 *> pending{node};
+    while (!pending.empty()) {
+        TzelXMLNode2 *current = pending.back();
+        pending.pop_back();
+        if (!current)
+            continue;
+        const std::string id = current->AttributeValue("id").AsString();
+        current->document_ = this;
+        if (!id.empty()) {
+            const std::string_view name = current->NameView();
+            TIdTable *table;
+            if (nameIndex_.Exists(name)) {
+                table = nameIndex_.GetObject(name);
+            } else {
+                auto created = std::make_unique<TIdTable>();
+                table = created.get();
+                nameIndex_.SetObject(name, created.release());
+            }
+            if (table->Exists(id))
+                throw Exception("Found duplicate id " + id + " in name index " + std::string(name));
+            table->SetObject(id, current);
+        }
+        for (int i = current->children_.Count() - 1; i >= 0; --i)
+            pending.push_back(current->children_.ItemUnchecked(i));
+    }
+}
+
+void TzelXMLParser2::UnindexNode(TzelXMLNode2 *node)
+{
+    if (!node)
+        return;
+    const std::string id = node->AttributeValue("id").AsString();
+    const std::string_view name = node->NameView();
+    // A nameless node can never have been registered; asking the index about an empty
+    // key would raise, and this runs from destructors.
+    if (id.empty() || name.empty() || !nameIndex_.Exists(name))
+        return;
+    TIdTable *table = nameIndex_.GetObject(name);
+    if (table && table->Exists(id))
+        table->Delete(id);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// TzelXMLParser2: the XML document. It is itself the root element (a TzelXMLNode2): after a
+// read, its Name(), Text(), Attributes() and Children() are those of the file's root element,
+// so an RSS "channel" is FindChild("channel") on the document itself.
+//
+// Reading: SetSourceText / LoadFromFile replace the whole tree. Malformed elements raise
+// nothing: LastError() holds the reader's error text and the tree holds what was read before
+// the error. A malformed declaration attribute raises. Writing: BuildXmlText() gives the
+// text, SaveToFile writes it. A text the writer could not write back readably (one holding
+// "]]>", which would end its CDATA section early) makes both raise an Exception; the file
+// is then left untouched.
+//
+// Lifetime: create with new (or as a plain object) and delete through TzelXMLParser2*.
+// Nodes read from a text borrow their bytes from SourceText(); they stay valid as long as
+// they are in this document's tree (a node taken out of the tree copies its bytes).
+#include <string>
+
+#include "zelHash.h"
+#include "zelXMLNode2.h"
+
+class TzelXMLParser2 : public TzelXMLNode2 {
+public:
+    // Elements may nest at most this deep (the root is level 1); deeper input is refused with
+    // an ordinary reader error in LastError().
+    static constexpr int MaxNestingDepth = 1000;
+
+    TzelXMLParser2();
+    virtual ~TzelXMLParser2();
+
+    // Stores the text and reads it into the tree (see the header comment for errors).
+    virtual void SetSourceText(std::string text);
+    // Reads the whole file, then as SetSourceText. A file that cannot be read raises
+    // ("Cannot open file ...") and the document keeps its previous content.
+    virtual void LoadFromFile(const std::string &path);
+    // Writes BuildXmlText() to path, replacing the file ("Cannot create file ..." on failure).
+    void SaveToFile(const std::string &path) const;
+    // The document's XML text: declaration line, CR LF, the root element indented by two
+    // spaces per level, lines separated by CR LF, no line break at the end.
+    std::string BuildXmlText() const;
+
+    // The text last set or loaded, byte for byte.
+    const std::string &SourceText() const { return sourceText_; }
+    // Empty after a successful read, otherwise the reader's error text.
+    const std::string &LastError() const { return lastError_; }
+    // Holds the declaration's pseudo-attributes (version, encoding, ...) of the text last
+    // read; not part of the tree. The writer takes version and encoding from it.
+    TzelXMLNode2 &Declaration() { return declaration_; }
+    const TzelXMLNode2 &Declaration() const { return declaration_; }
+
+    // The id index: element name -> (id value -> node). Maintained only while
+    // NameIndexEnabled is true (false at creation).
+    bool NameIndexEnabled() const { return nameIndexEnabled_; }
+    void SetNameIndexEnabled(bool enabled) { nameIndexEnabled_ = enabled; }
+    using TIdTable = TObjectHash<TzelXMLNode2>;          // id value -> node (not owning)
+    using TNameIndex = TObjectHash<TIdTable>;            // element name -> id table (owning)
+    const TNameIndex &NameIndex() const { return nameIndex_; }
+    // Registers the node and every descendant carrying an id (links each visited node to
+    // this document). A second node of the same name and id raises
+    // "Found duplicate id <id> in name index <name>".
+    void IndexNode(TzelXMLNode2 *node);
+    // Removes the node's own entry (by name and id), if any. Descendants are not visited.
+    void UnindexNode(TzelXMLNode2 *node);
+
+    bool Parsing() const { return parsing_; }
+    bool Clearing() const { return clearing_; }
+    // Minimum growth step of the writer's buffer.
+    int OutputGrowth() const { return outputGrowth_; }
+
+private:
+    friend class TzelXMLReader;
+    friend class TzelXMLNode2;
+
+    // Empties the id index, the root's attributes and children, its name and text, and the
+    // declaration's attributes (a read starts from here).
+    void ResetForRead();
+
+    std::string sourceText_;
+    std::string lastError_;
+    TzelXMLNode2 declaration_;
+    TNameIndex nameIndex_;
+    int outputGrowth_ = 0x10000;
+    bool parsing_ = false;
+    bool nameIndexEnabled_ = false;
+    bool clearing_ = false;
+};

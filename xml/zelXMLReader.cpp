@@ -1,0 +1,250 @@
+// The reader. It accepts a small XML subset: an optional declaration, one root element,
+// nested elements with quoted attributes, one text or CDATA segment per element (the one
+// before its first child) and a comment where a tag is expected. Names and texts are not
+// copied: they point into the document's SourceText. Nesting is followed with an explicit
+// stack, so deep input cannot exhaust the call stack.
+#include "zelXMLReader.h"
+
+#include <cstring>
+#include <exception>
+#include <vector>
+
+#include "zelStrings.h"
+#include "zelXMLParser2.h"
+#include "zelXMLWriter.h"
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Removes bytes 0..32 from both ends; bytes of 128 and above stay.
+std::string_view Trim(std::string_view text)
+{
+    size_t first = 0, last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+class ParsingFlag {
+public:
+    explicit ParsingFlag(bool &flag) : flag_(flag) { flag_ = true; }
+    ~ParsingFlag() { flag_ = false; }
+
+private:
+    bool &flag_;
+};
+
+} // namespace
+
+TzelXMLReader::TzelXMLReader(TzelXMLParser2 &document)
+    : document_(document), source_(document.sourceText_)
+{
+}
+
+size_t TzelXMLReader::Find(char c, size_t from) const
+{
+    if (from < 1 || from > source_.size())
+        return 0;
+    const void *hit = std::memchr(source_.data() + from - 1, c, source_.size() - (from - 1));
+    return hit ? static_cast<const char *>(hit) - source_.data() + 1 : 0;
+}
+
+size_t TzelXMLReader::Find(std::string_view pattern, size_t from) const
+{
+    if (from < 1)
+        return 0;
+    size_t hit = source_.find(pattern, from - 1);
+    return hit == std::string_view::npos ? 0 : hit + 1;
+}
+
+bool TzelXMLReader::StartsAt(size_t position, std::string_view marker) const
+{
+    return position >= 1 && source_.substr(position - 1).starts_with(marker);
+}
+
+std::string_view TzelXMLReader::Slice(size_t first, size_t last) const
+{
+    if (last < first || first < 1)
+        return {};
+    return source_.substr(first - 1, last - first + 1);
+}
+
+std::string TzelXMLReader::ParseXml(TzelXMLParser2 &document)
+{
+    TzelXMLReader reader(document);
+    document.ResetForRead();
+    ParsingFlag parsing(document.parsing_);
+
+    // The declaration: only when the first "<" starts "<?xml" exactly.
+    size_t opener = reader.Find('<', 1);
+    if (opener && reader.StartsAt(opener, "<?xml")) {
+        size_t closer = reader.Find("?>", opener);
+        if (!closer)
+            return "Missing ?> in xml declaration.";
+        reader.position_ = closer + 2;
+        // From the byte after "<?xml " up to the byte before "?>"; an error here is raised.
+        reader.ParseAttributes(&document.declaration_, Trim(reader.Slice(opener + 6, closer - 1)), false);
+    }
+
+    try {
+        reader.ParseBody();
+        return std::string();
+    } catch (const std::exception &error) {
+        return reader.ComposeError(error.what());
+    }
+}
+
+void TzelXMLReader::ParseBody()
+{
+    TzelXMLNode2 *element = nullptr;
+    if (ReadStartTag(nullptr, 1, element) != TagKind::ElementWithContent)
+        return; // an end tag first (empty root) or an empty root element
+    ParseTextContent(element);
+    // The elements whose end tag is still to come, root first.
+    std::vector<TzelXMLNode2 *> open{element};
+    while (!open.empty()) {
+        TagKind kind = ReadStartTag(open.back(), static_cast<int>(open.size()) + 1, element);
+        if (kind == TagKind::ElementWithContent) {
+            ParseTextContent(element);
+            open.push_back(element);
+        } else if (kind == TagKind::EndTag) {
+            ReadEndTag(open.back());
+            open.pop_back();
+        }
+    }
+}
+
+TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(TzelXMLNode2 *parent, int level, TzelXMLNode2 *&element)
+{
+    position_ = Find('<', position_);
+    if (!position_)
+        throw Exception("Missing <");
+    if (StartsAt(position_, "<!--")) {
+        size_t terminator = Find("-->", position_);
+        if (!terminator)
+            throw Exception("Missing comment terminator -->");
+        position_ = Find('<', terminator + 3);
+        if (!position_)
+            throw Exception("Missing <");
+    }
+    size_t closer = Find('>', position_);
+    if (!closer)
+        throw Exception("Missing >");
+    std::string_view tag = Slice(position_ + 1, closer - 1);
+    if (!tag.empty() && tag.front() == '/') {
+        pendingTagEnd_ = closer; // the read position stays on the end tag's "<"
+        return TagKind::EndTag;
+    }
+    position_ = closer + 1;
+
+    bool empty = !tag.empty() && tag.back() == '/';
+    if (empty)
+        tag = Trim(tag.substr(0, tag.size() - 1));
+    // Only a space ends the name: a tab or line break after it belongs to the name.
+    std::string_view name = tag, attributes;
+    size_t space = tag.find(' ');
+    if (space != std::string_view::npos) {
+        name = tag.substr(0, space);
+        attributes = Trim(tag.substr(space + 1));
+    }
+
+    if (!parent) {
+        element = &document_;
+    } else {
+        if (level > TzelXMLParser2::MaxNestingDepth)
+            throw Exception("Elements nested deeper than " + std::to_string(TzelXMLParser2::MaxNestingDepth) +
+                            " levels");
+        element = new TzelXMLNode2;
+        element->document_ = &document_;
+        parent->children_.AddUnchecked(element);
+    }
+    element->name_.Borrow(name);
+    if (!attributes.empty())
+        ParseAttributes(element, attributes, true);
+    return empty ? TagKind::EmptyElement : TagKind::ElementWithContent;
+}
+
+void TzelXMLReader::ReadEndTag(TzelXMLNode2 *element)
+{
+    // The end tag's "<" is at the read position and its ">" was found by ReadStartTag.
+    std::string_view endName = Slice(position_ + 2, pendingTagEnd_ - 1);
+    if (endName != element->name_.View())
+        throw Exception("Opening and closing tags don't match " + std::string(element->name_.View()) + " " +
+                        std::string(endName));
+    position_ = pendingTagEnd_ + 1;
+}
+
+void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
+{
+    size_t opener = Find('<', position_);
+    if (!opener)
+        throw Exception("Expected < when parsing text");
+    std::string_view text;
+    bool needsCDATA;
+    if (StartsAt(opener, "<![CDATA[")) {
+        position_ = opener + 9;
+        size_t closer = Find("]]>", position_);
+        if (!closer)
+            throw Exception("Expected ]]> when parsing CDATA section");
+        text = Trim(Slice(position_, closer - 1));
+        position_ = closer + 3;
+        needsCDATA = std::memchr(text.data(), '<', text.size()) || std::memchr(text.data(), '>', text.size());
+    } else {
+        // Plain text ends at the next "<", so only a ">" can be in it.
+        text = Trim(Slice(position_, opener - 1));
+        position_ = opener;
+        needsCDATA = std::memchr(text.data(), '>', text.size()) != nullptr;
+    }
+    element->text_.Borrow(text);
+    element->textNeedsCDATA_ = needsCDATA;
+}
+
+void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text, bool indexElement)
+{
+    std::string_view rest = Trim(text);
+    while (!rest.empty()) {
+        size_t equals = rest.find('=');
+        if (equals == std::string_view::npos)
+            throw Exception("missing = when parsing attributes");
+        char delimiter = equals + 1 < rest.size() ? rest[equals + 1] : '\0';
+        if (delimiter != '"' && delimiter != '\'')
+            throw Exception("missing value delimiter when parsing attributes");
+        size_t closer = rest.find(delimiter, equals + 2);
+        if (closer == std::string_view::npos)
+            throw Exception(std::string("Expected closing ") + delimiter + " when parsing attributes");
+        std::string_view name = Trim(rest.substr(0, equals));
+        std::string_view value = rest.substr(equals + 2, closer - equals - 2);
+        if (value.find('&') == std::string_view::npos) {
+            element->AppendAttribute(name, value);
+        } else {
+            // "&amp;" goes last, so "&amp;lt;" gives "&lt;" and is not decoded again.
+            std::string decoded = ReplaceEvery(value, "&lt;", "<");
+            decoded = ReplaceEvery(decoded, "&gt;", ">");
+            decoded = ReplaceEvery(decoded, "&apos;", "'");
+            decoded = ReplaceEvery(decoded, "&quot;", "\"");
+            decoded = ReplaceEvery(decoded, "&amp;", "&");
+            element->AppendAttribute(name, decoded);
+        }
+        rest.remove_prefix(closer + 1);
+    }
+    if (indexElement && document_.NameIndexEnabled())
+        document_.IndexNode(element);
+}
+
+std::string TzelXMLReader::ComposeError(const std::string &message) const
+{
+    size_t start = position_ >= 21 ? position_ - 20 : 1;
+    std::string_view excerpt = start <= source_.size() ? source_.substr(start - 1, 50) : std::string_view();
+    std::string text = message;
+    text += " near ";
+    text += excerpt;
+    text += "\r\nError position=";
+    text += std::to_string(position_);
+    text += "\r\n";
+    // The partial document is shown as it is, even a text the writer would refuse to save.
+    text += TzelXMLWriter::BuildXmlText(document_, TzelXMLWriter::WriteTextAsItIs);
+    return text;
+}

@@ -1,0 +1,197 @@
+// The writer. The text is produced in two walks over the tree with the same layout code:
+// the first only measures (and checks the texts), the second copies every piece once into
+// a buffer of exactly the right size. The walks keep their own stack, so any depth is safe.
+#include "zelXMLWriter.h"
+
+#include <cstring>
+#include <vector>
+
+#include "zelXMLParser2.h"
+
+namespace {
+
+constexpr std::string_view LineBreak = "\r\n";
+
+// Attribute values: each of & < > ' " becomes its entity. One pass gives the same bytes as
+// replacing "&" first and then the other four.
+std::string_view EntityFor(char c)
+{
+    switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '\'': return "&apos;";
+    case '"': return "&quot;";
+    default: return {};
+    }
+}
+
+bool NeedsEscape(char c) { return c == '&' || c == '<' || c == '>' || c == '\'' || c == '"'; }
+
+class Measure {
+public:
+    void Put(std::string_view piece) { size_ += piece.size(); }
+    void PutSpaces(size_t count) { size_ += count; }
+    void PutEscaped(std::string_view value)
+    {
+        size_ += value.size();
+        for (char c : value)
+            if (NeedsEscape(c))
+                size_ += EntityFor(c).size() - 1;
+    }
+    size_t Size() const { return size_; }
+
+private:
+    size_t size_ = 0;
+};
+
+class Copy {
+public:
+    explicit Copy(char *out) : out_(out) {}
+    void Put(std::string_view piece)
+    {
+        std::memcpy(out_, piece.data(), piece.size());
+        out_ += piece.size();
+    }
+    void PutSpaces(size_t count)
+    {
+        std::memset(out_, ' ', count);
+        out_ += count;
+    }
+    void PutEscaped(std::string_view value)
+    {
+        for (char c : value) {
+            if (NeedsEscape(c))
+                Put(EntityFor(c));
+            else
+                *out_++ = c;
+        }
+    }
+
+private:
+    char *out_;
+};
+
+const TzelXMLNode2 *NextChild(const TzelXMLNode2 *parent, int &next)
+{
+    const auto &children = parent->Children();
+    while (next < children.Count())
+        if (const TzelXMLNode2 *child = children[next++])
+            return child;
+    return nullptr;
+}
+
+bool HasChildren(const TzelXMLNode2 *node)
+{
+    for (const TzelXMLNode2 *child : node->Children())
+        if (child)
+            return true;
+    return false;
+}
+
+std::string_view DeclarationValue(const TzelXMLParser2 &document, const char *name, std::string &storage,
+                                  std::string_view fallback)
+{
+    storage = document.Declaration().AttributeValue(name).AsString();
+    return storage.empty() ? fallback : std::string_view(storage);
+}
+
+template <class Sink>
+void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, bool hasChildren,
+                         TzelXMLWriter::TextPolicy policy)
+{
+    const std::string_view name = node->NameView();
+    const std::string_view text = node->TextView();
+    sink.PutSpaces(2 * level);
+    sink.Put("<");
+    sink.Put(name);
+    for (const TzelXMLAttribute2 *attribute : node->Attributes()) {
+        if (!attribute)
+            continue;
+        sink.Put(" ");
+        sink.Put(attribute->Name());
+        sink.Put("=\"");
+        const TzelVariant &value = attribute->Value();
+        if (value.IsString())
+            sink.PutEscaped(value.String());
+        else
+            sink.PutEscaped(value.AsString());
+        sink.Put("\"");
+    }
+    const bool cdata = node->TextNeedsCDATA() && (hasChildren || !text.empty());
+    if (cdata && policy == TzelXMLWriter::RefuseUnwritableText && text.find("]]>") != std::string_view::npos)
+        throw Exception("Cannot write element \"" + std::string(name) +
+                        "\": its text contains \"]]>\", which would end its CDATA section early");
+    if (!hasChildren && text.empty()) {
+        sink.Put("/>");
+    } else if (cdata) {
+        sink.Put("><![CDATA[");
+        sink.Put(text);
+        sink.Put("]]>");
+    } else {
+        sink.Put(">");
+        sink.Put(text);
+    }
+    if (!hasChildren && !text.empty()) {
+        sink.Put("</");
+        sink.Put(name);
+        sink.Put(">");
+    }
+}
+
+template <class Sink>
+void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::TextPolicy policy)
+{
+    std::string versionStorage, encodingStorage;
+    sink.Put("<?xml version=\"");
+    sink.Put(DeclarationValue(document, "version", versionStorage, "1.0"));
+    sink.Put("\" encoding=\"");
+    sink.Put(DeclarationValue(document, "encoding", encodingStorage, "ISO-8859-1"));
+    sink.Put("\" ?>");
+    sink.Put(LineBreak);
+
+    // Elements whose children are being written, with the position of the next child.
+    struct Open {
+        const TzelXMLNode2 *node;
+        int next;
+    };
+    std::vector<Open> open;
+    const TzelXMLNode2 *root = &document;
+    bool rootHasChildren = HasChildren(root);
+    WriteStartOfElement(sink, root, 0, rootHasChildren, policy);
+    if (rootHasChildren)
+        open.push_back({root, 0});
+    while (!open.empty()) {
+        Open &current = open.back();
+        const TzelXMLNode2 *child = NextChild(current.node, current.next);
+        if (!child) {
+            // All children written: the end tag, at the element's own indent.
+            const size_t level = open.size() - 1;
+            const std::string_view name = current.node->NameView();
+            sink.Put(LineBreak);
+            sink.PutSpaces(2 * level);
+            sink.Put("</");
+            sink.Put(name);
+            sink.Put(">");
+            open.pop_back();
+            continue;
+        }
+        const bool childHasChildren = HasChildren(child);
+        sink.Put(LineBreak);
+        WriteStartOfElement(sink, child, open.size(), childHasChildren, policy);
+        if (childHasChildren)
+            open.push_back({child, 0});
+    }
+}
+
+} // namespace
+
+std::string TzelXMLWriter::BuildXmlText(const TzelXMLParser2 &document, TextPolicy policy)
+{
+    Measure measure;
+    WriteDocument(measure, document, policy);
+    std::string text(measure.Size(), '\0');
+    Copy copy(text.data());
+    WriteDocument(copy, document, policy);
+    return text;
+}

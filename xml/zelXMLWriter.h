@@ -1,0 +1,17 @@
+#pragma once
+// The writer: a document's XML text with the fixed layout (declaration line, root element,
+// two spaces of indent per level, CR LF between lines, no line break at the end).
+#include <string>
+
+class TzelXMLParser2;
+
+class TzelXMLWriter {
+public:
+    enum TextPolicy {
+        // A CDATA text holding "]]>" cannot be written back readably: raise an Exception.
+        RefuseUnwritableText,
+        // Write every text as it is (for showing a partial document in an error text).
+        WriteTextAsItIs,
+    };
+    static std::string BuildXmlText(const TzelXMLParser2 &document, TextPolicy policy);
+};
