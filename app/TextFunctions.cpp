@@ -44,9 +44,14 @@ std::string DateStamp(const QDateTime &localTime)
 
 std::string LocaleTimeSeparator()
 {
+    return TimeSeparatorOf(QLocale::system());
+}
+
+std::string TimeSeparatorOf(const QLocale &locale)
+{
     // The text between the hour and the minute fields of the locale's short time format,
     // with quoting removed ("HH:mm" -> ":", "HH.mm" -> ".", "HHmm" -> "").
-    const QString format = QLocale::system().timeFormat(QLocale::ShortFormat);
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
     qsizetype at = format.indexOf(QLatin1Char('h'), 0, Qt::CaseInsensitive);
     if (at < 0)
         return ":";

@@ -2,6 +2,7 @@
 // The date stamp written into "pubDate"/"lastBuildDate" and the "&quot;" conversions
 // applied to item titles and descriptions.
 #include <QDateTime>
+#include <QLocale>
 #include <string>
 
 // "Mon, 5 Feb 2007 14:03:09 -0800" for the given local time: English names, day without a
@@ -14,6 +15,10 @@ std::string DateStamp(const QDateTime &localTime);
 
 // The user's locale time separator (":" in most locales, "" when the locale has none).
 std::string LocaleTimeSeparator();
+
+// The time separator of the given locale: the text between hours and minutes of its short
+// time format.
+std::string TimeSeparatorOf(const QLocale &locale);
 
 // Every "&quot;" becomes a double quote, in place.
 void DecodeQuot(std::string &text);
