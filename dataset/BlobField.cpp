@@ -1,0 +1,42 @@
+#include "BlobField.h"
+
+#include "DataSet.h"
+#include "DatabaseError.h"
+#include "zelStream.h"
+#include "zelStrings.h"
+
+namespace {
+
+TDataSet &DataSetOf(const TField &field)
+{
+    if (field.DataSet() == nullptr)
+        DatabaseError("Field '" + field.FieldName() + "' has no dataset");
+    return *field.DataSet();
+}
+
+} // namespace
+
+std::string TBlobField::AsString() const
+{
+    auto stream = DataSetOf(*this).CreateBlobStream(const_cast<TBlobField *>(this), TBlobStreamMode::bmRead);
+    return LoadStringFromStream(*stream);
+}
+
+void TBlobField::SetAsString(const std::string &value)
+{
+    TDataSet &dataSet = DataSetOf(*this);
+    dataSet.CheckFieldWritable(*this);
+    auto stream = dataSet.CreateBlobStream(this, TBlobStreamMode::bmWrite);
+    SaveStringToStream(value, *stream);
+}
+
+void TBlobField::SaveToStream(TStream &destination) const
+{
+    const std::string content = AsString();
+    SaveStringToStream(content, destination);
+}
+
+void TBlobField::LoadFromStream(TStream &source)
+{
+    SetAsString(LoadStringFromStream(source));
+}
