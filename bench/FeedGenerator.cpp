@@ -1,0 +1,121 @@
+// Writes a realistic RSS 2.0 feed of about the requested size: the channel's own fields,
+// then items with a title (some holding "&quot;"), a description (plain or as HTML inside
+// CDATA), a link, a publication date and a guid with an attribute. The output depends
+// only on the size asked for, so every run measures the same bytes.
+//
+//   feedgen OUTPUT BYTES
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+namespace {
+
+// A small deterministic generator (xorshift64*), so files are identical across runs.
+class Random {
+public:
+    uint64_t Next()
+    {
+        state_ ^= state_ >> 12;
+        state_ ^= state_ << 25;
+        state_ ^= state_ >> 27;
+        return state_ * 0x2545F4914F6CDD1DULL;
+    }
+    int Below(int n) { return static_cast<int>(Next() % static_cast<uint64_t>(n)); }
+
+private:
+    uint64_t state_ = 0x9E3779B97F4A7C15ULL;
+};
+
+const char *const Words[] = {
+    "editor", "release", "feature", "update", "network", "storage", "kernel", "design",
+    "community", "project", "security", "patch", "window", "review", "package", "server",
+    "weekly", "notes", "performance", "memory", "library", "version", "support", "today",
+    "improved", "faster", "simple", "stable", "open", "source", "announce", "tutorial",
+    "the", "a", "of", "and", "to", "in", "for", "with", "on", "new", "about", "how",
+};
+const char *const Days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+const char *const Months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+std::string Sentence(Random &random, int words)
+{
+    std::string text;
+    for (int i = 0; i < words; ++i) {
+        if (i)
+            text += ' ';
+        text += Words[random.Below(sizeof Words / sizeof *Words)];
+    }
+    if (!text.empty())
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
+}
+
+std::string Date(Random &random)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s, %02d %s %d %02d:%02d:%02d +0000",
+                  Days[random.Below(7)], 1 + random.Below(28), Months[random.Below(12)],
+                  2015 + random.Below(10), random.Below(24), random.Below(60), random.Below(60));
+    return buffer;
+}
+
+std::string Item(Random &random, long number)
+{
+    std::string title = Sentence(random, 4 + random.Below(6));
+    if (random.Below(4) == 0)
+        title += " &quot;" + Sentence(random, 2) + "&quot;";
+    std::string description;
+    if (random.Below(2) == 0) {
+        description = "<![CDATA[<p>" + Sentence(random, 20 + random.Below(60)) + ".</p><p><a href=\"https://example.org/read/" +
+                      std::to_string(number) + "\">" + Sentence(random, 3) + "</a></p>]]>";
+    } else {
+        description = Sentence(random, 15 + random.Below(50)) + ".";
+    }
+    const std::string link = "https://example.org/posts/" + std::to_string(number);
+    return "    <item>\n"
+           "      <title>" + title + "</title>\n"
+           "      <description>" + description + "</description>\n"
+           "      <link>" + link + "</link>\n"
+           "      <pubDate>" + Date(random) + "</pubDate>\n"
+           "      <guid isPermaLink=\"" + (number % 3 ? "false" : "true") + "\">" +
+           (number % 3 ? "urn:example:" + std::to_string(number * 7919) : link) + "</guid>\n"
+           "    </item>\n";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::cerr << "usage: feedgen OUTPUT BYTES\n";
+        return 2;
+    }
+    const long target = std::atol(argv[2]);
+    Random random;
+    std::string feed =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<rss version=\"2.0\">\n"
+        "  <channel>\n"
+        "    <title>Example Project News</title>\n"
+        "    <link>https://example.org/</link>\n"
+        "    <description>Releases, notes and articles from the Example project.</description>\n"
+        "    <language>en-us</language>\n"
+        "    <pubDate>" + Date(random) + "</pubDate>\n"
+        "    <lastBuildDate>" + Date(random) + "</lastBuildDate>\n"
+        "    <generator>feedgen</generator>\n";
+    const std::string closing = "  </channel>\n</rss>\n";
+    for (long number = 1; static_cast<long>(feed.size() + closing.size()) < target; ++number)
+        feed += Item(random, number);
+    feed += closing;
+
+    std::ofstream out(argv[1], std::ios::binary);
+    out.write(feed.data(), static_cast<std::streamsize>(feed.size()));
+    if (!out) {
+        std::cerr << "cannot write " << argv[1] << "\n";
+        return 1;
+    }
+    return 0;
+}
