@@ -1,0 +1,49 @@
+#include "Dialogs.h"
+
+#include "AppTitle.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+bool AskYesNo(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no); // Escape and the close button answer No
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+} // namespace
+
+void TQtDialogs::ShowMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, AppTitle, text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+void TQtDialogs::ShowError(const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool TQtDialogs::AskWarning(const QString &text)
+{
+    return AskYesNo(parent_, QMessageBox::Warning, QStringLiteral("Warning"), text);
+}
+
+bool TQtDialogs::AskConfirmation(const QString &text)
+{
+    return AskYesNo(parent_, QMessageBox::Question, QStringLiteral("Confirm"), text);
+}
+
+QString TQtDialogs::OpenFileName(const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent_, QString(), QString(), filter);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Every message box, question and file-open dialog of the window goes through this interface,
+// so tests can script the answers and see what the user would have been shown.
+#include <QString>
+
+class QWidget;
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+
+    // Plain message box captioned with the application title, button OK.
+    virtual void ShowMessage(const QString &text) = 0;
+    // Error box (error icon) captioned with the application title: the general error handler.
+    virtual void ShowError(const QString &text) = 0;
+    // Warning question, caption "Warning", Yes/No with Yes the default. True on Yes.
+    virtual bool AskWarning(const QString &text) = 0;
+    // Confirmation question, caption "Confirm", Yes/No with Yes the default; Escape answers No.
+    virtual bool AskConfirmation(const QString &text) = 0;
+    // File-open dialog with the given filter; the chosen file's full path, or "" on cancel.
+    virtual QString OpenFileName(const QString &filter) = 0;
+};
+
+// The real boxes and dialog, parented to the main window.
+class TQtDialogs : public TDialogs {
+public:
+    explicit TQtDialogs(QWidget *parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget *parent) { parent_ = parent; }
+
+    void ShowMessage(const QString &text) override;
+    void ShowError(const QString &text) override;
+    bool AskWarning(const QString &text) override;
+    bool AskConfirmation(const QString &text) override;
+    QString OpenFileName(const QString &filter) override;
+
+private:
+    QWidget *parent_;
+};

@@ -1,0 +1,45 @@
+#pragma once
+// What the Feeds page's commands do to a feed document, without any widget: the channel's
+// title, description, link and date are read and written here, and a feed that cannot be
+// worked on is refused with a message before anything is changed.
+#include "FeedTextCodec.h"
+
+#include <string>
+
+class TzelXMLNode2;
+class TzelXMLParser2;
+
+// The channel fields as bytes of the feed file.
+struct TChannelFields {
+    std::string Title;
+    std::string Description;
+    std::string Link;
+    std::string Date; // the channel's "pubDate"
+};
+
+// The encoding of the document's text, from its declaration and its source bytes.
+TTextEncoding DocumentEncoding(const TzelXMLParser2 &document);
+
+// Raises Exception "The feed <path> could not be read: <reader's message>" when the last
+// read stopped at an error (the tree then holds only part of the file).
+void RequireWholeDocument(const TzelXMLParser2 &document, const std::string &path);
+
+// The root's first direct child "channel"; raises a message naming the file when it is missing.
+TzelXMLNode2 &RequireChannel(const TzelXMLParser2 &document, const std::string &path);
+
+// Reads "title", "description", "link" and "pubDate" of the channel. Raises a message naming
+// the first missing element.
+TChannelFields ReadChannelFields(const TzelXMLParser2 &document, const std::string &path);
+
+// Sets "title", "description", "link" to the fields and both "pubDate" and "lastBuildDate" to
+// the date. Every element is looked up first: when one is missing the message names it and
+// nothing is changed.
+void WriteChannelFields(TzelXMLParser2 &document, const std::string &path,
+                        const TChannelFields &fields);
+
+// The list line for a stored title: what follows its last backslash or colon (the part a
+// file-name extraction keeps); the whole title when it has neither.
+std::string FeedListLine(const std::string &title);
+
+// True when a regular file exists at the path (bytes as stored in the catalogue).
+bool FeedFileExists(const std::string &path);

@@ -1,0 +1,172 @@
+// The Feeds page: the catalogue's list and the selected feed's channel title, description,
+// link and date. What a command does to the feed document is in FeedCommands.
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include "Dialogs.h"
+#include "FeedCommands.h"
+#include "zelXMLParser2.h"
+
+#include <QFile>
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// The user may type at most this many characters into the title, description and link boxes.
+constexpr int TypedLengthLimit = 255;
+
+const QString FeedFileFilter = QStringLiteral("XML (*.xml);;All (*)");
+
+// Catalogue texts carry no encoding of their own: UTF-8 when they are valid UTF-8, else Latin-1.
+TFeedTextCodec CodecForBytes(const std::string &bytes)
+{
+    return TFeedTextCodec(EncodingFor({}, bytes));
+}
+
+} // namespace
+
+static std::array<QLineEdit *, 4> FeedBoxes(Ui::TForm1 &ui)
+{
+    return {ui.Edit1, ui.Edit2, ui.Edit3, ui.Edit4};
+}
+
+void TForm1::ShowFeedField(int box, const std::string &bytes, const TFeedTextCodec &codec)
+{
+    QLineEdit *edit = FeedBoxes(*ui)[box];
+    const QString text = codec.ToText(bytes);
+    // The length limit is for typing only: a longer text from a file is shown whole.
+    if (box < 3)
+        edit->setMaxLength(std::max<int>(TypedLengthLimit, text.size()));
+    edit->setText(text);
+    shownFields_[box] = {bytes, edit->text()};
+}
+
+std::string TForm1::FeedFieldBytes(int box, const TFeedTextCodec &codec) const
+{
+    const QString text = FeedBoxes(*ui)[box]->text();
+    if (text == shownFields_[box].Text)
+        return shownFields_[box].Bytes;
+    return codec.ToBytes(text);
+}
+
+void TForm1::ShowSlot(int index)
+{
+    const std::array<std::string, 4> fields = {
+        EntryTitle(*catalogue_, index), EntryDescription(*catalogue_, index),
+        EntryLink(*catalogue_, index), EntryDate(*catalogue_, index)};
+    for (int box = 0; box < 4; ++box)
+        ShowFeedField(box, fields[box], CodecForBytes(fields[box]));
+}
+
+void TForm1::StoreFeedFields(int index, const TFeedTextCodec &codec)
+{
+    // Encode all four first: a refused character stores nothing.
+    const std::string title = FeedFieldBytes(0, codec), description = FeedFieldBytes(1, codec),
+                      link = FeedFieldBytes(2, codec), date = FeedFieldBytes(3, codec);
+    StoreEntryFields(*catalogue_, index, title, description, link, date);
+}
+
+void TForm1::FeedListUpdate()
+{
+    {
+        const QSignalBlocker quiet(ui->ListBox1);
+        ui->ListBox1->clear();
+    }
+    for (int box = 0; box < 4; ++box)
+        ShowFeedField(box, {}, TFeedTextCodec());
+    const int count = EntryCount(*catalogue_);
+    if (count == 0)
+        return;
+    {
+        const QSignalBlocker quiet(ui->ListBox1);
+        for (int index = 0; index < count; ++index) {
+            const std::string line = FeedListLine(EntryTitle(*catalogue_, index));
+            ui->ListBox1->addItem(CodecForBytes(line).ToText(line));
+        }
+    }
+    ui->ListBox1->setFocus();
+    SelectRowQuietly(ui->ListBox1, 0);
+    ShowSlot(0);
+}
+
+void TForm1::ListBox1Click()
+{
+    const int index = ui->ListBox1->currentRow();
+    if (index < 0 || index >= EntryCount(*catalogue_))
+        return;
+    const std::string path = EntryPath(*catalogue_, index);
+    if (!FeedFileExists(path))
+        return; // the boxes keep what they show
+    document_->LoadFromFile(path);
+    ShowSlot(index);
+}
+
+void TForm1::SpeedButton2Click()
+{
+    const QString chosen = dialogs_.OpenFileName(FeedFileFilter);
+    if (chosen.isEmpty())
+        return;
+    const int count = EntryCount(*catalogue_);
+    if (count >= MaxFeeds) {
+        dialogs_.ShowMessage(QStringLiteral("Max 100 Feeds!"));
+        return;
+    }
+    const std::string path(CutToCapacity(QFile::encodeName(chosen).toStdString(), PathCapacity));
+    StoreEntryPath(*catalogue_, count, path); // a free slot: harmless if the load fails
+    document_->LoadFromFile(path);
+    // A feed that did not read whole, or lacks what the page shows, is not added.
+    RequireWholeDocument(*document_, path);
+    const TChannelFields fields = ReadChannelFields(*document_, path);
+    const TFeedTextCodec codec = DocumentCodec();
+    ShowFeedField(0, fields.Title, codec);
+    ShowFeedField(1, fields.Description, codec);
+    ShowFeedField(2, fields.Link, codec);
+    ShowFeedField(3, fields.Date, codec);
+    AppendEntry(*catalogue_, path, FeedFieldBytes(0, codec), FeedFieldBytes(1, codec),
+                FeedFieldBytes(2, codec), FeedFieldBytes(3, codec));
+    FeedListUpdate();
+}
+
+void TForm1::BitBtn1Click()
+{
+    const int index = ui->ListBox1->currentRow();
+    if (index < 0 || index >= EntryCount(*catalogue_))
+        return;
+    const std::string path = EntryPath(*catalogue_, index);
+    try {
+        document_->LoadFromFile(path);
+    } catch (...) {
+        // The catalogue entry takes the boxes' values even when the file cannot be read.
+        StoreFeedFields(index, TFeedTextCodec(TTextEncoding::Utf8));
+        throw;
+    }
+    // Never write a partly read tree over the file, nor store half of a refused save.
+    RequireWholeDocument(*document_, path);
+    const TFeedTextCodec codec = DocumentCodec();
+    const TChannelFields fields = {FeedFieldBytes(0, codec), FeedFieldBytes(1, codec),
+                                   FeedFieldBytes(2, codec), FeedFieldBytes(3, codec)};
+    WriteChannelFields(*document_, path, fields);
+    StoreEntryFields(*catalogue_, index, fields.Title, fields.Description, fields.Link,
+                     fields.Date);
+    document_->SaveToFile(path);
+    FeedListUpdate();
+    ui->BitBtn1->setEnabled(false);
+}
+
+void TForm1::SpeedButton4Click()
+{
+    if (!dialogs_.AskWarning(QStringLiteral("Delete selected feed?")))
+        return;
+    if (EntryCount(*catalogue_) == 0)
+        return;
+    const int index = ui->ListBox1->currentRow();
+    if (index < 0)
+        return;
+    RemoveEntry(*catalogue_, index); // the feed's file stays as it is
+    FeedListUpdate();
+}
+
+void TForm1::Button1Click() { ui->Edit4->setText(QString::fromUtf8(NewDateStamp())); }
+
+void TForm1::Edit1Change() { ui->BitBtn1->setEnabled(true); }

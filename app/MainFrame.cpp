@@ -1,0 +1,289 @@
+// The window's frame: start-up and close, the menu commands and their keys, key releases,
+// the page-change guard and the footer's web link.
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include "AppTitle.h"
+#include "Dialogs.h"
+#include "FeedCommands.h"
+#include "Platform.h"
+#include "zelXMLParser2.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QTabBar>
+
+namespace {
+
+const QString WebAddress = QStringLiteral("https://www.example.org/");
+
+constexpr Qt::KeyboardModifiers ShortcutModifiers =
+    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
+int KeyWithModifiers(const QKeyEvent &event)
+{
+    return event.key() | int(event.modifiers() & ShortcutModifiers);
+}
+
+} // namespace
+
+// ---- wiring ----
+
+void TForm1::ConnectHandlers()
+{
+    // Every handler Qt starts runs inside the general error handler.
+    const auto guarded = [this](void (TForm1::*handler)()) {
+        return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
+    };
+
+    // Feeds page.
+    connect(ui->SpeedButton2, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton2Click));
+    connect(ui->BitBtn1, &QToolButton::clicked, this, guarded(&TForm1::BitBtn1Click));
+    connect(ui->SpeedButton4, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton4Click));
+    connect(ui->Button1, &QPushButton::clicked, this, guarded(&TForm1::Button1Click));
+    // Rows selected by the program go through SelectRowQuietly, so this is the user's choice.
+    connect(ui->ListBox1, &QListWidget::currentRowChanged, this, guarded(&TForm1::ListBox1Click));
+    // textChanged fires only when the text really changes, typed or set.
+    for (QLineEdit *box : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4})
+        connect(box, &QLineEdit::textChanged, this, guarded(&TForm1::Edit1Change));
+
+    // Items page.
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton1Click));
+    connect(ui->SpeedButton5, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton5Click));
+    connect(ui->SpeedButton7, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton7Click));
+    connect(ui->SpeedButton6, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton6Click));
+    connect(ui->Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
+    connect(ui->ListBox2, &QListWidget::currentRowChanged, this, guarded(&TForm1::ListBox2Click));
+    for (QLineEdit *box : {ui->Edit5, ui->Edit7, ui->Edit8})
+        connect(box, &QLineEdit::textChanged, this, guarded(&TForm1::Edit5Change));
+    // QPlainTextEdit signals every setPlainText, even with the same text.
+    connect(ui->Memo1, &QPlainTextEdit::textChanged, this, guarded(&TForm1::Edit5Change));
+    connect(ui->Edit6, &QLineEdit::textChanged, this, guarded(&TForm1::Edit6Change));
+    // A state change, whether clicked or set by the program, runs the click handler.
+    connect(ui->CheckBox1, &QCheckBox::toggled, this, guarded(&TForm1::CheckBox1Click));
+    connect(ui->CheckBox2, &QCheckBox::toggled, this, guarded(&TForm1::CheckBox2Click));
+
+    // Menus. The shortcut texts are part of the captions; the keys are resolved in
+    // eventFilter, never by Qt's shortcut map.
+    connect(ui->Add1, &QAction::triggered, this, guarded(&TForm1::SpeedButton2Click));
+    connect(ui->Save1, &QAction::triggered, this, guarded(&TForm1::BitBtn1Click));
+    connect(ui->Delete1, &QAction::triggered, this, guarded(&TForm1::Delete1Click));
+    connect(ui->Exit1, &QAction::triggered, this, guarded(&TForm1::Exit1Click));
+    connect(ui->Add2, &QAction::triggered, this, guarded(&TForm1::SpeedButton1Click));
+    connect(ui->CloneItem1, &QAction::triggered, this, guarded(&TForm1::SpeedButton5Click));
+    connect(ui->Delete2, &QAction::triggered, this, guarded(&TForm1::Delete1Click));
+    connect(ui->Save2, &QAction::triggered, this, guarded(&TForm1::SpeedButton6Click));
+    connect(ui->Exit2, &QAction::triggered, this, guarded(&TForm1::Exit1Click));
+
+    menuCommands_ = {
+        {ui->Add1, ui->open1, int(Qt::ControlModifier) | Qt::Key_O},
+        {ui->Save1, ui->open1, int(Qt::ControlModifier) | Qt::Key_S},
+        {ui->Delete1, ui->open1, Qt::Key_Delete},
+        {ui->Exit1, ui->open1, int(Qt::ControlModifier) | Qt::Key_X},
+        {ui->Add2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_N},
+        {ui->CloneItem1, ui->Items1, Qt::Key_Insert},
+        {ui->Delete2, ui->Items1, Qt::Key_Delete},
+        {ui->Save2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_S},
+        {ui->Exit2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_X},
+    };
+
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this,
+            &TForm1::PageControl1CurrentChanged);
+
+    // The window sees key presses and releases before the focused control.
+    qApp->installEventFilter(this);
+}
+
+// ---- start and end ----
+
+void TForm1::FormCreate()
+{
+    WriteRegistryFlag();
+    document_ = std::make_unique<TzelXMLParser2>();
+    LoadCatalogue(*catalogue_, catalogueDirectory_); // problems with the file are not reported
+    ui->CheckBox1->setChecked(AutoDateOption(*catalogue_));
+    ui->CheckBox2->setChecked(AutoLinkOption(*catalogue_));
+}
+
+void TForm1::FormActivate() { FeedListUpdate(); }
+
+void TForm1::FormCloseQuery(bool &CanClose)
+{
+    CanClose = dialogs_.AskConfirmation(QStringLiteral("Exit Tolvane RSS Editor?"));
+}
+
+void TForm1::FormClose()
+{
+    const std::string failure = SaveCatalogue(*catalogue_, catalogueDirectory_);
+    if (!failure.empty())
+        dialogs_.ShowError(TFeedTextCodec(EncodingFor({}, failure)).ToText(failure) +
+                           QStringLiteral("\nThe changes to the feed list since start are lost."));
+}
+
+void TForm1::FormDestroy() { document_.reset(); }
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Qt activates the window again after every message box and file dialog; the Feeds page
+    // is filled once, when the window first shows, so typed edits survive those boxes.
+    if (!activated_) {
+        activated_ = true;
+        RunGuarded([this] { FormActivate(); });
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    bool canClose = false;
+    RunGuarded([this, &canClose] {
+        bool answer = true;
+        FormCloseQuery(answer);
+        canClose = answer;
+    });
+    if (!canClose) {
+        event->ignore();
+        return;
+    }
+    RunGuarded([this] { FormClose(); });
+    event->accept();
+}
+
+// ---- commands ----
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::Delete1Click()
+{
+    // The click is performed even when the page's delete button is disabled.
+    if (ActivePageIndex() == 0)
+        SpeedButton4Click();
+    else
+        SpeedButton7Click();
+}
+
+void TForm1::Image1Click() { OpenWebPage(WebAddress); }
+
+// ---- keys ----
+
+bool TForm1::HandleShortcut(int keyWithModifiers)
+{
+    // Only the first command in menu order that carries the key is considered; the key is
+    // taken even when that command or its menu is disabled.
+    for (const TMenuCommand &command : menuCommands_) {
+        if (command.Key != keyWithModifiers)
+            continue;
+        if (command.Menu->isEnabled() && command.Action->isEnabled())
+            command.Action->trigger();
+        return true;
+    }
+    return false;
+}
+
+void TForm1::FormKeyUp(int &Key, Qt::KeyboardModifiers Shift)
+{
+    if (ActivePageIndex() != 1)
+        return;
+    if ((Key == Qt::Key_Return || Key == Qt::Key_Enter) && focusWidget() == ui->Memo1) {
+        Key = 0; // the memo does not see the release
+        return;
+    }
+    if (Key == Qt::Key_S && (Shift & ShortcutModifiers) == Qt::ControlModifier) {
+        SpeedButton6Click(); // even when the Save button is disabled
+        Key = 0;
+    }
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+        type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::Wheel)
+        return false;
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+
+    switch (type) {
+    case QEvent::KeyPress:
+        // A key event travels up to the parents when nobody takes it; every step passes here,
+        // and a key that is not a command's is left alone at every step.
+        return HandleShortcut(KeyWithModifiers(*static_cast<QKeyEvent *>(event)));
+    case QEvent::KeyRelease: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->isAutoRepeat())
+            return false;
+        int code = key->key();
+        RunGuarded([this, &code, key] { FormKeyUp(code, key->modifiers()); });
+        return code == 0;
+    }
+    case QEvent::MouseButtonRelease:
+        if ((watched == ui->Image1 || watched == ui->Label10) &&
+            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
+            widget->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+            RunGuarded([this] { Image1Click(); });
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonDblClick:
+        if (watched == ui->Edit6)
+            RunGuarded([this] { Edit6DblClick(); });
+        return false;
+    case QEvent::Wheel:
+        // The wheel does not turn pages: a page change is the user's explicit request.
+        return watched == ui->PageControl1->tabBar();
+    default:
+        return false;
+    }
+}
+
+// ---- pages ----
+
+void TForm1::PageControl1CurrentChanged(int index)
+{
+    if (changingPage_)
+        return;
+    // Qt has already switched: put the old page back, ask the guard, and switch again only
+    // when it allows. The handlers therefore see the old page as active while the guard runs.
+    {
+        const QSignalBlocker quiet(ui->PageControl1);
+        ui->PageControl1->setCurrentIndex(shownPage_);
+    }
+    bool allow = false;
+    RunGuarded([this, &allow] { PageControl1Changing(allow); });
+    if (!allow)
+        return;
+    changingPage_ = true;
+    ui->PageControl1->setCurrentIndex(index);
+    changingPage_ = false;
+    shownPage_ = index;
+    RunGuarded([this] { PageControl1Change(); });
+}
+
+void TForm1::PageControl1Changing(bool &AllowChange)
+{
+    AllowChange = false;
+    if (EntryCount(*catalogue_) == 0) {
+        dialogs_.ShowMessage(QStringLiteral("Feeds is empty!"));
+        return;
+    }
+    if (!FeedFileExists(SelectedFeedPath()))
+        return; // refused without a message
+    ItemsUpdate();
+    AllowChange = true;
+}
+
+void TForm1::PageControl1Change()
+{
+    const bool itemsShowing = ActivePageIndex() == 1;
+    ui->open1->setEnabled(!itemsShowing);
+    ui->Items1->setEnabled(itemsShowing);
+    if (itemsShowing && ui->ListBox2->count() > 0) {
+        SelectRowQuietly(ui->ListBox2, 0);
+        ListBox2Click();
+        ui->Edit5->selectAll();
+        ui->Edit5->setFocus();
+    }
+}

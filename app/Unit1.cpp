@@ -1,0 +1,118 @@
+// TForm1: creation from the design, destruction, and the seams the pages share.
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include "AppTitle.h"
+#include "Clock.h"
+#include "Dialogs.h"
+#include "FeedCommands.h"
+#include "JpegImage.h"
+#include "TextFunctions.h"
+#include "zelXMLParser2.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <exception>
+
+// Qt resources compiled into a static library must be registered by hand.
+static void RegisterResources() { Q_INIT_RESOURCE(resources); }
+
+namespace {
+
+constexpr int ClientWidth = 640;
+constexpr int ClientHeight = 372;
+
+// Messages carry file names and feed text as bytes: show them as UTF-8 when they are, else
+// as Latin-1, so no byte is lost.
+QString MessageText(const char *bytes)
+{
+    const std::string_view text(bytes ? bytes : "");
+    return TFeedTextCodec(EncodingFor({}, text)).ToText(text);
+}
+
+} // namespace
+
+TForm1::TForm1(std::string catalogueDirectory, TDialogs &dialogs, const TClock &clock,
+               QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()),
+      catalogueDirectory_(std::move(catalogueDirectory)), dialogs_(dialogs), clock_(clock),
+      catalogue_(std::make_unique<TFeedCatalogue>()) // all zero bytes until it is read
+{
+    SetUpWindow();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+    FormDestroy();
+}
+
+void TForm1::SetUpWindow()
+{
+    RegisterResources();
+    // The design's font is not on this desktop; use one of the same width.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    ui->setupUi(this);
+    setWindowTitle(AppTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/tolvane-rss-editor.png")));
+
+    const QIcon add(QStringLiteral(":/add.png")), clone(QStringLiteral(":/clone.png")),
+        remove(QStringLiteral(":/delete.png")), save(QStringLiteral(":/save.png"));
+    ui->SpeedButton2->setIcon(add);
+    ui->BitBtn1->setIcon(save);
+    ui->SpeedButton4->setIcon(remove);
+    ui->SpeedButton1->setIcon(add);
+    ui->SpeedButton5->setIcon(clone);
+    ui->SpeedButton7->setIcon(remove);
+    ui->SpeedButton6->setIcon(save);
+
+    ui->Image1->setPixmap(QPixmap::fromImage(LoadJpeg(QStringLiteral(":/logo.jpg"))));
+
+    // A fixed client area below the menu bar, centred on the desktop.
+    centralWidget()->setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    if (QScreen *desktop = screen())
+        move(desktop->availableGeometry().center() - rect().center());
+
+    ui->PageControl1->setCurrentIndex(0);
+    shownPage_ = 0;
+}
+
+void TForm1::RunGuarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &error) {
+        dialogs_.ShowError(MessageText(error.what()));
+    } catch (...) {
+        dialogs_.ShowError(QStringLiteral("Unknown error."));
+    }
+}
+
+std::string TForm1::NewDateStamp() const { return DateStamp(clock_.Now()); }
+
+TFeedTextCodec TForm1::DocumentCodec() const { return TFeedTextCodec(DocumentEncoding(*document_)); }
+
+std::string TForm1::SelectedFeedPath() const
+{
+    const int row = ui->ListBox1->currentRow();
+    if (row < 0 || row >= EntryCount(*catalogue_))
+        return {};
+    return EntryPath(*catalogue_, row);
+}
+
+void TForm1::SelectRowQuietly(QListWidget *list, int row)
+{
+    const QSignalBlocker quiet(list);
+    list->setCurrentRow(row);
+}
+
+int TForm1::ActivePageIndex() const { return ui->PageControl1->currentIndex(); }

@@ -1,0 +1,138 @@
+#pragma once
+// TForm1: the editor's one window. The design (controls, places, captions, tool tips) is
+// Unit1.ui; this class owns the catalogue record and the shared document object and holds the
+// handlers. Unit1.cpp creates and destroys the window, MainFrame.cpp holds the frame (menus,
+// keys, page guard, close), FeedsPage.cpp the Feeds page and ItemsPage.cpp the Items page.
+#include "FeedCatalogue.h"
+#include "FeedTextCodec.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Ui {
+class TForm1;
+}
+class QAction;
+class QListWidget;
+class QMenu;
+class TClock;
+class TDialogs;
+class TzelXMLParser2;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // catalogueDirectory: where feeds.cfg lives (the real program: the executable's directory).
+    // dialogs and clock must outlive the window.
+    TForm1(std::string catalogueDirectory, TDialogs &dialogs, const TClock &clock,
+           QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // ---- frame (MainFrame.cpp) ----
+    void FormCreate();
+    void FormActivate();
+    void FormCloseQuery(bool &CanClose);
+    void FormClose();
+    void FormDestroy();
+    void Exit1Click();
+    void Delete1Click();
+    void PageControl1Changing(bool &AllowChange);
+    void PageControl1Change();
+    // Key is set to 0 when the release is consumed.
+    void FormKeyUp(int &Key, Qt::KeyboardModifiers Shift);
+    void Image1Click();
+
+    // ---- Feeds page (FeedsPage.cpp) ----
+    void FeedListUpdate();
+    void ListBox1Click();
+    void SpeedButton2Click(); // Add Feed
+    void BitBtn1Click();      // Save Feed
+    void SpeedButton4Click(); // Delete Feed
+    void Button1Click();      // Set Date
+    void Edit1Change();       // Edit1..Edit4 changed: the modified mark
+
+    // ---- Items page (ItemsPage.cpp) ----
+    void ItemsUpdate();
+    void ListBox2Click();
+    void SpeedButton1Click(); // Add Item
+    void SpeedButton5Click(); // Clone Item
+    void SpeedButton7Click(); // Delete Item
+    void SpeedButton6Click(); // Save Item
+    void Button2Click();      // "< Set Date"
+    void CheckBox1Click();    // "Auto"
+    void Edit5Change();       // Edit5, Memo1, Edit7, Edit8 changed: enables the Save button
+    void Edit6Change();       // the quoted word changed
+    void CheckBox2Click();    // "Auto Link"
+    void Edit6DblClick();
+
+    // Position among the channel's children of the first "item" (row r = child r + this).
+    int FirstItemIndex = 0;
+
+    // ---- what the pages share ----
+    Ui::TForm1 &Controls() { return *ui; }
+    TFeedCatalogue &Catalogue() { return *catalogue_; }
+    TzelXMLParser2 &Document() { return *document_; }
+    TDialogs &Dialogs() { return dialogs_; }
+    const std::string &CatalogueDirectory() const { return catalogueDirectory_; }
+    // The general error handler: runs the command, shows an exception's message in an error
+    // box and returns. Every handler started by the user or by Qt runs inside it.
+    void RunGuarded(const std::function<void()> &command);
+    // A fresh date stamp from the window's clock.
+    std::string NewDateStamp() const;
+    // The conversion for the document in memory (its declaration and bytes decide).
+    TFeedTextCodec DocumentCodec() const;
+    // The Path of the catalogue slot selected in ListBox1 ("" when no line is selected).
+    std::string SelectedFeedPath() const;
+    // Selects a row from the program: the list's click handler does not run.
+    static void SelectRowQuietly(QListWidget *list, int row);
+    // Index of the page showing (0 Feeds, 1 Items).
+    int ActivePageIndex() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // One menu command with the key it carries, in menu order.
+    struct TMenuCommand {
+        QAction *Action;
+        QMenu *Menu;
+        int Key; // Qt key | modifiers, compared exactly
+    };
+
+    void SetUpWindow();
+    void ConnectHandlers();
+    // Menu command resolution of a key press: true when the key belongs to a command.
+    bool HandleShortcut(int keyWithModifiers);
+    void PageControl1CurrentChanged(int index);
+    // Shows bytes of the catalogue in an edit box and remembers them, so an untouched box
+    // gives its bytes back unchanged.
+    void ShowFeedField(int box, const std::string &bytes, const TFeedTextCodec &codec);
+    // The box's bytes: as shown when untouched, otherwise its text in the codec's encoding
+    // (a character the encoding cannot hold raises).
+    std::string FeedFieldBytes(int box, const TFeedTextCodec &codec) const;
+    // Fills the four boxes from a catalogue slot.
+    void ShowSlot(int index);
+    void StoreFeedFields(int index, const TFeedTextCodec &codec);
+
+    std::unique_ptr<Ui::TForm1> ui;
+    std::string catalogueDirectory_;
+    TDialogs &dialogs_;
+    const TClock &clock_;
+    std::unique_ptr<TFeedCatalogue> catalogue_;
+    std::unique_ptr<TzelXMLParser2> document_;
+    std::vector<TMenuCommand> menuCommands_;
+    bool activated_ = false;     // FormActivate ran (first show)
+    bool changingPage_ = false;  // the page guard allowed the change being made
+    int shownPage_ = 0;
+    struct TShownField {
+        std::string Bytes;
+        QString Text;
+    };
+    TShownField shownFields_[4]; // Edit1..Edit4 as last filled by the program
+};

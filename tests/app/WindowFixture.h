@@ -1,0 +1,209 @@
+#pragma once
+// A TForm1 over a temporary directory, with scripted dialogs and a fixed clock, for window
+// tests that drive it with real key and mouse events on its named widgets.
+#include "Clock.h"
+#include "Dialogs.h"
+#include "FeedCatalogue.h"
+#include "Unit1.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Records every box the window shows and answers from a script. A question or a file dialog
+// that the script did not expect answers No / Cancel and is recorded all the same.
+class TScriptedDialogs : public TDialogs {
+public:
+    struct TShown {
+        QString Kind; // "message", "error", "warning", "confirm", "open"
+        QString Text; // the box's text, or the file dialog's filter
+    };
+
+    std::vector<TShown> Shown;
+    std::deque<bool> Answers; // for AskWarning / AskConfirmation, in order
+    std::deque<QString> Files; // for OpenFileName, in order; "" cancels
+
+    void ShowMessage(const QString &text) override { Shown.push_back({"message", text}); }
+    void ShowError(const QString &text) override { Shown.push_back({"error", text}); }
+    bool AskWarning(const QString &text) override { return Answer("warning", text); }
+    bool AskConfirmation(const QString &text) override { return Answer("confirm", text); }
+    QString OpenFileName(const QString &filter) override
+    {
+        Shown.push_back({"open", filter});
+        if (Files.empty())
+            return {};
+        QString file = Files.front();
+        Files.pop_front();
+        return file;
+    }
+
+    // "kind: text" of every box shown, in order, for compact comparisons.
+    QStringList Log() const
+    {
+        QStringList log;
+        for (const TShown &shown : Shown)
+            log << shown.Kind + ": " + shown.Text;
+        return log;
+    }
+
+private:
+    bool Answer(const QString &kind, const QString &text)
+    {
+        Shown.push_back({kind, text});
+        if (Answers.empty())
+            return false;
+        const bool answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+};
+
+class TFixedClock : public TClock {
+public:
+    QDateTime Time{QDate(2007, 2, 5), QTime(14, 3, 9)}; // a Monday
+    QDateTime Now() const override { return Time; }
+};
+
+// Bytes of a feed in the layout the XML writer gives it, so that a load and save that change
+// nothing give the same bytes back.
+inline std::string FeedBytes(const std::string &title, const std::string &description,
+                             const std::string &link, const std::string &date,
+                             const std::string &encoding = "UTF-8",
+                             const std::string &items = "")
+{
+    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\" ?>\r\n" +
+           "<rss version=\"2.0\">\r\n"
+           "  <channel>\r\n"
+           "    <title>" + title + "</title>\r\n"
+           "    <description>" + description + "</description>\r\n"
+           "    <link>" + link + "</link>\r\n"
+           "    <pubDate>" + date + "</pubDate>\r\n"
+           "    <lastBuildDate>" + date + "</lastBuildDate>\r\n" + items +
+           "  </channel>\r\n"
+           "</rss>";
+}
+
+class TWindowFixture {
+public:
+    QTemporaryDir Directory;
+    TScriptedDialogs Dialogs;
+    TFixedClock Clock;
+    std::unique_ptr<TForm1> Form;
+
+    std::string DirectoryBytes() const { return QFile::encodeName(Directory.path()).toStdString(); }
+    QString PathOf(const QString &name) const { return Directory.filePath(name); }
+    std::string PathBytes(const QString &name) const
+    {
+        return QFile::encodeName(PathOf(name)).toStdString();
+    }
+    QString CataloguePath() const { return PathOf(QStringLiteral("feeds.cfg")); }
+
+    void WriteFile(const QString &name, const std::string &bytes) const
+    {
+        QFile file(PathOf(name));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
+    }
+    std::string ReadFile(const QString &name) const
+    {
+        QFile file(PathOf(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return "<missing>";
+        return file.readAll().toStdString();
+    }
+    std::string ReadCatalogueFile() const { return ReadFile(QStringLiteral("feeds.cfg")); }
+
+    // Writes a feed file and returns its path as the catalogue stores it.
+    std::string WriteFeed(const QString &name, const std::string &bytes) const
+    {
+        WriteFile(name, bytes);
+        return PathBytes(name);
+    }
+
+    // Writes feeds.cfg holding the given entries: {path, title, description, link, date}.
+    void WriteCatalogue(const std::vector<std::vector<std::string>> &entries,
+                        std::uint8_t autoDate = 1, std::uint8_t autoLink = 0) const
+    {
+        auto catalogue = std::make_unique<TFeedCatalogue>();
+        *catalogue = {};
+        SetAutoDate(*catalogue, autoDate);
+        SetAutoLink(*catalogue, autoLink);
+        for (const auto &entry : entries)
+            AppendEntry(*catalogue, entry.at(0), entry.at(1), entry.at(2), entry.at(3), entry.at(4));
+        QCOMPARE(QString::fromStdString(SaveCatalogue(*catalogue, DirectoryBytes())), QString());
+    }
+
+    // Creates the window and shows it (which fills the Feeds page).
+    void Start()
+    {
+        Form = std::make_unique<TForm1>(DirectoryBytes(), Dialogs, Clock);
+        Form->show();
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    }
+
+    template <class T> T *Widget(const char *name) const
+    {
+        T *widget = Form->findChild<T *>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no widget named %s", name);
+        return widget;
+    }
+    QLineEdit *Edit(const char *name) const { return Widget<QLineEdit>(name); }
+    QListWidget *List(const char *name) const { return Widget<QListWidget>(name); }
+    QToolButton *Tool(const char *name) const { return Widget<QToolButton>(name); }
+    QAction *Action(const char *name) const { return Widget<QAction>(name); }
+    QTabWidget *Pages() const { return Widget<QTabWidget>("PageControl1"); }
+
+    QStringList ListLines(const char *name) const
+    {
+        QStringList lines;
+        QListWidget *list = List(name);
+        for (int row = 0; row < list->count(); ++row)
+            lines << list->item(row)->text();
+        return lines;
+    }
+    QStringList FeedBoxes() const
+    {
+        return {Edit("Edit1")->text(), Edit("Edit2")->text(), Edit("Edit3")->text(),
+                Edit("Edit4")->text()};
+    }
+
+    // A left click on the middle of a list row.
+    void ClickRow(const char *list, int row) const
+    {
+        QListWidget *widget = List(list);
+        const QRect rect = widget->visualItemRect(widget->item(row));
+        QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    // A left click on a page's tab.
+    void ClickTab(int index) const
+    {
+        QTabBar *bar = Pages()->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+    void Click(QAbstractButton *button) const { QTest::mouseClick(button, Qt::LeftButton); }
+    // Selects the text of a box and types over it.
+    void TypeInto(QLineEdit *edit, const QString &text) const
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+};
