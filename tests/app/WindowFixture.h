@@ -204,6 +204,17 @@ public:
     {
         edit->setFocus();
         edit->selectAll();
-        QTest::keyClicks(edit, text);
+        TypeText(edit, text);
+    }
+    // Key presses for each character, beyond Latin-1 too.
+    static void TypeText(QWidget *widget, const QString &text)
+    {
+        for (const QChar character : text) {
+            if (character.unicode() < 0x80)
+                QTest::keyClick(widget, character.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character),
+                                    Qt::NoModifier);
+        }
     }
 };

@@ -1,0 +1,414 @@
+// The Feeds page: the list, selecting a feed, Add, Save, Delete and Set Date, with what each
+// leaves in the feed file and in feeds.cfg (slot k at byte 3 + 920 k: Path +0, Title +256,
+// Description +357, Link +613, Date +869, each a length byte and the text).
+#include "WindowFixture.h"
+
+#include "TextFunctions.h"
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int RecordSize = 92923;
+
+// The length-prefixed text at a byte offset of feeds.cfg.
+std::string FieldAt(const std::string &record, std::size_t offset)
+{
+    if (offset >= record.size())
+        return "<outside>";
+    const auto length = static_cast<unsigned char>(record[offset]);
+    return record.substr(offset + 1, length);
+}
+std::size_t SlotOffset(int slot, std::size_t field) { return 3 + 920 * std::size_t(slot) + field; }
+constexpr std::size_t PathField = 0, TitleField = 256, DescriptionField = 357, LinkField = 613,
+                      DateField = 869;
+
+const std::string Date1 = "Sun, 4 Feb 2007 10:00:00 -0800";
+
+} // namespace
+
+class FeedsPageTest : public QObject {
+    Q_OBJECT
+
+    // Closes the window with Yes and returns what reached feeds.cfg.
+    static std::string CloseAndReadCatalogue(TWindowFixture &window)
+    {
+        window.Dialogs.Answers.push_back(true);
+        window.Form->close();
+        return window.ReadCatalogueFile();
+    }
+
+private slots:
+    void listShowsTextAfterLastColonOrBackslash()
+    {
+        TWindowFixture window;
+        window.WriteCatalogue({{"/a.xml", "News: Daily", "d1", "l1", "t1"},
+                               {"/b.xml", "A\\B", "d2", "l2", "t2"},
+                               {"/c.xml", "a:b\\c:d", "", "", ""},
+                               {"/d.xml", "Plain", "", "", ""}});
+        window.Start();
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({" Daily", "B", "d", "Plain"}));
+        QCOMPARE(window.List("ListBox1")->currentRow(), 0);
+        // The boxes show the stored title, not the list line.
+        QCOMPARE(window.FeedBoxes(), QStringList({"News: Daily", "d1", "l1", "t1"}));
+    }
+
+    void selectingShowsStoredValuesOfExistingFeeds()
+    {
+        TWindowFixture window;
+        const std::string one = window.WriteFeed("one.xml", FeedBytes("File title", "x", "y", "z"));
+        const std::string two = window.WriteFeed("two.xml", FeedBytes("Other", "x", "y", "z"));
+        window.WriteCatalogue({{one, "One", "d1", "l1", "t1"},
+                               {two, "Two", "d2", "l2", "t2"},
+                               {window.PathBytes("gone.xml"), "Gone", "d3", "l3", "t3"}});
+        window.Start();
+        window.ClickRow("ListBox1", 1);
+        QCOMPARE(window.FeedBoxes(), QStringList({"Two", "d2", "l2", "t2"}));
+        // A feed whose file is missing: the boxes keep the previous feed's values.
+        QTest::keyClick(window.List("ListBox1"), Qt::Key_Down);
+        QCOMPARE(window.List("ListBox1")->currentRow(), 2);
+        QCOMPARE(window.FeedBoxes(), QStringList({"Two", "d2", "l2", "t2"}));
+        QVERIFY(window.Dialogs.Shown.empty());
+    }
+
+    void addFeed()
+    {
+        TWindowFixture window;
+        const std::string one = window.WriteFeed("one.xml", FeedBytes("One", "d1", "l1", Date1));
+        const std::string feed = FeedBytes("Second: feed", "About it", "http://two.example/", Date1);
+        const std::string two = window.WriteFeed("two.xml", feed);
+        window.WriteCatalogue({{one, "One", "d1", "l1", Date1}});
+        window.Start();
+        window.Dialogs.Files = {window.PathOf("two.xml")};
+        window.Click(window.Tool("SpeedButton2"));
+        QCOMPARE(window.Dialogs.Log(), QStringList({"open: XML (*.xml);;All (*)"}));
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"One", " feed"}));
+        QCOMPARE(window.List("ListBox1")->currentRow(), 0);
+        QCOMPARE(window.FeedBoxes(), QStringList({"One", "d1", "l1", QString::fromStdString(Date1)}));
+        QCOMPARE(window.ReadFile("two.xml"), feed); // the feed file is not written
+
+        const std::string record = CloseAndReadCatalogue(window);
+        QCOMPARE(int(record.size()), RecordSize);
+        QCOMPARE(int(record[2]), 2);
+        QCOMPARE(FieldAt(record, SlotOffset(1, PathField)), two);
+        QCOMPARE(FieldAt(record, SlotOffset(1, TitleField)), std::string("Second: feed"));
+        QCOMPARE(FieldAt(record, SlotOffset(1, DescriptionField)), std::string("About it"));
+        QCOMPARE(FieldAt(record, SlotOffset(1, LinkField)), std::string("http://two.example/"));
+        QCOMPARE(FieldAt(record, SlotOffset(1, DateField)), Date1);
+    }
+
+    void addFeedCancelledChangesNothing()
+    {
+        TWindowFixture window;
+        window.Start();
+        window.Click(window.Tool("SpeedButton2"));
+        QCOMPARE(window.List("ListBox1")->count(), 0);
+        QCOMPARE(window.Dialogs.Log(), QStringList({"open: XML (*.xml);;All (*)"}));
+    }
+
+    void addFeedStopsAtHundred()
+    {
+        TWindowFixture window;
+        const std::string feed = window.WriteFeed("feed.xml", FeedBytes("T", "D", "L", "P"));
+        std::vector<std::vector<std::string>> entries(99, {feed, "T", "D", "L", "P"});
+        window.WriteCatalogue(entries);
+        window.Start();
+        // The 100th feed is accepted.
+        window.Dialogs.Files = {window.PathOf("feed.xml"), window.PathOf("feed.xml")};
+        window.Click(window.Tool("SpeedButton2"));
+        QCOMPARE(window.List("ListBox1")->count(), 100);
+        // The 101st: the dialog is shown first, then the limit.
+        window.Click(window.Tool("SpeedButton2"));
+        QCOMPARE(window.Dialogs.Log(),
+                 QStringList({"open: XML (*.xml);;All (*)", "open: XML (*.xml);;All (*)",
+                              "message: Max 100 Feeds!"}));
+        QCOMPARE(window.List("ListBox1")->count(), 100);
+        const std::string record = CloseAndReadCatalogue(window);
+        QCOMPARE(int(static_cast<unsigned char>(record[2])), 100);
+        QCOMPARE(FieldAt(record, SlotOffset(100, PathField)), std::string()); // slot 100 untouched
+    }
+
+    void addFeedRefusesFeedsItCannotUse()
+    {
+        TWindowFixture window;
+        window.WriteFile("broken.xml", "<?xml version=\"1.0\"?>\r\n<rss><channel><title>T</title>"
+                                       "<description>D</description><link>L</link>"
+                                       "<pubDate>P</pubDate></chanel></rss>");
+        window.WriteFile("nochannel.xml", "<rss><title>T</title></rss>");
+        window.WriteFile("nodate.xml", "<rss><channel><title>T</title><description>D</description>"
+                                       "<link>L</link></channel></rss>");
+        window.Start();
+        window.Dialogs.Files = {window.PathOf("broken.xml"), window.PathOf("nochannel.xml"),
+                                window.PathOf("nodate.xml"), window.PathOf("absent.xml")};
+        for (int attempt = 0; attempt < 4; ++attempt)
+            window.Click(window.Tool("SpeedButton2"));
+        QCOMPARE(window.List("ListBox1")->count(), 0);
+        const auto &shown = window.Dialogs.Shown;
+        QCOMPARE(shown.size(), size_t(8));
+        QCOMPARE(shown[1].Kind, QString("error"));
+        QVERIFY2(shown[1].Text.startsWith("The feed \"" + window.PathOf("broken.xml") +
+                                          "\" could not be read:\n"),
+                 qPrintable(shown[1].Text));
+        QCOMPARE(shown[3].Text,
+                 "The feed \"" + window.PathOf("nochannel.xml") + "\" has no \"channel\" element.");
+        QCOMPARE(shown[5].Text, "The feed \"" + window.PathOf("nodate.xml") +
+                                    "\" has no \"pubDate\" element in its channel.");
+        QVERIFY2(shown[7].Text.startsWith("Cannot open file"), qPrintable(shown[7].Text));
+        QCOMPARE(int(CloseAndReadCatalogue(window)[2]), 0);
+    }
+
+    void saveFeedWritesFileAndCatalogue()
+    {
+        TWindowFixture window;
+        const std::string items = "    <item>\r\n      <title>Kept &amp; as is</title>\r\n    </item>\r\n";
+        const std::string path =
+            window.WriteFeed("one.xml", FeedBytes("One", "d1", "l1", Date1, "UTF-8", items));
+        window.WriteCatalogue({{path, "One", "d1", "l1", Date1}});
+        window.Start();
+        QVERIFY(window.Tool("BitBtn1")->isEnabled());
+        const QString longTitle = QString(120, 'T');
+        window.TypeInto(window.Edit("Edit1"), longTitle);
+        window.TypeInto(window.Edit("Edit3"), "http://one.example/new");
+        window.Click(window.Widget<QPushButton>("Button1"));
+        const std::string stamp = DateStamp(window.Clock.Time);
+        QCOMPARE(window.Edit("Edit4")->text(), QString::fromStdString(stamp));
+        window.Click(window.Tool("BitBtn1"));
+
+        // The file gets the whole title and the date in both pubDate and lastBuildDate.
+        QCOMPARE(window.ReadFile("one.xml"),
+                 FeedBytes(longTitle.toStdString(), "d1", "http://one.example/new", stamp, "UTF-8",
+                           items));
+        QVERIFY(!window.Tool("BitBtn1")->isEnabled());
+        QVERIFY(window.Dialogs.Shown.empty());
+        // The catalogue keeps the first 100 characters, and the list shows those.
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({QString(100, 'T')}));
+        const std::string record = CloseAndReadCatalogue(window);
+        QCOMPARE(FieldAt(record, SlotOffset(0, TitleField)), std::string(100, 'T'));
+        QCOMPARE(FieldAt(record, SlotOffset(0, LinkField)), std::string("http://one.example/new"));
+        QCOMPARE(FieldAt(record, SlotOffset(0, DateField)), stamp);
+        QCOMPARE(FieldAt(record, SlotOffset(0, PathField)), path);
+    }
+
+    void saveKeepsUntouchedBytesAndEncodesTyped()
+    {
+        TWindowFixture window;
+        // ISO-8859-1 bytes: "café" with 0xE9.
+        const std::string latin = FeedBytes("caf\xE9", "d\xE9", "l", "p", "ISO-8859-1");
+        const std::string latinPath = window.WriteFeed("latin.xml", latin);
+        const std::string utf8Path = window.WriteFeed("utf8.xml", FeedBytes("u", "d", "l", "p"));
+        window.WriteCatalogue({{latinPath, "caf\xE9", "d\xE9", "l", "p"}, {utf8Path, "u", "d", "l", "p"}});
+        window.Start();
+        QCOMPARE(window.Edit("Edit1")->text(), QString("caf\u00E9"));
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.ReadFile("latin.xml"), latin);
+
+        // A typed character the feed's encoding cannot hold: refused, nothing written.
+        window.TypeInto(window.Edit("Edit2"), "price \u20AC");
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+        QCOMPARE(window.Dialogs.Shown[0].Kind, QString("error"));
+        QCOMPARE(window.ReadFile("latin.xml"), latin);
+        QVERIFY(window.Tool("BitBtn1")->isEnabled());
+        // The same character in a UTF-8 feed goes in as UTF-8.
+        window.ClickRow("ListBox1", 1);
+        window.TypeInto(window.Edit("Edit1"), "\u00E9t\u00E9 \u20AC");
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.ReadFile("utf8.xml"), FeedBytes("\xC3\xA9t\xC3\xA9 \xE2\x82\xAC", "d", "l", "p"));
+        const std::string record = CloseAndReadCatalogue(window);
+        QCOMPARE(FieldAt(record, SlotOffset(0, DescriptionField)), std::string("d\xE9"));
+        QCOMPARE(FieldAt(record, SlotOffset(1, TitleField)), std::string("\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"));
+    }
+
+    void saveRefusesFeedThatDidNotRead()
+    {
+        TWindowFixture window;
+        const std::string broken = "<rss><channel><title>T</title><description>D</description>"
+                                   "<link>L</link><pubDate>P</pubDate><lastBuildDate>P"
+                                   "</lastBuildDate><item><title>lost?</title></channel></rss>";
+        const std::string path = window.WriteFeed("broken.xml", broken);
+        const std::string nobuild = "<rss><channel><title>T</title><description>D</description>"
+                                    "<link>L</link><pubDate>P</pubDate></channel></rss>";
+        const std::string nobuildPath = window.WriteFeed("nobuild.xml", nobuild);
+        window.WriteCatalogue({{path, "T", "D", "L", "P"}, {nobuildPath, "T", "D", "L", "P"}});
+        window.Start();
+        window.TypeInto(window.Edit("Edit1"), "New");
+        window.Click(window.Tool("BitBtn1"));
+        window.ClickRow("ListBox1", 1);
+        window.TypeInto(window.Edit("Edit1"), "New");
+        window.Click(window.Tool("BitBtn1"));
+
+        QCOMPARE(window.ReadFile("broken.xml"), broken);
+        QCOMPARE(window.ReadFile("nobuild.xml"), nobuild);
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(2));
+        QVERIFY2(window.Dialogs.Shown[0].Text.startsWith("The feed \"" + window.PathOf("broken.xml") +
+                                                         "\" could not be read:\n"),
+                 qPrintable(window.Dialogs.Shown[0].Text));
+        QCOMPARE(window.Dialogs.Shown[1].Text, "The feed \"" + window.PathOf("nobuild.xml") +
+                                                   "\" has no \"lastBuildDate\" element in its channel.");
+        const std::string record = CloseAndReadCatalogue(window);
+        QCOMPARE(FieldAt(record, SlotOffset(0, TitleField)), std::string("T"));
+        QCOMPARE(FieldAt(record, SlotOffset(1, TitleField)), std::string("T"));
+    }
+
+    void saveOfMissingFeedStoresEntryAndReportsLoadError()
+    {
+        TWindowFixture window;
+        const std::string one = window.WriteFeed("one.xml", FeedBytes("One", "d1", "l1", "t1"));
+        const std::string gone = window.PathBytes("gone.xml");
+        window.WriteCatalogue({{one, "One", "d1", "l1", "t1"}, {gone, "Gone", "d2", "l2", "t2"}});
+        window.Start();
+        window.ClickRow("ListBox1", 1); // missing file: the boxes keep feed one's values
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+        QVERIFY(window.Dialogs.Shown[0].Text.startsWith("Cannot open file"));
+        QVERIFY(window.Tool("BitBtn1")->isEnabled());
+        const std::string record = CloseAndReadCatalogue(window);
+        QCOMPARE(FieldAt(record, SlotOffset(1, TitleField)), std::string("One"));
+        QCOMPARE(FieldAt(record, SlotOffset(1, DateField)), std::string("t1"));
+        QCOMPARE(FieldAt(record, SlotOffset(1, PathField)), gone);
+        QCOMPARE(window.ReadFile("gone.xml"), std::string("<missing>"));
+    }
+
+    void modifiedMarkFollowsRealTextChanges()
+    {
+        TWindowFixture window;
+        const std::string one = window.WriteFeed("one.xml", FeedBytes("Same", "d", "l", "t"));
+        const std::string two = window.WriteFeed("two.xml", FeedBytes("Same", "d", "l", "t"));
+        const std::string three = window.WriteFeed("three.xml", FeedBytes("Other", "d", "l", "t"));
+        window.WriteCatalogue({{one, "Same", "d", "l", "t"}, {two, "Same", "d", "l", "t"},
+                               {three, "Other", "d", "l", "t"}});
+        window.Start();
+        window.Click(window.Tool("BitBtn1"));
+        QVERIFY(!window.Tool("BitBtn1")->isEnabled());
+        window.ClickRow("ListBox1", 1); // same texts: no change, no mark
+        QVERIFY(!window.Tool("BitBtn1")->isEnabled());
+        window.ClickRow("ListBox1", 2); // another title: the mark
+        QVERIFY(window.Tool("BitBtn1")->isEnabled());
+        window.Click(window.Tool("BitBtn1"));
+        QTest::keyClicks(window.Edit("Edit4"), "x"); // typing
+        QVERIFY(window.Tool("BitBtn1")->isEnabled());
+    }
+
+    void setDateIsLostBySelectingAnotherFeed()
+    {
+        TWindowFixture window;
+        const std::string one = window.WriteFeed("one.xml", FeedBytes("One", "d", "l", "t1"));
+        const std::string two = window.WriteFeed("two.xml", FeedBytes("Two", "d", "l", "t2"));
+        window.WriteCatalogue({{one, "One", "d", "l", "t1"}, {two, "Two", "d", "l", "t2"}});
+        window.Start();
+        window.Click(window.Widget<QPushButton>("Button1"));
+        QCOMPARE(window.Edit("Edit4")->text(), QString::fromStdString(DateStamp(window.Clock.Time)));
+        if (LocaleTimeSeparator() == ":")
+            QCOMPARE(window.Edit("Edit4")->text(), QString("Mon, 5 Feb 2007 14:03:09 -0800"));
+        window.ClickRow("ListBox1", 1);
+        window.ClickRow("ListBox1", 0);
+        QCOMPARE(window.Edit("Edit4")->text(), QString("t1"));
+        QCOMPARE(window.ReadFile("one.xml"), FeedBytes("One", "d", "l", "t1"));
+    }
+
+    void deleteFeed()
+    {
+        TWindowFixture window;
+        const std::string a = window.WriteFeed("a.xml", FeedBytes("A", "", "", ""));
+        const std::string b = window.WriteFeed("b.xml", FeedBytes("B", "", "", ""));
+        const std::string c = window.WriteFeed("c.xml", FeedBytes("C", "", "", ""));
+        window.WriteCatalogue({{a, "A", "da", "la", "ta"}, {b, "B", "db", "lb", "tb"},
+                               {c, "C", "dc", "lc", "tc"}});
+        window.Start();
+        window.ClickRow("ListBox1", 1);
+        window.Dialogs.Answers = {false, true};
+        window.Click(window.Tool("SpeedButton4")); // No
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"A", "B", "C"}));
+        window.Click(window.Tool("SpeedButton4")); // Yes
+        QCOMPARE(window.Dialogs.Log(), QStringList({"warning: Delete selected feed?",
+                                                    "warning: Delete selected feed?"}));
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"A", "C"}));
+        QCOMPARE(window.List("ListBox1")->currentRow(), 0);
+        QCOMPARE(window.FeedBoxes(), QStringList({"A", "da", "la", "ta"}));
+        QCOMPARE(window.ReadFile("b.xml"), FeedBytes("B", "", "", "")); // the file stays
+
+        const std::string record = CloseAndReadCatalogue(window);
+        QCOMPARE(int(record[2]), 2);
+        QCOMPARE(FieldAt(record, SlotOffset(1, PathField)), c);
+        QCOMPARE(FieldAt(record, SlotOffset(1, TitleField)), std::string("C"));
+        // The former last slot is free but keeps its bytes.
+        QCOMPARE(FieldAt(record, SlotOffset(2, TitleField)), std::string("C"));
+    }
+
+    void deleteOnEmptyCatalogueOnlyAsks()
+    {
+        TWindowFixture window;
+        window.Start();
+        window.Dialogs.Answers = {true};
+        QTest::keyClick(window.List("ListBox1"), Qt::Key_Delete);
+        QCOMPARE(window.Dialogs.Log(), QStringList({"warning: Delete selected feed?"}));
+        QCOMPARE(window.List("ListBox1")->count(), 0);
+    }
+
+    void shortCatalogueIsCompletedAtStart()
+    {
+        TWindowFixture window;
+        // 1000 bytes: options, Count 1 and the start of slot 0 (path and title).
+        std::string start(1000, '\0');
+        start[0] = 1;
+        start[2] = 1;
+        const std::string path = "/feeds/one.xml";
+        start[3] = char(path.size());
+        start.replace(4, path.size(), path);
+        start[3 + 256] = 5;
+        start.replace(3 + 257, 5, "Short");
+        window.WriteFile("feeds.cfg", start);
+        window.Start();
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"Short"}));
+        QCOMPARE(window.FeedBoxes(), QStringList({"Short", "", "", ""}));
+        QVERIFY(window.Widget<QCheckBox>("CheckBox1")->isChecked());
+        const std::string rewritten = window.ReadCatalogueFile(); // at once, before any close
+        QCOMPARE(int(rewritten.size()), RecordSize);
+        QCOMPARE(rewritten.substr(0, 1000), start);
+        QCOMPARE(rewritten.substr(1000), std::string(RecordSize - 1000, '\0'));
+    }
+
+    void longCatalogueIsCutAtNextClose()
+    {
+        TWindowFixture window;
+        window.WriteCatalogue({{"/x.xml", "X", "", "", ""}});
+        std::string longer = window.ReadCatalogueFile() + std::string(100000 - RecordSize, 'z');
+        window.WriteFile("feeds.cfg", longer);
+        window.Start();
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"X"}));
+        QCOMPARE(int(window.ReadCatalogueFile().size()), 100000); // read whole: left as it is
+        QCOMPARE(CloseAndReadCatalogue(window), longer.substr(0, RecordSize));
+    }
+
+    void readOnlyCatalogueCountsAsUnreadable()
+    {
+        if (geteuid() == 0)
+            QSKIP("the superuser can write a read-only file");
+        TWindowFixture window;
+        window.WriteCatalogue({{"/x.xml", "X", "", "", ""}});
+        const std::string before = window.ReadCatalogueFile();
+        QFile::setPermissions(window.CataloguePath(), QFile::ReadOwner);
+        window.Start();
+        QCOMPARE(window.List("ListBox1")->count(), 0);
+        QCOMPARE(window.ReadCatalogueFile(), before);
+    }
+
+    void oversizedCountAndLengthsStayInsideRecord()
+    {
+        TWindowFixture window;
+        std::string record(RecordSize, '\0');
+        record[2] = char(250); // Count beyond 100
+        for (int slot = 0; slot < 101; ++slot)
+            for (std::size_t field : {PathField, TitleField, DescriptionField, LinkField, DateField})
+                record[SlotOffset(slot, field)] = char(255); // lengths beyond capacity
+        window.WriteFile("feeds.cfg", record);
+        window.Start();
+        QCOMPARE(window.List("ListBox1")->count(), 100);
+        QCOMPARE(window.List("ListBox1")->item(0)->text().size(), 100);
+        QCOMPARE(window.Edit("Edit4")->text().size(), 50);
+        QCOMPARE(CloseAndReadCatalogue(window), record); // the bytes stay as they were
+    }
+};
+
+QTEST_MAIN(FeedsPageTest)
+#include "FeedsPageTest.moc"
