@@ -20,7 +20,7 @@ bool IndexApplies(const TzelXMLParser2 *document)
 
 bool HasAngleBracket(std::string_view text)
 {
-    return std::memchr(text.data(), '<', text.size()) || std::memchr(text.data(), '>', text.size());
+    return !text.empty() && (std::memchr(text.data(), '<', text.size()) || std::memchr(text.data(), '>', text.size()));
 }
 
 } // namespace

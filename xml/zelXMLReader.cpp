@@ -15,6 +15,8 @@
 
 namespace {
 
+bool Contains(std::string_view text, char c) { return !text.empty() && std::memchr(text.data(), c, text.size()); }
+
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 // Removes bytes 0..32 from both ends; bytes of 128 and above stay.
@@ -191,12 +193,12 @@ void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
             throw Exception("Expected ]]> when parsing CDATA section");
         text = Trim(Slice(position_, closer - 1));
         position_ = closer + 3;
-        needsCDATA = std::memchr(text.data(), '<', text.size()) || std::memchr(text.data(), '>', text.size());
+        needsCDATA = Contains(text, '<') || Contains(text, '>');
     } else {
         // Plain text ends at the next "<", so only a ">" can be in it.
         text = Trim(Slice(position_, opener - 1));
         position_ = opener;
-        needsCDATA = std::memchr(text.data(), '>', text.size()) != nullptr;
+        needsCDATA = Contains(text, '>');
     }
     element->text_.Borrow(text);
     element->textNeedsCDATA_ = needsCDATA;

@@ -50,6 +50,8 @@ public:
     explicit Copy(char *out) : out_(out) {}
     void Put(std::string_view piece)
     {
+        if (piece.empty())
+            return;
         std::memcpy(out_, piece.data(), piece.size());
         out_ += piece.size();
     }
@@ -190,7 +192,7 @@ std::string TzelXMLWriter::BuildXmlText(const TzelXMLParser2 &document, TextPoli
 {
     Measure measure;
     WriteDocument(measure, document, policy);
-    std::string text(measure.Size(), '\0');
+    std::string text(measure.Size(), '\0'); // never empty: the declaration line is always there
     Copy copy(text.data());
     WriteDocument(copy, document, policy);
     return text;
