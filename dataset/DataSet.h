@@ -159,9 +159,10 @@ protected:
     // Brings the source's cursor to the active record.
     void UpdateCursorPos();
     void CheckActive() const;
+    // Active, and not editing: pending changes are posted (or dropped when there are none).
+    void CheckBrowseMode();
 
 private:
-    void CheckBrowseMode();
     void CheckCanModify();
     void ClearBuffers();
     void ActivateBuffers();
