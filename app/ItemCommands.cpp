@@ -1,0 +1,154 @@
+#include "ItemCommands.h"
+
+#include "FeedCommands.h"
+#include "TextFunctions.h"
+#include "zelException.h"
+#include "zelXMLParser2.h"
+
+#include <array>
+#include <memory>
+
+namespace {
+
+const std::array<const char *, 4> ItemChildNames = {"title", "description", "link", "pubDate"};
+
+std::string ChildText(const TzelXMLNode2 &node, std::string_view name)
+{
+    const TzelXMLNode2 *child = node.FindChild(name, false);
+    return child ? child->Text() : std::string();
+}
+
+// The channel child shown in the row, refused when the document no longer has it.
+TzelXMLNode2 &ListedChild(const TzelXMLNode2 &channel, int firstItemIndex, int row,
+                          const std::string &path)
+{
+    const int position = firstItemIndex + row;
+    TzelXMLNode2 *child = row >= 0 && position >= 0 ? channel.ChildAt(position) : nullptr;
+    if (!child)
+        throw Exception("The selected item is no longer in the feed \"" + path +
+                        "\". Open the Items page again to see the feed as it is.");
+    return *child;
+}
+
+// A command may only write what was read whole, and needs the channel.
+TzelXMLNode2 &ChannelToChange(const TzelXMLParser2 &document, const std::string &path)
+{
+    RequireWholeDocument(document, path);
+    return RequireChannel(document, path);
+}
+
+// The new item: the channel's name, text and attributes and copies of its first four
+// children. This is what a whole copy of the channel cut down to four children holds,
+// without copying (and then freeing) every item of the channel.
+std::unique_ptr<TzelXMLNode2> NewItemFrom(const TzelXMLNode2 &channel, const std::string &dateStamp)
+{
+    auto item = std::make_unique<TzelXMLNode2>();
+    item->SetName("item");
+    item->SetText(channel.TextView());
+    for (const TzelXMLAttribute2 *attribute : channel.Attributes())
+        if (attribute)
+            item->Attributes().Add(attribute->Clone());
+    for (int i = 0; i < static_cast<int>(ItemChildNames.size()); ++i) {
+        const TzelXMLNode2 *source = channel.ChildAt(i);
+        TzelXMLNode2 *child = source ? source->CloneTree() : new TzelXMLNode2;
+        item->Children().Add(child);
+        child->SetName(ItemChildNames[i]);
+    }
+    const std::array<std::string, 4> texts = {"(untitled)", " ", " ", dateStamp};
+    for (int i = 0; i < 4; ++i)
+        item->ChildAt(i)->SetText(texts[i]);
+    return item;
+}
+
+} // namespace
+
+TItemList ListItems(const TzelXMLParser2 &document)
+{
+    TItemList list;
+    const TzelXMLNode2 *channel = document.FindChild("channel", false);
+    if (!channel)
+        return list;
+    const int count = channel->ChildCount();
+    int first = 0;
+    while (first < count && !(channel->ChildAt(first) && channel->ChildAt(first)->NameView() == "item"))
+        ++first;
+    list.FirstItemIndex = first;
+    list.HasItems = first < count;
+    list.Rows.reserve(static_cast<size_t>(count - first));
+    for (int p = first; p < count; ++p) {
+        const TzelXMLNode2 *child = channel->ChildAt(p);
+        const TzelXMLNode2 *title = child ? child->FindChild("title", false) : nullptr;
+        if (title) {
+            std::string row = title->Text();
+            DecodeQuot(row);
+            list.Rows.push_back(std::move(row));
+        } else {
+            list.Rows.push_back("<" + (child ? child->Name() : std::string()) + ">");
+        }
+    }
+    return list;
+}
+
+TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
+                     int row)
+{
+    const TzelXMLNode2 &channel = RequireChannel(document, path);
+    const TzelXMLNode2 &item = ListedChild(channel, firstItemIndex, row, path);
+    TItemFields fields{ChildText(item, "title"), ChildText(item, "description"),
+                       ChildText(item, "link"), ChildText(item, "pubDate")};
+    DecodeQuot(fields.Title);
+    DecodeQuot(fields.Description);
+    return fields;
+}
+
+void AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
+             const std::string &dateStamp)
+{
+    TzelXMLNode2 &channel = ChannelToChange(document, path);
+    std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, dateStamp);
+    channel.InsertChild(firstItemIndex, item.get()); // raises, keeping the node ours, when out of range
+    item.release();
+    document.SaveToFile(path);
+}
+
+void CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
+{
+    TzelXMLNode2 &channel = ChannelToChange(document, path);
+    const TzelXMLNode2 &source = ListedChild(channel, firstItemIndex, row, path);
+    std::unique_ptr<TzelXMLNode2> copy(source.CloneTree());
+    channel.InsertChild(firstItemIndex + row, copy.get());
+    copy.release();
+    document.SaveToFile(path);
+}
+
+void DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
+{
+    TzelXMLNode2 &channel = ChannelToChange(document, path);
+    channel.DeleteChild(&ListedChild(channel, firstItemIndex, row, path));
+    document.SaveToFile(path);
+}
+
+void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
+              const TItemFields &typed)
+{
+    TzelXMLNode2 &channel = ChannelToChange(document, path);
+    TzelXMLNode2 &item = ListedChild(channel, firstItemIndex, row, path);
+    std::string title = typed.Title, description = typed.Description;
+    EncodeQuot(title);
+    EncodeQuot(description);
+    item.ChildOrNew("title")->SetText(title);
+    item.ChildOrNew("description")->SetText(description);
+    item.ChildOrNew("link")->SetText(typed.Link);
+    item.ChildOrNew("pubDate")->SetText(typed.PubDate);
+    document.SaveToFile(path);
+}
+
+std::string JoinLines(std::string_view text)
+{
+    std::string joined;
+    joined.reserve(text.size());
+    for (char c : text)
+        if (c != '\r' && c != '\n')
+            joined += c;
+    return joined;
+}

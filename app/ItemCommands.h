@@ -1,0 +1,63 @@
+#pragma once
+// What the Items page does to a feed document, without any widget: the item list and its
+// mapping to the channel's children, reading an item for display, and the four commands
+// Add, Clone, Delete and Save item. Every command writes the whole document to the feed's
+// path; a feed that cannot be worked on safely is refused with a message before anything in
+// the document or the file is changed.
+//
+// Rows and children are tied by the first item's position: row r is channel child
+// r + firstItemIndex.
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TzelXMLNode2;
+class TzelXMLParser2;
+
+// The list built from the document in memory.
+struct TItemList {
+    // Position of the channel's first "item" child; the channel's child count when there is
+    // none (0 when there is no channel at all).
+    int FirstItemIndex = 0;
+    // True when the channel has an "item" child (the rows are only filled then).
+    bool HasItems = false;
+    // One row per channel child from the first item on: its "title" text after DecodeQuot.
+    // A child without "title" shows its element name in angle brackets, e.g. "<category>".
+    std::vector<std::string> Rows;
+};
+
+TItemList ListItems(const TzelXMLParser2 &document);
+
+// The texts of a listed child as bytes of the feed; title and description after DecodeQuot.
+// A missing "title", "description", "link" or "pubDate" reads as empty.
+struct TItemFields {
+    std::string Title;
+    std::string Description;
+    std::string Link;
+    std::string PubDate;
+};
+
+// Raises a message when row + firstItemIndex is not a child of the channel.
+TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
+                     int row);
+
+// Add item: a new item built like a copy of the channel cut to its first four children
+// (renamed "title", "description", "link", "pubDate"; missing ones are created), with the
+// texts "(untitled)", " ", " " and dateStamp, inserted at firstItemIndex; then saved.
+void AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
+             const std::string &dateStamp);
+
+// Clone item: a deep copy of the row's child inserted directly before it; then saved.
+void CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row);
+
+// Delete item: the row's child and its subtree are destroyed; then saved.
+void DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row);
+
+// Save item: title and description stored after EncodeQuot, link and date as given; a
+// missing one of the four children is appended to the item. Other children and attributes
+// stay. Then saved.
+void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
+              const TItemFields &typed);
+
+// The memo's lines run together: every CR and LF taken out.
+std::string JoinLines(std::string_view text);

@@ -1,0 +1,364 @@
+// The Items page's commands over a feed document: the rows they list, and the exact bytes
+// each command leaves in the feed file (or leaves untouched when it refuses).
+#include "ItemCommands.h"
+#include "zelException.h"
+#include "zelXMLParser2.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+
+namespace {
+
+const std::string Stamp = "Mon, 5 Feb 2007 14:03:09 -0800";
+
+std::string Lines(std::initializer_list<const char *> lines)
+{
+    std::string text;
+    for (const char *line : lines)
+        text += (text.empty() ? "" : "\r\n") + std::string(line);
+    return text;
+}
+
+std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFile(const std::string &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+const char *const TwoItemFeed =
+    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+    "<rss version=\"2.0\"><channel><title>News</title><link>http://x/</link>"
+    "<description>All</description><pubDate>Sun, 1 Jan 2006 00:00:00 -0800</pubDate>"
+    "<item><title>One &quot;A&quot;</title><description>d1</description><link>l1</link>"
+    "<pubDate>p1</pubDate><guid>g1</guid></item>"
+    "<item><title>Two</title><description>d2</description><link>l2</link><pubDate>p2</pubDate></item>"
+    "</channel></rss>";
+
+} // namespace
+
+class ItemCommandsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::string path;
+    TzelXMLParser2 document;
+
+    // Writes the feed, loads it into the document and returns the first item's position.
+    int Load(const std::string &bytes)
+    {
+        WriteFile(path, bytes);
+        document.LoadFromFile(path);
+        return ListItems(document).FirstItemIndex;
+    }
+
+    // The command must refuse with a message containing `message`, leaving the file as it was.
+    template <class Command>
+    void ExpectRefused(Command command, const std::string &message)
+    {
+        const std::string before = ReadFile(path);
+        try {
+            command();
+            QFAIL("the command did not refuse");
+        } catch (const Exception &error) {
+            if (std::string(error.what()).find(message) == std::string::npos)
+                QFAIL(qPrintable(QString::fromStdString("unexpected message: " + std::string(error.what()))));
+        }
+        QCOMPARE(ReadFile(path), before);
+    }
+
+private slots:
+    void init() { path = dir.filePath("feed.xml").toStdString(); }
+
+    void listsEveryChildFromTheFirstItemOn()
+    {
+        Load("<rss><channel><title>C</title><link>L</link>"
+             "<item><title>A &quot;q&quot; &&quot;</title></item>"
+             "<category>no title</category>"
+             "<item><title>B</title></item><extra><title>E</title></extra></channel></rss>");
+        const TItemList list = ListItems(document);
+        QCOMPARE(list.FirstItemIndex, 2);
+        QVERIFY(list.HasItems);
+        const std::vector<std::string> rows = {"A \"q\" &\"", "<category>", "B", "E"};
+        QVERIFY(list.Rows == rows);
+
+        Load("<rss><channel><item><title>First</title></item><title>T</title></channel></rss>");
+        QCOMPARE(ListItems(document).FirstItemIndex, 0);
+        QCOMPARE(ListItems(document).Rows.size(), size_t(2));
+    }
+
+    void feedWithoutItemsOrChannelListsNothing()
+    {
+        Load("<rss><channel><title>C</title><link>L</link><Item/><items/></channel></rss>");
+        TItemList list = ListItems(document);
+        QCOMPARE(list.FirstItemIndex, 4); // the channel's child count
+        QVERIFY(!list.HasItems);
+        QVERIFY(list.Rows.empty());
+
+        Load("<rss><item><title>not in a channel</title></item></rss>");
+        list = ListItems(document);
+        QCOMPARE(list.FirstItemIndex, 0);
+        QVERIFY(!list.HasItems && list.Rows.empty());
+    }
+
+    void readsAnItemForDisplay()
+    {
+        const int first = Load("<rss><channel><title>C</title>"
+                               "<item><title>Say &quot;Hi&quot;.</title><description>a&quot;b</description>"
+                               "<link>http://x/?q=&quot;</link><pubDate>P</pubDate></item>"
+                               "<item><guid>only a guid</guid></item></channel></rss>");
+        TItemFields fields = ReadItem(document, path, first, 0);
+        QCOMPARE(fields.Title, std::string("Say \"Hi\"."));
+        QCOMPARE(fields.Description, std::string("a\"b"));
+        QCOMPARE(fields.Link, std::string("http://x/?q=&quot;")); // links are shown unchanged
+        QCOMPARE(fields.PubDate, std::string("P"));
+
+        fields = ReadItem(document, path, first, 1); // nothing to read: all empty
+        QVERIFY(fields.Title.empty() && fields.Description.empty() && fields.Link.empty() &&
+                fields.PubDate.empty());
+        ExpectRefused([&] { ReadItem(document, path, first, 2); }, "no longer in the feed");
+    }
+
+    void addOnFeedWithoutItemsAppendsToTheChannel()
+    {
+        const int first = Load("<rss version=\"2.0\"><channel><title>News</title><link>http://x/</link>"
+                               "<description>All</description><pubDate>P</pubDate><docs>D</docs>"
+                               "</channel></rss>");
+        AddItem(document, path, first, Stamp);
+        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                                        "<rss version=\"2.0\">",
+                                        "  <channel>",
+                                        "    <title>News</title>",
+                                        "    <link>http://x/</link>",
+                                        "    <description>All</description>",
+                                        "    <pubDate>P</pubDate>",
+                                        "    <docs>D</docs>",
+                                        "    <item>",
+                                        "      <title>(untitled)</title>",
+                                        "      <description> </description>",
+                                        "      <link> </link>",
+                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
+                                        "    </item>",
+                                        "  </channel>",
+                                        "</rss>"}));
+        document.LoadFromFile(path);
+        const TItemList list = ListItems(document);
+        QCOMPARE(list.FirstItemIndex, 5);
+        QVERIFY(list.Rows == std::vector<std::string>{"(untitled)"});
+        const TItemFields shown = ReadItem(document, path, list.FirstItemIndex, 0);
+        QVERIFY(shown.Description.empty() && shown.Link.empty()); // the spaces read back trimmed
+    }
+
+    // The template copies the channel's text, attributes and its first four children's
+    // attributes and sub-elements; only names and texts are replaced.
+    void addPutsTheNewItemBeforeTheFirstItem()
+    {
+        const int first = Load("<rss><channel lang=\"en\">ct<title a=\"1\">News</title>"
+                               "<link>L<sub>s</sub></link><description>D</description><image>I</image>"
+                               "<item><title>Old</title></item></channel></rss>");
+        AddItem(document, path, first, Stamp);
+        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                                        "<rss>",
+                                        "  <channel lang=\"en\">ct",
+                                        "    <title a=\"1\">News</title>",
+                                        "    <link>L",
+                                        "      <sub>s</sub>",
+                                        "    </link>",
+                                        "    <description>D</description>",
+                                        "    <image>I</image>",
+                                        "    <item lang=\"en\">ct",
+                                        "      <title a=\"1\">(untitled)</title>",
+                                        "      <description> ",
+                                        "        <sub>s</sub>",
+                                        "      </description>",
+                                        "      <link> </link>",
+                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
+                                        "    </item>",
+                                        "    <item>",
+                                        "      <title>Old</title>",
+                                        "    </item>",
+                                        "  </channel>",
+                                        "</rss>"}));
+        document.LoadFromFile(path);
+        QVERIFY(ListItems(document).Rows == (std::vector<std::string>{"(untitled)", "Old"}));
+    }
+
+    void addOnShortChannelCreatesTheMissingChildren()
+    {
+        const int first = Load("<rss><channel><title>Only</title></channel></rss>");
+        AddItem(document, path, first, Stamp);
+        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                                        "<rss>",
+                                        "  <channel>",
+                                        "    <title>Only</title>",
+                                        "    <item>",
+                                        "      <title>(untitled)</title>",
+                                        "      <description> </description>",
+                                        "      <link> </link>",
+                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
+                                        "    </item>",
+                                        "  </channel>",
+                                        "</rss>"}));
+    }
+
+    void cloneInsertsTheCopyBeforeItsSource()
+    {
+        const int first = Load(TwoItemFeed);
+        CloneItem(document, path, first, 0);
+        const std::string item1 = Lines({"    <item>",
+                                         "      <title>One &quot;A&quot;</title>",
+                                         "      <description>d1</description>",
+                                         "      <link>l1</link>",
+                                         "      <pubDate>p1</pubDate>",
+                                         "      <guid>g1</guid>",
+                                         "    </item>"});
+        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                                        "<rss version=\"2.0\">",
+                                        "  <channel>",
+                                        "    <title>News</title>",
+                                        "    <link>http://x/</link>",
+                                        "    <description>All</description>",
+                                        "    <pubDate>Sun, 1 Jan 2006 00:00:00 -0800</pubDate>"}) +
+                                     "\r\n" + item1 + "\r\n" + item1 + "\r\n" +
+                                     Lines({"    <item>",
+                                            "      <title>Two</title>",
+                                            "      <description>d2</description>",
+                                            "      <link>l2</link>",
+                                            "      <pubDate>p2</pubDate>",
+                                            "    </item>",
+                                            "  </channel>",
+                                            "</rss>"}));
+    }
+
+    void deleteRemovesTheRowsChild()
+    {
+        int first = Load(TwoItemFeed);
+        DeleteItem(document, path, first, 0);
+        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                                        "<rss version=\"2.0\">",
+                                        "  <channel>",
+                                        "    <title>News</title>",
+                                        "    <link>http://x/</link>",
+                                        "    <description>All</description>",
+                                        "    <pubDate>Sun, 1 Jan 2006 00:00:00 -0800</pubDate>",
+                                        "    <item>",
+                                        "      <title>Two</title>",
+                                        "      <description>d2</description>",
+                                        "      <link>l2</link>",
+                                        "      <pubDate>p2</pubDate>",
+                                        "    </item>",
+                                        "  </channel>",
+                                        "</rss>"}));
+        document.LoadFromFile(path);
+        first = ListItems(document).FirstItemIndex;
+        DeleteItem(document, path, first, 0); // the only item
+        document.LoadFromFile(path);
+        const TItemList list = ListItems(document);
+        QVERIFY(!list.HasItems);
+        QCOMPARE(list.FirstItemIndex, 4);
+    }
+
+    void saveStoresTheFourTextsAndKeepsTheRest()
+    {
+        const int first = Load(TwoItemFeed);
+        SaveItem(document, path, first, 0,
+                 {"Get \"Word Hunt\".", "line1line2 \"q\"", "http://x/?a=\"b\"", Stamp});
+        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                                        "<rss version=\"2.0\">",
+                                        "  <channel>",
+                                        "    <title>News</title>",
+                                        "    <link>http://x/</link>",
+                                        "    <description>All</description>",
+                                        "    <pubDate>Sun, 1 Jan 2006 00:00:00 -0800</pubDate>",
+                                        "    <item>",
+                                        "      <title>Get &quot;Word Hunt&quot;.</title>",
+                                        "      <description>line1line2 &quot;q&quot;</description>",
+                                        "      <link>http://x/?a=\"b\"</link>",
+                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
+                                        "      <guid>g1</guid>",
+                                        "    </item>",
+                                        "    <item>",
+                                        "      <title>Two</title>",
+                                        "      <description>d2</description>",
+                                        "      <link>l2</link>",
+                                        "      <pubDate>p2</pubDate>",
+                                        "    </item>",
+                                        "  </channel>",
+                                        "</rss>"}));
+        document.LoadFromFile(path);
+        QCOMPARE(ListItems(document).Rows.front(), std::string("Get \"Word Hunt\"."));
+    }
+
+    void saveAppendsMissingChildren()
+    {
+        const int first = Load("<rss><channel><item><guid>g</guid><link>old</link></item></channel></rss>");
+        SaveItem(document, path, first, 0, {"T", "D", "L", Stamp});
+        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                                        "<rss>",
+                                        "  <channel>",
+                                        "    <item>",
+                                        "      <guid>g</guid>",
+                                        "      <link>L</link>",
+                                        "      <title>T</title>",
+                                        "      <description>D</description>",
+                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
+                                        "    </item>",
+                                        "  </channel>",
+                                        "</rss>"}));
+    }
+
+    // A feed that did not parse holds only part of the file: writing it would lose the rest.
+    void feedThatDidNotParseIsNeverWritten()
+    {
+        const std::string broken = "<rss><channel><title>C</title><item><title>A</title></item>"
+                                   "<item><title>B</title></item><oops></channel></rss>";
+        WriteFile(path, broken);
+        document.LoadFromFile(path);
+        QVERIFY(!document.LastError().empty());
+        const TItemList list = ListItems(document); // the part that was read is still listed
+        QVERIFY(list.HasItems);
+        const std::string message = "could not be read";
+        ExpectRefused([&] { AddItem(document, path, list.FirstItemIndex, Stamp); }, message);
+        ExpectRefused([&] { CloneItem(document, path, list.FirstItemIndex, 0); }, message);
+        ExpectRefused([&] { DeleteItem(document, path, list.FirstItemIndex, 0); }, message);
+        ExpectRefused([&] { SaveItem(document, path, list.FirstItemIndex, 0, {"x", "", "", Stamp}); },
+                      message);
+        QCOMPARE(ReadFile(path), broken);
+        QCOMPARE(ListItems(document).Rows.size(), list.Rows.size()); // the document is unchanged
+    }
+
+    void feedWithoutChannelOrRowIsRefused()
+    {
+        Load("<rss><title>no channel</title></rss>");
+        ExpectRefused([&] { AddItem(document, path, 0, Stamp); }, "has no \"channel\" element");
+        ExpectRefused([&] { SaveItem(document, path, 0, 0, {"x", "", "", Stamp}); }, "\"channel\"");
+
+        const int first = Load(TwoItemFeed);
+        ExpectRefused([&] { CloneItem(document, path, first, 2); }, "no longer in the feed");
+        ExpectRefused([&] { DeleteItem(document, path, first, 5); }, "no longer in the feed");
+        ExpectRefused([&] { SaveItem(document, path, first, 2, {"x", "", "", Stamp}); }, "no longer");
+        // A stale first-item position beyond the channel: the new item is not leaked.
+        ExpectRefused([&] { AddItem(document, path, 99, Stamp); }, "List index out of bounds (99)");
+        QCOMPARE(document.FindChild("channel")->ChildCount(), 6);
+    }
+
+    void memoLinesRunTogether()
+    {
+        QCOMPARE(JoinLines("one\ntwo\r\nthree"), std::string("onetwothree"));
+        QCOMPARE(JoinLines("\n\n"), std::string());
+        QCOMPARE(JoinLines("no break"), std::string("no break"));
+    }
+};
+
+QTEST_MAIN(ItemCommandsTest)
+#include "ItemCommandsTest.moc"
