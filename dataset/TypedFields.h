@@ -83,36 +83,40 @@ public:
     TBCDField() : TFloatField(TFieldType::ftBCD) {}
 };
 
-class TDateField : public TField {
+// Date and time fields: their float value is the TDateTime.
+class TTemporalField : public TField {
 public:
-    TDateField() : TField(TFieldType::ftDate) {}
+    double AsFloat() const override { return AsDateTime(); }
+    void SetAsFloat(double value) override { SetAsDateTime(value); }
+
+protected:
+    explicit TTemporalField(TFieldType dataType) : TField(dataType) {}
+};
+
+class TDateField : public TTemporalField {
+public:
+    TDateField() : TTemporalField(TFieldType::ftDate) {}
     int DataSize() const override { return 4; }
     std::string AsString() const override;
     TDateTime AsDateTime() const override;
     void SetAsDateTime(TDateTime value) override;
-    double AsFloat() const override { return AsDateTime(); }
-    void SetAsFloat(double value) override { SetAsDateTime(value); }
 };
 
-class TTimeField : public TField {
+class TTimeField : public TTemporalField {
 public:
-    TTimeField() : TField(TFieldType::ftTime) {}
+    TTimeField() : TTemporalField(TFieldType::ftTime) {}
     int DataSize() const override { return 4; }
     std::string AsString() const override;
     TDateTime AsDateTime() const override;
     void SetAsDateTime(TDateTime value) override;
-    double AsFloat() const override { return AsDateTime(); }
-    void SetAsFloat(double value) override { SetAsDateTime(value); }
 };
 
-class TDateTimeField : public TField {
+class TDateTimeField : public TTemporalField {
 public:
-    TDateTimeField() : TField(TFieldType::ftDateTime) {}
+    TDateTimeField() : TTemporalField(TFieldType::ftDateTime) {}
     int DataSize() const override { return 8; }
     // "yyyy-mm-dd hh:nn:ss"
     std::string AsString() const override;
     TDateTime AsDateTime() const override;
     void SetAsDateTime(TDateTime value) override;
-    double AsFloat() const override { return AsDateTime(); }
-    void SetAsFloat(double value) override { SetAsDateTime(value); }
 };

@@ -13,6 +13,7 @@
 #include "BlobField.h"
 #include "TypedFields.h"
 #include "DatabaseError.h"
+#include "TableFiles.h"
 #include "zelStream.h"
 #include "zelStrings.h"
 
@@ -120,16 +121,6 @@ private:
     int32_t index_ = -1;
     int target_ = -1;
 };
-
-std::string ErrorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const EDatabaseError &error) {
-        return error.what();
-    }
-    return "(no database error)";
-}
 
 TEST(BaseDatasetTest, TypesOutsideTheXmlTableRoundTripThroughBufferAndSource)
 {

@@ -1,12 +1,15 @@
 #pragma once
-// Temporary folders and whole-file reads and writes for the dataset tests.
+// Temporary folders, whole-file reads and writes, and database error texts for the dataset tests.
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "DatabaseError.h"
 
 class TempFolder {
 public:
@@ -37,4 +40,15 @@ inline std::string ReadFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The message of the database error the action raises.
+inline std::string ErrorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const EDatabaseError &error) {
+        return error.what();
+    }
+    return "(no database error)";
 }

@@ -76,16 +76,6 @@ TDateTime Date(int y, int m, int d)
     return value;
 }
 
-std::string ErrorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const EDatabaseError &error) {
-        return error.what();
-    }
-    return "(no database error)";
-}
-
 class XMLDataSetTest : public ::testing::Test {
 protected:
     void SetUp() override
