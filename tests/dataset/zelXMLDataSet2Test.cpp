@@ -498,6 +498,14 @@ TEST_F(XMLDataSetTest, XMLFileIsRefusedWhileActiveOrWhenNoSuchFileExists)
     EXPECT_EQ(dataSet.XMLFile(), other);
     dataSet.Open();
     EXPECT_TRUE(dataSet.IsEmpty());
+    dataSet.Close();
+
+    // An empty name detaches the dataset from any file: nothing to open, nothing raised.
+    dataSet.SetXMLFile(other);
+    dataSet.SetXMLFile("");
+    EXPECT_EQ(dataSet.XMLFile(), "");
+    dataSet.Open();
+    EXPECT_FALSE(dataSet.Active());
 }
 
 TEST_F(XMLDataSetTest, WithoutFieldsTheDatasetStaysClosedAndTheFileUntouched)
