@@ -82,6 +82,8 @@ void TForm1::SetUpWindow()
     if (QScreen *desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
 
+    // Tabs as low as the design's, so the pages hold their controls at the given sizes.
+    ui->PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { height: 20px; }"));
     ui->PageControl1->setCurrentIndex(0);
     shownPage_ = 0;
 }

@@ -106,6 +106,8 @@ private slots:
             QVERIFY2(widget->geometry() == place.rect, place.name);
             QCOMPARE(widget->toolTip(), QString(place.tip));
         }
+        // The pages are tall enough for their lists.
+        QVERIFY(window.Widget<QWidget>("TabSheet1")->height() >= 34 + 268);
         for (const char *hidden : {"Label11", "Edit6", "CheckBox2"})
             QVERIFY2(window.Widget<QWidget>(hidden)->isHidden(), hidden);
         QCOMPARE(window.Widget<QLabel>("Label11")->text(), QString("Words in quots"));
