@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "zelXMLNodePool.h"
 #include "zelXMLParser2.h"
 
 namespace {
@@ -31,6 +32,20 @@ TzelXMLAttribute2 *TzelXMLAttribute2::Clone() const
     copy->name_ = name_;
     copy->value_ = value_;
     return copy;
+}
+
+// Nodes made with new come from a pool of this thread; the reader builds its nodes in its
+// document's pool. Either way a chunk finds itself from the node's address.
+void *TzelXMLNode2::operator new(size_t size)
+{
+    thread_local TzelXMLNodePool looseNodes;
+    return looseNodes.Allocate(size);
+}
+
+void TzelXMLNode2::operator delete(void *memory, size_t size) noexcept
+{
+    if (memory)
+        TzelXMLNodePool::Free(memory, size);
 }
 
 TzelXMLNode2::~TzelXMLNode2()

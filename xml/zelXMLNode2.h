@@ -16,6 +16,7 @@
 //
 // Names and texts are 8-bit byte strings, compared exactly and case-sensitively.
 // Deep trees are fine: destruction, CloneTree and FindChild(deep) use no recursion.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,9 @@ public:
     ~TzelXMLNode2();
     TzelXMLNode2(const TzelXMLNode2 &) = delete;
     TzelXMLNode2 &operator=(const TzelXMLNode2 &) = delete;
+    // Nodes live in pooled chunks (see TzelXMLNodePool); new and delete work as usual.
+    static void *operator new(size_t size);
+    static void operator delete(void *memory, size_t size) noexcept;
 
     std::string Name() const { return std::string(name_.View()); }
     std::string_view NameView() const { return name_.View(); }

@@ -1,11 +1,13 @@
-// The untyped storage of TzelXMLNodeList2: a growable array of pointers with the list's
-// range checks and error messages.
+// The untyped storage of TzelXMLNodeList2: one heap block holding the count, the capacity
+// and the pointers, with the list's range checks and error messages.
 #include "zelXMLNodeList2.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+
+static_assert(sizeof(void *) <= 8 && alignof(void *) <= 8, "the block header keeps pointers aligned");
 
 TzelPointerList::~TzelPointerList() { ReleaseStorage(); }
 
@@ -21,52 +23,78 @@ void TzelPointerList::RaiseCountError(int count)
 
 void TzelPointerList::ReleaseStorage()
 {
-    std::free(items_);
-    items_ = nullptr;
-    count_ = capacity_ = 0;
+    std::free(block_);
+    block_ = nullptr;
 }
 
 void TzelPointerList::Grow(uint32_t minimum)
 {
     if (minimum > static_cast<uint32_t>(MaxListSize))
         RaiseCountError(static_cast<int>(minimum));
+    const uint32_t current = block_ ? block_->capacity : 0;
     // Small lists start at four entries, then double: appends stay amortised constant.
-    uint32_t capacity = capacity_ < 4 ? 4 : capacity_ * 2;
+    uint32_t capacity = current < 4 ? 4 : current * 2;
     if (capacity < minimum)
         capacity = minimum;
     if (capacity > static_cast<uint32_t>(MaxListSize))
         capacity = MaxListSize;
-    void *grown = std::realloc(items_, size_t(capacity) * sizeof(void *));
+    void *grown = std::realloc(block_, sizeof(Block) + size_t(capacity) * sizeof(void *));
     if (!grown)
         throw std::bad_alloc();
-    items_ = static_cast<void **>(grown);
-    capacity_ = capacity;
+    const bool fresh = !block_;
+    block_ = static_cast<Block *>(grown);
+    if (fresh)
+        block_->count = 0;
+    block_->capacity = capacity;
+}
+
+void TzelPointerList::Reserve(int capacity)
+{
+    if (capacity > 0 && static_cast<uint32_t>(capacity) > (block_ ? block_->capacity : 0))
+        Grow(static_cast<uint32_t>(capacity));
+}
+
+void TzelPointerList::AssignExact(void *const *items, int count)
+{
+    if (count <= 0)
+        return;
+    void *memory = std::malloc(sizeof(Block) + size_t(count) * sizeof(void *));
+    if (!memory)
+        throw std::bad_alloc();
+    std::free(block_);
+    block_ = static_cast<Block *>(memory);
+    block_->count = block_->capacity = static_cast<uint32_t>(count);
+    std::memcpy(block_->Items(), items, size_t(count) * sizeof(void *));
 }
 
 void TzelPointerList::InsertPointer(int index, void *item)
 {
-    if (index < 0 || static_cast<uint32_t>(index) > count_)
+    const uint32_t count = static_cast<uint32_t>(Count());
+    if (index < 0 || static_cast<uint32_t>(index) > count)
         RaiseIndexError(index);
-    if (count_ == capacity_)
-        Grow(count_ + 1);
-    std::memmove(items_ + index + 1, items_ + index, (count_ - index) * sizeof(void *));
-    items_[index] = item;
-    ++count_;
+    if (!block_ || count == block_->capacity)
+        Grow(count + 1);
+    void **items = block_->Items();
+    std::memmove(items + index + 1, items + index, (count - index) * sizeof(void *));
+    items[index] = item;
+    ++block_->count;
 }
 
 void *TzelPointerList::RemoveAt(int index)
 {
     void *item = Get(index);
-    std::memmove(items_ + index, items_ + index + 1, (count_ - index - 1) * sizeof(void *));
-    --count_;
+    void **items = block_->Items();
+    std::memmove(items + index, items + index + 1, (block_->count - index - 1) * sizeof(void *));
+    --block_->count;
     return item;
 }
 
 int TzelPointerList::IndexOfPointer(const void *item) const
 {
-    for (uint32_t i = 0; i < count_; ++i)
-        if (items_[i] == item)
-            return static_cast<int>(i);
+    const int count = Count();
+    for (int i = 0; i < count; ++i)
+        if (block_->Items()[i] == item)
+            return i;
     return -1;
 }
 
@@ -74,10 +102,13 @@ void TzelPointerList::SetCountRaw(int newCount)
 {
     if (newCount < 0 || newCount > MaxListSize)
         RaiseCountError(newCount);
-    uint32_t wanted = static_cast<uint32_t>(newCount);
-    if (wanted > capacity_)
+    const uint32_t wanted = static_cast<uint32_t>(newCount);
+    const uint32_t count = static_cast<uint32_t>(Count());
+    if (wanted == count)
+        return;
+    if (!block_ || wanted > block_->capacity)
         Grow(wanted);
-    if (wanted > count_)
-        std::memset(items_ + count_, 0, (wanted - count_) * sizeof(void *));
-    count_ = wanted;
+    if (wanted > count)
+        std::memset(block_->Items() + count, 0, (wanted - count) * sizeof(void *));
+    block_->count = wanted;
 }

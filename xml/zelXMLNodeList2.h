@@ -18,7 +18,8 @@
 
 #include "zelException.h"
 
-// The untyped part: storage, growth and the range checks. An empty list allocates nothing.
+// The untyped part: storage, growth and the range checks. The list itself is one pointer;
+// an empty list allocates nothing.
 class TzelPointerList {
 public:
     static constexpr int MaxListSize = 134217727;
@@ -28,7 +29,7 @@ public:
     TzelPointerList &operator=(const TzelPointerList &) = delete;
     ~TzelPointerList();
 
-    int Count() const { return static_cast<int>(count_); }
+    int Count() const { return block_ ? static_cast<int>(block_->count) : 0; }
 
     [[noreturn]] static void RaiseIndexError(int index);
     [[noreturn]] static void RaiseCountError(int count);
@@ -36,33 +37,38 @@ public:
 protected:
     void *Get(int index) const
     {
-        if (static_cast<uint32_t>(index) >= count_)
+        if (static_cast<uint32_t>(index) >= static_cast<uint32_t>(Count()))
             RaiseIndexError(index);
-        return items_[index];
+        return block_->Items()[index];
     }
     int AddPointer(void *item)
     {
-        if (count_ == capacity_)
-            Grow(count_ + 1);
-        items_[count_] = item;
-        return static_cast<int>(count_++);
+        if (!block_ || block_->count == block_->capacity)
+            Grow(static_cast<uint32_t>(Count()) + 1);
+        block_->Items()[block_->count] = item;
+        return static_cast<int>(block_->count++);
     }
     void InsertPointer(int index, void *item);
     void *RemoveAt(int index);     // takes the entry out and returns it
     int IndexOfPointer(const void *item) const;
     void SetCountRaw(int newCount); // pads with null; lowering just forgets entries
-    void *const *Data() const { return items_; }
-    void **Data() { return items_; }
-    void ForgetAll() { count_ = 0; }
+    void *const *Data() const { return block_ ? block_->Items() : nullptr; }
+    void **Data() { return block_ ? block_->Items() : nullptr; }
+    void ForgetAll() { if (block_) block_->count = 0; }
     void ReleaseStorage();
-    void Reserve(int capacity) { if (static_cast<uint32_t>(capacity) > capacity_) Grow(capacity); }
+    void Reserve(int capacity);
+    // Replaces the (empty) list by exactly these entries.
+    void AssignExact(void *const *items, int count);
 
 private:
+    struct Block {
+        uint32_t count;
+        uint32_t capacity;
+        void **Items() { return reinterpret_cast<void **>(this + 1); }
+    };
     void Grow(uint32_t minimum);
 
-    void **items_ = nullptr;
-    uint32_t count_ = 0;
-    uint32_t capacity_ = 0;
+    Block *block_ = nullptr;
 };
 
 // T must provide `static void TakenOutOfList(T *item)`, called for every entry that leaves
@@ -145,4 +151,5 @@ private:
     using TzelPointerList::ReleaseStorage;
     using TzelPointerList::RemoveAt;
     using TzelPointerList::Data;
+    using TzelPointerList::AssignExact;
 };

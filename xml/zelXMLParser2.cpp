@@ -33,6 +33,7 @@ void TzelXMLParser2::ResetForRead()
     clearing_ = true;
     DestroyChildren();
     clearing_ = false;
+    nodePool_.Release();
     name_.Borrow({});
     SetText({});
     declaration_.Attributes().Clear();

@@ -17,6 +17,7 @@
 
 #include "zelHash.h"
 #include "zelXMLNode2.h"
+#include "zelXMLNodePool.h"
 
 class TzelXMLParser2 : public TzelXMLNode2 {
 public:
@@ -26,6 +27,9 @@ public:
 
     TzelXMLParser2();
     virtual ~TzelXMLParser2();
+    // A document is an ordinary heap object, not a pooled node.
+    static void *operator new(size_t size) { return ::operator new(size); }
+    static void operator delete(void *memory) { ::operator delete(memory); }
 
     // Stores the text and reads it into the tree (see the header comment for errors).
     virtual void SetSourceText(std::string text);
@@ -78,6 +82,7 @@ private:
     std::string lastError_;
     TzelXMLNode2 declaration_;
     TNameIndex nameIndex_;
+    TzelXMLNodePool nodePool_; // the reader's nodes
     int outputGrowth_ = 0x10000;
     bool parsing_ = false;
     bool nameIndexEnabled_ = false;

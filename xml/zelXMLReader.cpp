@@ -56,15 +56,35 @@ size_t TzelXMLReader::Find(char c, size_t from) const
 
 size_t TzelXMLReader::Find(std::string_view pattern, size_t from) const
 {
-    if (from < 1)
-        return 0;
-    size_t hit = source_.find(pattern, from - 1);
-    return hit == std::string_view::npos ? 0 : hit + 1;
+    // The first byte by memchr, then the rest compared in place.
+    const size_t length = pattern.size();
+    while (from >= 1 && from + length - 1 <= source_.size()) {
+        size_t hit = Find(pattern[0], from);
+        if (!hit || hit + length - 1 > source_.size())
+            return 0;
+        if (std::memcmp(source_.data() + hit - 1, pattern.data(), length) == 0)
+            return hit;
+        from = hit + 1;
+    }
+    return 0;
 }
 
-bool TzelXMLReader::StartsAt(size_t position, std::string_view marker) const
+size_t TzelXMLReader::FindTagStart(size_t from) const
 {
-    return position >= 1 && source_.substr(position - 1).starts_with(marker);
+    const size_t size = source_.size();
+    for (size_t i = from, stop = from + 16 < size ? from + 16 : size; i >= 1 && i <= stop; ++i)
+        if (source_[i - 1] == '<')
+            return i;
+    return Find('<', from);
+}
+
+size_t TzelXMLReader::FindTagEnd(size_t from) const
+{
+    const size_t size = source_.size();
+    for (size_t i = from, stop = from + 64 < size ? from + 64 : size; i >= 1 && i <= stop; ++i)
+        if (source_[i - 1] == '>')
+            return i;
+    return Find('>', from);
 }
 
 std::string_view TzelXMLReader::Slice(size_t first, size_t last) const
@@ -95,33 +115,73 @@ std::string TzelXMLReader::ParseXml(TzelXMLParser2 &document)
         reader.ParseBody();
         return std::string();
     } catch (const std::exception &error) {
+        reader.ListPendingChildren();
         return reader.ComposeError(error.what());
+    } catch (...) {
+        reader.ListPendingChildren();
+        throw;
     }
 }
 
 void TzelXMLReader::ParseBody()
 {
     TzelXMLNode2 *element = nullptr;
-    if (ReadStartTag(nullptr, 1, element) != TagKind::ElementWithContent)
+    if (ReadStartTag(true, 1, element) != TagKind::ElementWithContent)
         return; // an end tag first (empty root) or an empty root element
     ParseTextContent(element);
-    // The elements whose end tag is still to come, root first.
-    std::vector<TzelXMLNode2 *> open{element};
-    while (!open.empty()) {
-        TagKind kind = ReadStartTag(open.back(), static_cast<int>(open.size()) + 1, element);
+    open_.push_back({element, 0});
+    while (!open_.empty()) {
+        TagKind kind = ReadStartTag(false, static_cast<int>(open_.size()) + 1, element);
         if (kind == TagKind::ElementWithContent) {
             ParseTextContent(element);
-            open.push_back(element);
+            open_.push_back({element, pendingChildren_.size()});
         } else if (kind == TagKind::EndTag) {
-            ReadEndTag(open.back());
-            open.pop_back();
+            ReadEndTag(open_.back().node);
+            CloseInnermost();
         }
     }
 }
 
-TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(TzelXMLNode2 *parent, int level, TzelXMLNode2 *&element)
+TzelXMLNode2 *TzelXMLReader::NewElement()
 {
-    position_ = Find('<', position_);
+    void *memory = document_.nodePool_.Allocate(sizeof(TzelXMLNode2));
+    auto *element = ::new (memory) TzelXMLNode2;
+    element->document_ = &document_;
+    return element;
+}
+
+void TzelXMLReader::CloseInnermost()
+{
+    const OpenElement innermost = open_.back();
+    const size_t count = pendingChildren_.size() - innermost.firstChild;
+    try {
+        innermost.node->children_.AssignExact(reinterpret_cast<void *const *>(pendingChildren_.data() + innermost.firstChild),
+                                              static_cast<int>(count));
+    } catch (...) {
+        for (size_t i = innermost.firstChild; i < pendingChildren_.size(); ++i)
+            delete pendingChildren_[i];
+        pendingChildren_.resize(innermost.firstChild);
+        open_.pop_back();
+        throw;
+    }
+    pendingChildren_.resize(innermost.firstChild);
+    open_.pop_back();
+}
+
+void TzelXMLReader::ListPendingChildren() noexcept
+{
+    while (!open_.empty()) {
+        try {
+            CloseInnermost();
+        } catch (...) {
+            // Out of memory while listing: those children are gone, the rest is listed.
+        }
+    }
+}
+
+TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(bool topLevel, int level, TzelXMLNode2 *&element)
+{
+    position_ = FindTagStart(position_);
     if (!position_)
         throw Exception("Missing <");
     if (StartsAt(position_, "<!--")) {
@@ -132,7 +192,7 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(TzelXMLNode2 *parent, int lev
         if (!position_)
             throw Exception("Missing <");
     }
-    size_t closer = Find('>', position_);
+    size_t closer = FindTagEnd(position_);
     if (!closer)
         throw Exception("Missing >");
     std::string_view tag = Slice(position_ + 1, closer - 1);
@@ -153,15 +213,16 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(TzelXMLNode2 *parent, int lev
         attributes = Trim(tag.substr(space + 1));
     }
 
-    if (!parent) {
+    if (topLevel) {
         element = &document_;
     } else {
         if (level > TzelXMLParser2::MaxNestingDepth)
             throw Exception("Elements nested deeper than " + std::to_string(TzelXMLParser2::MaxNestingDepth) +
                             " levels");
-        element = new TzelXMLNode2;
-        element->document_ = &document_;
-        parent->children_.AddUnchecked(element);
+        // The slot first, so a failing allocation cannot leave the new element unowned.
+        pendingChildren_.push_back(nullptr);
+        element = NewElement();
+        pendingChildren_.back() = element; // listed in its parent when the parent ends
     }
     element->name_.Borrow(name);
     if (!attributes.empty())
@@ -181,7 +242,7 @@ void TzelXMLReader::ReadEndTag(TzelXMLNode2 *element)
 
 void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
 {
-    size_t opener = Find('<', position_);
+    size_t opener = FindTagStart(position_);
     if (!opener)
         throw Exception("Expected < when parsing text");
     std::string_view text;

@@ -1,7 +1,9 @@
 #pragma once
 // The reader: turns a document's SourceText into its element tree.
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TzelXMLParser2;
 class TzelXMLNode2;
@@ -19,7 +21,12 @@ private:
 
     explicit TzelXMLReader(TzelXMLParser2 &document);
     void ParseBody();
-    TagKind ReadStartTag(TzelXMLNode2 *parent, int level, TzelXMLNode2 *&element);
+    TagKind ReadStartTag(bool topLevel, int level, TzelXMLNode2 *&element);
+    TzelXMLNode2 *NewElement();
+    // Lists the children read for the innermost open element in it, in one exact-size block.
+    void CloseInnermost();
+    // After an error: lists what was read so far, so the partial tree is complete.
+    void ListPendingChildren() noexcept;
     void ReadEndTag(TzelXMLNode2 *element);
     void ParseTextContent(TzelXMLNode2 *element);
     void ParseAttributes(TzelXMLNode2 *element, std::string_view text, bool indexElement);
@@ -28,7 +35,16 @@ private:
     // 1-based position of c at or after from; 0 when there is none.
     size_t Find(char c, size_t from) const;
     size_t Find(std::string_view pattern, size_t from) const;
-    bool StartsAt(size_t position, std::string_view marker) const;
+    // Find for the next "<", which after a tag is usually a few blanks away.
+    size_t FindTagStart(size_t from) const;
+    // Find for a ">" closing a tag: tags are short, so a plain loop beats a library call.
+    size_t FindTagEnd(size_t from) const;
+    template <size_t N>
+    bool StartsAt(size_t position, const char (&marker)[N]) const
+    {
+        return position >= 1 && source_.size() - (position - 1) >= N - 1 &&
+               std::memcmp(source_.data() + position - 1, marker, N - 1) == 0;
+    }
     // Bytes at 1-based positions first..last (empty when last < first).
     std::string_view Slice(size_t first, size_t last) const;
 
@@ -36,4 +52,13 @@ private:
     std::string_view source_;
     size_t position_ = 1; // the read position, 1-based; 0 after a failed search for "<"
     size_t pendingTagEnd_ = 0; // the ">" of an end tag found by ReadStartTag
+
+    // Elements whose end tag is still to come, root first, with where their children start
+    // in pendingChildren_ (children are collected there and listed when the element ends).
+    struct OpenElement {
+        TzelXMLNode2 *node;
+        size_t firstChild;
+    };
+    std::vector<OpenElement> open_;
+    std::vector<TzelXMLNode2 *> pendingChildren_;
 };
