@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,7 +61,13 @@ std::string LoadCatalogue(TFeedCatalogue &catalogue, const std::string &director
 
     // A file we could not write later counts as unreadable, like one that is missing.
     std::size_t filled = 0;
-    const int fd = open(fileName.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = open(fileName.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    struct stat info;
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        // A fifo or device would block or never end: leave it alone and start empty.
+        close(fd);
+        return "Cannot open file \"" + fileName + "\". It is not a regular file";
+    }
     if (fd >= 0) {
         auto *bytes = reinterpret_cast<char *>(&catalogue);
         while (filled < sizeof catalogue) {

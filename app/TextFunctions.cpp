@@ -1,5 +1,7 @@
 #include "TextFunctions.h"
 
+#include "zelException.h"
+
 #include <QLocale>
 
 namespace {
@@ -27,6 +29,8 @@ void ReplaceAll(std::string &text, const std::string &find, const std::string &r
 
 std::string DateStamp(const QDateTime &localTime, const std::string &timeSeparator)
 {
+    if (!localTime.isValid())
+        throw Exception("The clock gave no valid local time");
     const QDate date = localTime.date();
     const QTime time = localTime.time();
     std::string stamp = DayNames[date.dayOfWeek() - 1];

@@ -334,6 +334,19 @@ private slots:
         QVERIFY2(folderMessage.find("directory") != std::string::npos, folderMessage.c_str());
     }
 
+    void feedsCfgThatIsNotAFileIsLeftAlone()
+    {
+        // A fifo would block a plain read forever.
+        QVERIFY(mkfifo(CfgName().toLocal8Bit().constData(), 0644) == 0);
+        auto catalogue = ZeroCatalogue();
+        const std::string message = LoadCatalogue(*catalogue, Dir());
+        QVERIFY2(message.find("not a regular file") != std::string::npos, message.c_str());
+        QCOMPARE(EntryCount(*catalogue), 0);
+        struct stat info;
+        QVERIFY(stat(CfgName().toLocal8Bit().constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+        QVERIFY(QFile::remove(CfgName()));
+    }
+
     void readOnlyFolderRefusesTheSaveAndKeepsTheFile()
     {
         QTemporaryDir folder;

@@ -1,6 +1,8 @@
 // The date stamp of fixed local times and the "&quot;" conversions.
 #include "TextFunctions.h"
 
+#include "zelException.h"
+
 #include <QTest>
 
 class TextFunctionsTest : public QObject {
@@ -32,6 +34,11 @@ private slots:
         QFETCH(QString, separator);
         QFETCH(QString, stamp);
         QCOMPARE(QString::fromStdString(DateStamp(time, separator.toStdString())), stamp);
+    }
+
+    void invalidTimeIsAnErrorNotAStamp()
+    {
+        QVERIFY_THROWS_EXCEPTION(Exception, DateStamp(QDateTime(), ":"));
     }
 
     void everyMonthAndWeekdayHasItsEnglishName()
