@@ -8,6 +8,7 @@
 #include "FeedCommands.h"
 #include "JpegImage.h"
 #include "TextFunctions.h"
+#include "zelXMLDataSet2.h"
 #include "zelXMLParser2.h"
 
 #include <QApplication>
@@ -43,6 +44,8 @@ TForm1::TForm1(std::string catalogueDirectory, TDialogs &dialogs, const TClock &
       catalogue_(std::make_unique<TFeedCatalogue>()) // all zero bytes until it is read
 {
     SetUpWindow();
+    XMLDataSet1 = std::make_unique<TzelXMLDataSet2>();
+    XMLDataSet1->SetReadOnly(false);
     ConnectHandlers();
     FormCreate();
 }

@@ -5,6 +5,7 @@
 // keys, page guard, close), FeedsPage.cpp the Feeds page and ItemsPage.cpp the Items page.
 #include "FeedCatalogue.h"
 #include "FeedTextCodec.h"
+#include "ItemCommands.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -20,6 +21,7 @@ class QListWidget;
 class QMenu;
 class TClock;
 class TDialogs;
+class TzelXMLDataSet2;
 class TzelXMLParser2;
 
 class TForm1 : public QMainWindow {
@@ -126,6 +128,8 @@ private:
     const TClock &clock_;
     std::unique_ptr<TFeedCatalogue> catalogue_;
     std::unique_ptr<TzelXMLParser2> document_;
+    // The window's XML table dataset component: created with it, writable, never opened.
+    std::unique_ptr<TzelXMLDataSet2> XMLDataSet1;
     std::vector<TMenuCommand> menuCommands_;
     bool activated_ = false;     // FormActivate ran (first show)
     bool changingPage_ = false;  // the page guard allowed the change being made
@@ -135,4 +139,10 @@ private:
         QString Text;
     };
     TShownField shownFields_[4]; // Edit1..Edit4 as last filled by the program
+
+    // ---- Items page (ItemsPage.cpp) ----
+    void SetItemButtons(bool enabled); // Clone, Save and Delete
+    void ClearItemList();
+    TItemFields shownItem_;    // the item's bytes as last shown, so untouched fields keep them
+    bool showingItem_ = false; // ListBox2Click is filling the fields
 };
