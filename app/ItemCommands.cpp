@@ -60,6 +60,19 @@ std::unique_ptr<TzelXMLNode2> NewItemFrom(const TzelXMLNode2 &channel, const std
     return item;
 }
 
+// Writes the document. When that fails the file is as it was (it is replaced in one step),
+// so undo() puts the document back too: memory keeps matching the file.
+template <class Undo>
+void SaveOrUndo(const TzelXMLParser2 &document, const std::string &path, Undo undo)
+{
+    try {
+        document.SaveToFile(path);
+    } catch (...) {
+        undo();
+        throw;
+    }
+}
+
 } // namespace
 
 TItemList ListItems(const TzelXMLParser2 &document)
@@ -107,8 +120,8 @@ void AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemInd
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, dateStamp);
     channel.InsertChild(firstItemIndex, item.get()); // raises, keeping the node ours, when out of range
-    item.release();
-    document.SaveToFile(path);
+    TzelXMLNode2 *added = item.release();
+    SaveOrUndo(document, path, [&] { channel.DeleteChild(added); });
 }
 
 void CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
@@ -117,15 +130,18 @@ void CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemI
     const TzelXMLNode2 &source = ListedChild(channel, firstItemIndex, row, path);
     std::unique_ptr<TzelXMLNode2> copy(source.CloneTree());
     channel.InsertChild(firstItemIndex + row, copy.get());
-    copy.release();
-    document.SaveToFile(path);
+    TzelXMLNode2 *added = copy.release();
+    SaveOrUndo(document, path, [&] { channel.DeleteChild(added); });
 }
 
 void DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
-    channel.DeleteChild(&ListedChild(channel, firstItemIndex, row, path));
-    document.SaveToFile(path);
+    const int position = firstItemIndex + row;
+    ListedChild(channel, firstItemIndex, row, path);
+    // Taken out rather than destroyed at once, so a failed write can put it back.
+    std::unique_ptr<TzelXMLNode2> removed(channel.Children().Extract(position));
+    SaveOrUndo(document, path, [&] { channel.InsertChild(position, removed.release()); });
 }
 
 void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
@@ -136,11 +152,30 @@ void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIn
     std::string title = typed.Title, description = typed.Description;
     EncodeQuot(title);
     EncodeQuot(description);
-    item.ChildOrNew("title")->SetText(title);
-    item.ChildOrNew("description")->SetText(description);
-    item.ChildOrNew("link")->SetText(typed.Link);
-    item.ChildOrNew("pubDate")->SetText(typed.PubDate);
-    document.SaveToFile(path);
+    const std::array<std::string, 4> texts = {title, description, typed.Link, typed.PubDate};
+
+    // What the four children held, so a failed write can restore them.
+    struct TPrevious {
+        TzelXMLNode2 *Child;
+        bool Added;
+        std::string Text;
+    };
+    std::array<TPrevious, 4> previous;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        TzelXMLNode2 *child = item.FindChild(ItemChildNames[i], false);
+        previous[i] = {child, child == nullptr, child ? child->Text() : std::string()};
+        if (!child)
+            previous[i].Child = child = item.ChildOrNew(ItemChildNames[i]);
+        child->SetText(texts[i]);
+    }
+    SaveOrUndo(document, path, [&] {
+        for (const TPrevious &was : previous) {
+            if (was.Added)
+                item.DeleteChild(was.Child);
+            else
+                was.Child->SetText(was.Text);
+        }
+    });
 }
 
 std::string JoinLines(std::string_view text)

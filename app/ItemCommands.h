@@ -3,7 +3,7 @@
 // mapping to the channel's children, reading an item for display, and the four commands
 // Add, Clone, Delete and Save item. Every command writes the whole document to the feed's
 // path; a feed that cannot be worked on safely is refused with a message before anything in
-// the document or the file is changed.
+// the document or the file is changed, and a write that fails leaves both as they were.
 //
 // Rows and children are tied by the first item's position: row r is channel child
 // r + firstItemIndex.

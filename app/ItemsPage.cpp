@@ -1,59 +1,180 @@
-// The Items page: the item list of the feed selected on the Feeds page and its commands.
-// First cut: the list and the option check boxes; the item commands are still to come.
+// The Items page: the item list of the feed selected on the Feeds page, the item shown in the
+// fields, the item commands, and the quoted-word assist. What a command does to the document
+// is in ItemCommands; these handlers move values between it and the widgets.
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
-#include "FeedCommands.h"
-#include "TextFunctions.h"
+#include "FeedCatalogue.h"
+#include "ItemCommands.h"
+#include "QuotedWord.h"
 #include "zelXMLParser2.h"
+
+#include <QSignalBlocker>
+#include <QStringList>
+
+namespace {
+
+// Marks the fields as being filled from the document for as long as it lives.
+class TShowingItem {
+public:
+    explicit TShowingItem(bool &flag) : flag_(flag), previous_(flag) { flag_ = true; }
+    ~TShowingItem() { flag_ = previous_; }
+
+private:
+    bool &flag_;
+    bool previous_;
+};
+
+} // namespace
+
+void TForm1::SetItemButtons(bool enabled)
+{
+    ui->SpeedButton5->setEnabled(enabled);
+    ui->SpeedButton6->setEnabled(enabled);
+    ui->SpeedButton7->setEnabled(enabled);
+}
 
 void TForm1::ItemsUpdate()
 {
     const int previousRow = ui->ListBox2->currentRow();
-    document_->LoadFromFile(SelectedFeedPath());
-    const TzelXMLNode2 &channel = RequireChannel(*document_, SelectedFeedPath());
-    const int childCount = channel.ChildCount();
-    int first = 0;
-    while (first < childCount && channel.ChildAt(first)->NameView() != "item")
-        ++first;
+    try {
+        document_->LoadFromFile(SelectedFeedPath());
+    } catch (...) {
+        // A declaration that could not be read leaves the document emptied: its rows are gone,
+        // and no command may work on them. A file that could not be read leaves it as it was.
+        if (!document_->FindChild("channel"))
+            ClearItemList();
+        throw;
+    }
+    const TItemList items = ListItems(*document_);
+    FirstItemIndex = items.FirstItemIndex;
+    QStringList rows;
+    rows.reserve(qsizetype(items.Rows.size()));
+    const TFeedTextCodec codec = DocumentCodec();
+    for (const std::string &row : items.Rows)
+        rows << codec.ToText(row);
+    {
+        // One batch, drawn once: the list is refilled in time linear in its rows.
+        const QSignalBlocker quiet(ui->ListBox2);
+        ui->ListBox2->setUpdatesEnabled(false);
+        ui->ListBox2->clear();
+        ui->ListBox2->addItems(rows);
+        ui->ListBox2->setUpdatesEnabled(true);
+    }
+    if (!items.HasItems) {
+        SetItemButtons(false);
+        return;
+    }
+    const int count = ui->ListBox2->count();
+    SelectRowQuietly(ui->ListBox2, previousRow < count ? previousRow : count - 1);
+    ListBox2Click();
+}
+
+void TForm1::ClearItemList()
+{
     {
         const QSignalBlocker quiet(ui->ListBox2);
         ui->ListBox2->clear();
     }
-    if (first == childCount) {
-        ui->SpeedButton5->setEnabled(false);
-        ui->SpeedButton6->setEnabled(false);
-        ui->SpeedButton7->setEnabled(false);
-        FirstItemIndex = childCount;
-        return;
-    }
-    FirstItemIndex = first;
-    const TFeedTextCodec codec = DocumentCodec();
-    {
-        const QSignalBlocker quiet(ui->ListBox2);
-        for (int position = first; position < childCount; ++position) {
-            const TzelXMLNode2 *title = channel.ChildAt(position)->FindChild("title");
-            std::string text = title ? title->Text() : std::string();
-            DecodeQuot(text);
-            ui->ListBox2->addItem(codec.ToText(text));
-        }
-    }
-    const int rows = ui->ListBox2->count();
-    SelectRowQuietly(ui->ListBox2, previousRow < rows ? previousRow : rows - 1);
-    ListBox2Click();
+    FirstItemIndex = 0;
+    SetItemButtons(false);
 }
 
-void TForm1::ListBox2Click() {}
+void TForm1::ListBox2Click()
+{
+    if (ActivePageIndex() != 1)
+        return;
+    const int row = ui->ListBox2->currentRow();
+    SetItemButtons(row >= 0);
+    if (ui->ListBox2->count() == 0 || row < 0)
+        return;
+    shownItem_ = ReadItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
+    const TFeedTextCodec codec = DocumentCodec();
+    // The quoted-word handler reads the link and title set just before the word.
+    const TShowingItem showing(showingItem_);
+    ui->Edit7->setText(codec.ToText(shownItem_.Link));
+    ui->Edit8->setText(codec.ToText(shownItem_.PubDate));
+    ui->Edit5->setText(codec.ToText(shownItem_.Title));
+    {
+        const QSignalBlocker quiet(ui->Edit6);
+        ui->Edit6->setText(QuotedWordOf(ui->Edit5->text()));
+    }
+    // The assist runs for every item shown, not only when its word differs from the last
+    // one's, so showing an item twice gives the same fields.
+    Edit6Change();
+    ui->Memo1->setPlainText(codec.ToText(shownItem_.Description));
+}
 
-void TForm1::SpeedButton1Click() {}
+void TForm1::SpeedButton1Click()
+{
+    const std::string stamp = NewDateStamp();
+    AddItem(*document_, SelectedFeedPath(), FirstItemIndex, stamp);
+    ui->Edit5->setText(QStringLiteral("(untitled)"));
+    ui->Memo1->clear();
+    ui->Edit6->clear();
+    ui->Edit7->clear();
+    ui->Edit8->setText(DocumentCodec().ToText(stamp));
+    ItemsUpdate();
+    SelectRowQuietly(ui->ListBox2, 0);
+    ListBox2Click();
+    ui->Edit5->selectAll();
+    ui->Edit5->setFocus();
+    SetItemButtons(true);
+}
 
-void TForm1::SpeedButton5Click() {}
+void TForm1::SpeedButton5Click()
+{
+    if (ui->ListBox2->count() == 0) {
+        SetItemButtons(false);
+        return;
+    }
+    const int row = ui->ListBox2->currentRow();
+    if (row < 0)
+        return;
+    CloneItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
+    ItemsUpdate();
+}
 
-void TForm1::SpeedButton7Click() {}
+void TForm1::SpeedButton7Click()
+{
+    if (ui->ListBox2->count() == 0) {
+        SetItemButtons(false);
+        return;
+    }
+    const int row = ui->ListBox2->currentRow();
+    if (row < 0)
+        return;
+    DeleteItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
+    ItemsUpdate();
+    SetItemButtons(ui->ListBox2->count() > 0);
+}
 
-void TForm1::SpeedButton6Click() {}
+void TForm1::SpeedButton6Click()
+{
+    const int row = ui->ListBox2->currentRow();
+    if (row < 0)
+        return;
+    // Every text is converted before anything changes: a character the feed's encoding cannot
+    // hold stops the save with a message and the fields keep what was typed.
+    const TFeedTextCodec codec = DocumentCodec();
+    TItemFields typed;
+    typed.Title = codec.ToBytes(ui->Edit5->text(), shownItem_.Title);
+    typed.Description =
+        JoinLines(codec.ToBytes(ui->Memo1->toPlainText(), shownItem_.Description));
+    typed.Link = codec.ToBytes(ui->Edit7->text(), shownItem_.Link);
+    if (ui->CheckBox1->isChecked()) {
+        typed.PubDate = NewDateStamp();
+        ui->Edit8->setText(codec.ToText(typed.PubDate));
+    } else {
+        // "Auto" off: the date typed by hand is the one stored.
+        typed.PubDate = codec.ToBytes(ui->Edit8->text(), shownItem_.PubDate);
+    }
+    SaveItem(*document_, SelectedFeedPath(), FirstItemIndex, row, typed);
+    ItemsUpdate();
+    ui->SpeedButton6->setEnabled(false);
+}
 
-void TForm1::Button2Click() { ui->Edit8->setText(QString::fromUtf8(NewDateStamp())); }
+void TForm1::Button2Click() { ui->Edit8->setText(DocumentCodec().ToText(NewDateStamp())); }
 
 void TForm1::CheckBox1Click()
 {
@@ -63,8 +184,28 @@ void TForm1::CheckBox1Click()
 
 void TForm1::Edit5Change() { ui->SpeedButton6->setEnabled(true); }
 
-void TForm1::Edit6Change() {}
+void TForm1::Edit6Change()
+{
+    const QString title = ui->Edit5->text();
+    // Showing an item never rewrites its title: the word goes back only where it came from.
+    if (showingItem_ && !QuotedWordFitsTitle(title))
+        return;
+    const std::optional<QString> newTitle = TitleWithQuotedWord(title, ui->Edit6->text());
+    if (!newTitle)
+        return;
+    ui->Edit5->setText(*newTitle);
+    if (!ui->CheckBox2->isChecked())
+        return;
+    const std::optional<QString> link =
+        AutoLinkFor(ui->Edit7->text(), LinkWordFor(ui->Edit6->text(), DocumentCodec()));
+    if (link)
+        ui->Edit7->setText(*link);
+}
 
-void TForm1::CheckBox2Click() { SetAutoLink(*catalogue_, ui->CheckBox2->isChecked() ? 1 : 0); }
+void TForm1::CheckBox2Click()
+{
+    SetAutoLink(*catalogue_, ui->CheckBox2->isChecked() ? 1 : 0);
+    Edit6Change();
+}
 
 void TForm1::Edit6DblClick() { ui->Edit6->selectAll(); }

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <sstream>
 
@@ -350,6 +351,37 @@ private slots:
         // A stale first-item position beyond the channel: the new item is not leaked.
         ExpectRefused([&] { AddItem(document, path, 99, Stamp); }, "List index out of bounds (99)");
         QCOMPARE(document.FindChild("channel")->ChildCount(), 6);
+    }
+
+    // A write that fails leaves the file as it was and puts the document back the same way,
+    // so the rows still match the children.
+    void failedWriteLeavesFileAndDocumentAsTheyWere()
+    {
+        int first = Load(TwoItemFeed);
+        const std::string documentBefore = document.BuildXmlText();
+        // The writer cannot put "]]>" into a CDATA section: the save is refused.
+        ExpectRefused([&] { SaveItem(document, path, first, 0, {"a ]]> b", "d", "l", Stamp}); }, "]]>");
+        QCOMPARE(document.BuildXmlText(), documentBefore);
+        first = Load("<rss><channel><item><title>T</title></item></channel></rss>");
+        ExpectRefused([&] { SaveItem(document, path, first, 0, {"T", "]]>", "l", Stamp}); }, "]]>");
+        QCOMPARE(document.FindChild("channel")->ChildAt(0)->ChildCount(), 1); // added children gone
+
+        // The feed's folder is gone: nothing can be written there.
+        QTemporaryDir gone;
+        const std::string lostPath = gone.filePath("feed.xml").toStdString();
+        WriteFile(lostPath, TwoItemFeed);
+        document.LoadFromFile(lostPath);
+        first = ListItems(document).FirstItemIndex;
+        const std::string loaded = document.BuildXmlText();
+        QVERIFY(gone.remove());
+        for (const auto &command : std::vector<std::function<void()>>{
+                 [&] { AddItem(document, lostPath, first, Stamp); },
+                 [&] { CloneItem(document, lostPath, first, 1); },
+                 [&] { DeleteItem(document, lostPath, first, 0); },
+                 [&] { SaveItem(document, lostPath, first, 1, {"x", "y", "z", Stamp}); }}) {
+            QVERIFY_THROWS_EXCEPTION(Exception, command());
+            QCOMPARE(document.BuildXmlText(), loaded);
+        }
     }
 
     void memoLinesRunTogether()

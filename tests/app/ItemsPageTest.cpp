@@ -1,0 +1,423 @@
+// The Items page driven through the real window: the list, the fields, the four commands with
+// the feed file's bytes after each, the button states, Ctrl+S, the quoted word and auto link,
+// and what the page does with feeds it cannot work on.
+#include "TextFunctions.h"
+#include "WindowFixture.h"
+
+// Compares file bytes, printing both when they differ.
+#define COMPARE_BYTES(actual, expected) \
+    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
+
+namespace {
+
+const std::string ChannelDate = "Sun, 4 Feb 2007 10:00:00 -0800";
+
+std::string Item(const std::string &title, const std::string &description = "d",
+                 const std::string &link = "http://x/l", const std::string &date = "p")
+{
+    return "    <item>\r\n"
+           "      <title>" + title + "</title>\r\n" +
+           (description.empty() ? "      <description/>\r\n"
+                                : "      <description>" + description + "</description>\r\n") +
+           "      <link>" + link + "</link>\r\n"
+           "      <pubDate>" + date + "</pubDate>\r\n"
+           "    </item>\r\n";
+}
+
+// The item Add writes, before the file is read back.
+std::string NewItem(const std::string &stamp)
+{
+    return "    <item>\r\n"
+           "      <title>(untitled)</title>\r\n"
+           "      <description> </description>\r\n"
+           "      <link> </link>\r\n"
+           "      <pubDate>" + stamp + "</pubDate>\r\n"
+           "    </item>\r\n";
+}
+
+class TItemsWindow : public TWindowFixture {
+public:
+    std::string Encoding = "UTF-8";
+
+    std::string Feed(const std::string &items) const
+    {
+        return FeedBytes("News", "All", "http://x/", ChannelDate, Encoding, items);
+    }
+    // Catalogues one feed holding items, starts the window and opens the Items page.
+    void Open(const std::string &items, std::uint8_t autoLink = 0)
+    {
+        const std::string path = WriteFeed("feed.xml", Feed(items));
+        WriteCatalogue({{path, "News", "All", "http://x/", "Sun"}}, 1, autoLink);
+        Start();
+        ClickTab(1);
+        QCOMPARE(Pages()->currentIndex(), 1);
+    }
+    std::string File() const { return ReadFile("feed.xml"); }
+    std::string Stamp() const { return DateStamp(Clock.Time); }
+
+    // Enabled state of Clone, Save and Delete.
+    QList<bool> Buttons() const
+    {
+        return {Tool("SpeedButton5")->isEnabled(), Tool("SpeedButton6")->isEnabled(),
+                Tool("SpeedButton7")->isEnabled()};
+    }
+    // Title, description, link and date as shown.
+    QStringList Fields() const
+    {
+        return {Edit("Edit5")->text(), Widget<QPlainTextEdit>("Memo1")->toPlainText(),
+                Edit("Edit7")->text(), Edit("Edit8")->text()};
+    }
+    void SaveKeys(Qt::KeyboardModifiers modifiers = Qt::ControlModifier) const
+    {
+        QTest::keyClick(Edit("Edit5"), Qt::Key_S, modifiers);
+    }
+};
+
+const QList<bool> AllEnabled = {true, true, true};
+const QList<bool> AllDisabled = {false, false, false};
+const QList<bool> SaveDisabled = {true, false, true};
+
+} // namespace
+
+class ItemsPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheItemsOfTheSelectedFeed()
+    {
+        TItemsWindow window;
+        window.Open(Item("Play &quot;Word Hunt&quot;. Free", "a &quot;b&quot;", "http://x/?q=&quot;", "p1") +
+                    Item("Play &quot;Word Hunt&quot; Free", "line") +
+                    "    <category>no title</category>\r\n");
+        QCOMPARE(window.ListLines("ListBox2"),
+                 QStringList({"Play \"Word Hunt\". Free", "Play \"Word Hunt\" Free", "<category>"}));
+        QCOMPARE(window.List("ListBox2")->currentRow(), 0);
+        QCOMPARE(window.Fields(),
+                 QStringList({"Play \"Word Hunt\". Free", "a \"b\"", "http://x/?q=&quot;", "p1"}));
+        QCOMPARE(window.Edit("Edit6")->text(), QString("Word Hunt"));
+        QCOMPARE(window.Form->focusWidget(), window.Edit("Edit5"));
+        QCOMPARE(window.Edit("Edit5")->selectedText(), window.Edit("Edit5")->text());
+        QVERIFY(!window.Edit("Edit8")->isEnabled()); // "Auto" is on
+
+        window.ClickRow("ListBox2", 1); // a quoted word without a full stop after it
+        QCOMPARE(window.Edit("Edit6")->text(), QString());
+        QCOMPARE(window.Fields(), QStringList({"Play \"Word Hunt\" Free", "line", "http://x/l", "p"}));
+        window.ClickRow("ListBox2", 2); // a listed child without the four elements
+        QCOMPARE(window.Fields(), QStringList({"", "", "", ""}));
+        QVERIFY(window.Dialogs.Shown.empty());
+    }
+
+    void addOnFeedWithoutItemsAppendsIt()
+    {
+        TItemsWindow window;
+        window.Open("");
+        QVERIFY(window.ListLines("ListBox2").isEmpty());
+        QCOMPARE(window.Buttons(), AllDisabled);
+        window.Click(window.Tool("SpeedButton1"));
+        COMPARE_BYTES(window.File(), window.Feed(NewItem(window.Stamp())));
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"(untitled)"}));
+        QCOMPARE(window.List("ListBox2")->currentRow(), 0);
+        QCOMPARE(window.Fields(), QStringList({"(untitled)", "", "", QString::fromStdString(window.Stamp())}));
+        QCOMPARE(window.Edit("Edit5")->selectedText(), QString("(untitled)"));
+        QCOMPARE(window.Form->focusWidget(), window.Edit("Edit5"));
+        QCOMPARE(window.Buttons(), AllEnabled);
+    }
+
+    void addOnFeedWithItemsPutsItFirst()
+    {
+        TItemsWindow window;
+        window.Open(Item("A") + Item("B"));
+        window.ClickRow("ListBox2", 1);
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_N, Qt::ControlModifier);
+        COMPARE_BYTES(window.File(), window.Feed(NewItem(window.Stamp()) + Item("A") + Item("B")));
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"(untitled)", "A", "B"}));
+        QCOMPARE(window.List("ListBox2")->currentRow(), 0);
+        QCOMPARE(window.Buttons(), AllEnabled);
+    }
+
+    void cloneOfRowThree()
+    {
+        TItemsWindow window;
+        window.Open(Item("I0") + Item("I1") + Item("I2") + Item("I3", "three") + Item("I4"));
+        window.ClickRow("ListBox2", 3);
+        window.Click(window.Tool("SpeedButton5"));
+        COMPARE_BYTES(window.File(), window.Feed(Item("I0") + Item("I1") + Item("I2") + Item("I3", "three") +
+                                            Item("I3", "three") + Item("I4")));
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"I0", "I1", "I2", "I3", "I3", "I4"}));
+        QCOMPARE(window.List("ListBox2")->currentRow(), 3);
+        QCOMPARE(window.Fields().at(1), QString("three"));
+        QCOMPARE(window.Buttons(), AllEnabled);
+    }
+
+    void deleteOfLastRowAndOfOnlyItem()
+    {
+        TItemsWindow window;
+        window.Open(Item("A") + Item("B") + Item("C"));
+        window.ClickRow("ListBox2", 2);
+        window.Click(window.Tool("SpeedButton7")); // no question
+        QVERIFY(window.Dialogs.Shown.empty());
+        COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B")));
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"A", "B"}));
+        QCOMPARE(window.List("ListBox2")->currentRow(), 1);
+        QCOMPARE(window.Fields().at(0), QString("B"));
+        QCOMPARE(window.Buttons(), AllEnabled);
+
+        window.Action("Delete2")->trigger();
+        window.Action("Delete2")->trigger();
+        COMPARE_BYTES(window.File(), window.Feed(""));
+        QVERIFY(window.ListLines("ListBox2").isEmpty());
+        QCOMPARE(window.Buttons(), AllDisabled);
+        QCOMPARE(window.Fields().at(0), QString("A")); // the deleted item still shows
+        // Clone and Delete on an empty list do nothing else.
+        window.Action("CloneItem1")->trigger();
+        window.Action("Delete2")->trigger();
+        COMPARE_BYTES(window.File(), window.Feed(""));
+        QCOMPARE(window.Buttons(), AllDisabled);
+    }
+
+    void saveWithQuotesAndThreeLines()
+    {
+        TItemsWindow window;
+        window.Open(Item("Old", "old", "http://x/old") + Item("Other"));
+        window.TypeInto(window.Edit("Edit5"), "Say \"Hi\" & bye");
+        QPlainTextEdit *memo = window.Widget<QPlainTextEdit>("Memo1");
+        memo->setFocus();
+        memo->selectAll();
+        TWindowFixture::TypeText(memo, "one");
+        QTest::keyClick(memo, Qt::Key_Return);
+        TWindowFixture::TypeText(memo, "two \"q\"");
+        QTest::keyClick(memo, Qt::Key_Return);
+        TWindowFixture::TypeText(memo, "three");
+        QCOMPARE(memo->toPlainText(), QString("one\ntwo \"q\"\nthree"));
+        window.TypeInto(window.Edit("Edit7"), "http://x/a?b=\"c\"");
+        window.SaveKeys();
+        COMPARE_BYTES(window.File(),
+                 window.Feed(Item("Say &quot;Hi&quot; & bye", "onetwo &quot;q&quot;three",
+                                  "http://x/a?b=\"c\"", window.Stamp()) + Item("Other")));
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"Say \"Hi\" & bye", "Other"}));
+        QCOMPARE(window.Fields(), QStringList({"Say \"Hi\" & bye", "onetwo \"q\"three", "http://x/a?b=\"c\"",
+                                               QString::fromStdString(window.Stamp())}));
+        QCOMPARE(window.Buttons(), SaveDisabled);
+    }
+
+    // With "Auto" off the date field is the user's: the typed date is stored.
+    void saveWithAutoOffStoresTypedDate()
+    {
+        TItemsWindow window;
+        window.Open(Item("A"));
+        window.Click(window.Widget<QCheckBox>("CheckBox1"));
+        QVERIFY(window.Edit("Edit8")->isEnabled());
+        window.TypeInto(window.Edit("Edit8"), "Tue, 6 Feb 2007 08:00:00 -0800");
+        window.Click(window.Tool("SpeedButton6"));
+        COMPARE_BYTES(window.File(), window.Feed(Item("A", "d", "http://x/l", "Tue, 6 Feb 2007 08:00:00 -0800")));
+        QCOMPARE(window.Edit("Edit8")->text(), QString("Tue, 6 Feb 2007 08:00:00 -0800"));
+
+        // "< Set Date" works with either state and marks the item unsaved.
+        window.Click(window.Widget<QPushButton>("Button2"));
+        QCOMPARE(window.Edit("Edit8")->text(), QString::fromStdString(window.Stamp()));
+        QCOMPARE(window.Buttons(), AllEnabled);
+        window.Click(window.Widget<QCheckBox>("CheckBox1")); // back on: a fresh stamp on save
+        QVERIFY(!window.Edit("Edit8")->isEnabled());
+        window.Clock.Time = window.Clock.Time.addSecs(61);
+        window.SaveKeys();
+        COMPARE_BYTES(window.File(), window.Feed(Item("A", "d", "http://x/l", window.Stamp())));
+    }
+
+    void ctrlSSavesOnReleaseEvenWhenSaveIsDisabled()
+    {
+        TItemsWindow window;
+        window.Open(Item("A") + Item("B"));
+        window.Click(window.Tool("SpeedButton6"));
+        QCOMPARE(window.Buttons(), SaveDisabled);
+        const std::string firstSave = window.Feed(Item("A", "d", "http://x/l", window.Stamp()) + Item("B"));
+        COMPARE_BYTES(window.File(), firstSave);
+
+        window.Clock.Time = window.Clock.Time.addDays(1);
+        window.SaveKeys(Qt::ControlModifier | Qt::ShiftModifier); // not a save
+        COMPARE_BYTES(window.File(), firstSave);
+        window.SaveKeys();
+        COMPARE_BYTES(window.File(), window.Feed(Item("A", "d", "http://x/l", window.Stamp()) + Item("B")));
+        QCOMPARE(window.Buttons(), SaveDisabled);
+    }
+
+    void everyFieldChangeMarksTheItemUnsaved()
+    {
+        TItemsWindow window;
+        window.Open(Item("A"));
+        window.Click(window.Widget<QCheckBox>("CheckBox1")); // the date box can be typed in
+        const auto typeAndCheck = [&](QWidget *field) {
+            window.SaveKeys();
+            QCOMPARE(window.Buttons(), SaveDisabled);
+            field->setFocus();
+            TWindowFixture::TypeText(field, "x");
+            QCOMPARE(window.Buttons(), AllEnabled);
+        };
+        typeAndCheck(window.Edit("Edit5"));
+        typeAndCheck(window.Widget<QPlainTextEdit>("Memo1"));
+        typeAndCheck(window.Edit("Edit7"));
+        typeAndCheck(window.Edit("Edit8"));
+    }
+
+    // Titles whose quoted word differs from the text between their first two double quotes:
+    // showing them must leave title and link as stored, even with "Auto Link" on.
+    void showingNeverRewritesTitleOrLink()
+    {
+        TItemsWindow window;
+        const std::string items = Item("Two &quot;quoted&quot; words", "d", "http://x/games/old.html") +
+                                  Item("The &quot;Big&quot; and &quot;Small&quot;. End", "d", "http://x/games/old.html") +
+                                  Item("Lone &quot; quote", "d", "http://x/games/old.html");
+        window.Open(items, 1);
+        QVERIFY(window.Widget<QCheckBox>("CheckBox2")->isChecked());
+        const QStringList titles = {"Two \"quoted\" words", "The \"Big\" and \"Small\". End", "Lone \" quote"};
+        const QStringList words = {"", "Big\" and \"Small", ""};
+        for (int row = 0; row < 3; ++row) {
+            window.ClickRow("ListBox2", row);
+            QCOMPARE(window.Edit("Edit6")->text(), words[row]);
+            QCOMPARE(window.Edit("Edit5")->text(), titles[row]);
+            QCOMPARE(window.Edit("Edit7")->text(), QString("http://x/games/old.html"));
+        }
+        // Saving each as shown stores the same titles and links; only the dates change.
+        std::string saved;
+        for (int row = 0; row < 3; ++row) {
+            window.ClickRow("ListBox2", row);
+            window.SaveKeys();
+        }
+        const std::string stamp = window.Stamp();
+        COMPARE_BYTES(window.File(),
+                 window.Feed(Item("Two &quot;quoted&quot; words", "d", "http://x/games/old.html", stamp) +
+                             Item("The &quot;Big&quot; and &quot;Small&quot;. End", "d", "http://x/games/old.html", stamp) +
+                             Item("Lone &quot; quote", "d", "http://x/games/old.html", stamp)));
+    }
+
+    // With "Auto Link" on, a title's quoted word names the link's file.
+    void autoLinkFromTheQuotedWord()
+    {
+        TItemsWindow window;
+        window.Open(Item("Get &quot;Word Hunt&quot;.", "d", "http://example.com/games/old.html") +
+                        Item("A &quot;Big Red Ball&quot;.", "d", "/old") +
+                        Item("No &quot;Slash&quot;.", "d", "old.html"),
+                    1);
+        QCOMPARE(window.Dialogs.Log(), QStringList());
+        QCOMPARE(window.Edit("Edit5")->text(), QString("Get \"Word Hunt\"."));
+        QCOMPARE(window.Edit("Edit7")->text(), QString("http://example.com/games/word_hunt.html"));
+        QCOMPARE(window.Buttons(), AllEnabled); // shown as a change to save
+        window.SaveKeys();
+        window.ClickRow("ListBox2", 1);
+        QCOMPARE(window.Edit("Edit7")->text(), QString("/big_red_ball.html"));
+        window.SaveKeys();
+        window.ClickRow("ListBox2", 2);
+        QCOMPARE(window.Edit("Edit5")->text(), QString("No \"Slash\"."));
+        QCOMPARE(window.Edit("Edit7")->text(), QString("old.html"));
+        window.SaveKeys();
+        const std::string stamp = window.Stamp();
+        COMPARE_BYTES(window.File(),
+                 window.Feed(Item("Get &quot;Word Hunt&quot;.", "d", "http://example.com/games/word_hunt.html", stamp) +
+                             Item("A &quot;Big Red Ball&quot;.", "d", "/big_red_ball.html", stamp) +
+                             Item("No &quot;Slash&quot;.", "d", "old.html", stamp)));
+
+        // The word written by the program goes between the title's first two double quotes.
+        window.Edit("Edit6")->setText("New Word");
+        QCOMPARE(window.Edit("Edit5")->text(), QString("No \"New Word\"."));
+        QCOMPARE(window.Edit("Edit7")->text(), QString("old.html"));
+        // "Auto Link" switched off (and its click handler run): only the title follows the word.
+        window.Widget<QCheckBox>("CheckBox2")->setChecked(false);
+        window.ClickRow("ListBox2", 0);
+        window.Edit("Edit7")->setText("http://x/keep.html");
+        window.Edit("Edit6")->setText("Other");
+        QCOMPARE(window.Edit("Edit5")->text(), QString("Get \"Other\"."));
+        QCOMPARE(window.Edit("Edit7")->text(), QString("http://x/keep.html"));
+    }
+
+    void autoLinkLowersNationalCharactersInTheFeedsEncoding()
+    {
+        for (const std::string encoding : {"ISO-8859-1", "UTF-8"}) {
+            TItemsWindow window;
+            window.Encoding = encoding;
+            const bool latin1 = encoding == "ISO-8859-1";
+            const std::string upper = latin1 ? "\xC4PFEL \xDC" "BER" : "\xC3\x84PFEL \xC3\x9C" "BER";
+            const std::string lower = latin1 ? "\xE4pfel_\xFC" "ber" : "\xC3\xA4pfel_\xC3\xBC" "ber";
+            window.Open(Item("&quot;" + upper + "&quot;.", "d", "http://x/old.html"), 1);
+            QCOMPARE(window.Edit("Edit7")->text(), QString::fromUtf8("http://x/äpfel_über.html"));
+            window.SaveKeys();
+            COMPARE_BYTES(window.File(),
+                     window.Feed(Item("&quot;" + upper + "&quot;.", "d", "http://x/" + lower + ".html",
+                                      window.Stamp())));
+        }
+    }
+
+    // A feed that did not parse is listed as far as it was read, but never written.
+    void feedThatDidNotParseIsNotWritten()
+    {
+        TItemsWindow window;
+        const std::string broken = "<rss><channel><title>C</title><item><title>A</title></item><oops></channel></rss>";
+        const std::string path = window.WriteFeed("feed.xml", broken);
+        window.WriteCatalogue({{path, "C", "", "", ""}});
+        window.Start();
+        window.ClickTab(1);
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"A", "<oops>"}));
+        for (const char *command : {"SpeedButton1", "SpeedButton5", "SpeedButton6", "SpeedButton7"})
+            window.Click(window.Tool(command));
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(4));
+        for (const auto &shown : window.Dialogs.Shown) {
+            QCOMPARE(shown.Kind, QString("error"));
+            QVERIFY2(shown.Text.contains("could not be read"), qPrintable(shown.Text));
+        }
+        COMPARE_BYTES(window.File(), broken);
+    }
+
+    // A declaration that cannot be read empties the document: the old rows go and the
+    // commands are off, so nothing can work on rows that are no longer there.
+    void failedDeclarationClearsTheList()
+    {
+        TItemsWindow window;
+        window.Open(Item("A") + Item("B"));
+        const std::string bad = "<?xml version=1.0?><rss><channel><item><title>A</title></item></channel></rss>";
+        window.WriteFile("feed.xml", bad);
+        window.ClickTab(0);
+        QCOMPARE(window.Pages()->currentIndex(), 1);
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+        QCOMPARE(window.Dialogs.Shown[0].Kind, QString("error"));
+        QVERIFY(window.ListLines("ListBox2").isEmpty());
+        QCOMPARE(window.Buttons(), AllDisabled);
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_N, Qt::ControlModifier); // Add
+        window.SaveKeys();
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(2));
+        QVERIFY2(window.Dialogs.Shown[1].Text.contains("has no \"channel\" element"),
+                 qPrintable(window.Dialogs.Shown[1].Text));
+        COMPARE_BYTES(window.File(), bad);
+    }
+
+    void characterTheFeedCannotHoldIsRefused()
+    {
+        TItemsWindow window;
+        window.Encoding = "ISO-8859-1";
+        window.Open(Item("A"));
+        const std::string before = window.File();
+        window.TypeInto(window.Edit("Edit5"), QString::fromUtf8("Łódź"));
+        window.SaveKeys();
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+        QVERIFY2(window.Dialogs.Shown[0].Text.contains("cannot be written"), qPrintable(window.Dialogs.Shown[0].Text));
+        COMPARE_BYTES(window.File(), before);
+        QCOMPARE(window.Edit("Edit5")->text(), QString::fromUtf8("Łódź")); // still there to fix
+        QVERIFY(window.Tool("SpeedButton6")->isEnabled());
+    }
+
+    void feedFileThatDisappearsKeepsThePage()
+    {
+        TItemsWindow window;
+        window.Open(Item("A"));
+        const std::string before = window.File();
+        QVERIFY(QFile::rename(window.PathOf("feed.xml"), window.PathOf("away.xml")));
+        window.ClickTab(0);
+        QCOMPARE(window.Pages()->currentIndex(), 1);
+        QVERIFY(window.Dialogs.Shown.empty());
+        COMPARE_BYTES(window.File(), std::string("<missing>"));
+        QVERIFY(QFile::rename(window.PathOf("away.xml"), window.PathOf("feed.xml")));
+        window.ClickTab(0);
+        QCOMPARE(window.Pages()->currentIndex(), 0);
+        COMPARE_BYTES(window.File(), before);
+    }
+};
+
+QTEST_MAIN(ItemsPageTest)
+#include "ItemsPageTest.moc"
