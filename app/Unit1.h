@@ -6,7 +6,6 @@
 #include "FeedCatalogue.h"
 #include "FeedTextCodec.h"
 #include "ItemCommands.h"
-#include "ItemCommands.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -140,12 +139,6 @@ private:
         QString Text;
     };
     TShownField shownFields_[4]; // Edit1..Edit4 as last filled by the program
-
-    // ---- Items page (ItemsPage.cpp) ----
-    void SetItemButtons(bool enabled); // Clone, Save and Delete
-    void ClearItemList();
-    TItemFields shownItem_;    // the item's bytes as last shown, so untouched fields keep them
-    bool showingItem_ = false; // ListBox2Click is filling the fields
 
     // ---- Items page (ItemsPage.cpp) ----
     void SetItemButtons(bool enabled); // Clone, Save and Delete
