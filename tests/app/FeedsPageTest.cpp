@@ -289,6 +289,19 @@ private slots:
         QVERIFY(window.Tool("BitBtn1")->isEnabled());
     }
 
+    void typingIsLimitedTo255CharactersExceptInDateBox()
+    {
+        TWindowFixture window;
+        window.Start();
+        const QString typed(300, 'x');
+        for (const char *name : {"Edit1", "Edit2", "Edit3"}) {
+            window.TypeInto(window.Edit(name), typed);
+            QCOMPARE(window.Edit(name)->text().size(), 255);
+        }
+        window.TypeInto(window.Edit("Edit4"), typed);
+        QCOMPARE(window.Edit("Edit4")->text(), typed);
+    }
+
     void setDateIsLostBySelectingAnotherFeed()
     {
         TWindowFixture window;
