@@ -219,6 +219,23 @@ private slots:
         QCOMPARE(FieldAt(record, SlotOffset(1, TitleField)), std::string("\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"));
     }
 
+    void cutToCatalogueNeverSplitsUtf8Character()
+    {
+        TWindowFixture window;
+        const std::string path = window.WriteFeed("utf8.xml", FeedBytes("u", "d", "l", "p"));
+        window.WriteCatalogue({{path, "u", "d", "l", "p"}});
+        window.Start();
+        const QString title = "a" + QString(60, QChar(0xE9)); // 1 + 120 bytes in UTF-8
+        window.TypeInto(window.Edit("Edit1"), title);
+        window.Click(window.Tool("BitBtn1"));
+        std::string expected = "a";
+        for (int count = 0; count < 49; ++count)
+            expected += "\xC3\xA9"; // 99 bytes: the 50th character would not fit whole
+        QCOMPARE(FieldAt(CloseAndReadCatalogue(window), SlotOffset(0, TitleField)), expected);
+        QCOMPARE(window.ReadFile("utf8.xml"),
+                 FeedBytes(title.toUtf8().toStdString(), "d", "l", "p"));
+    }
+
     void saveRefusesFeedThatDidNotRead()
     {
         TWindowFixture window;
