@@ -1,0 +1,168 @@
+// The Items page on large feeds, end to end with the real window on the offscreen platform:
+// switching to the Items page, and each of Add, Clone, Delete and Save item (write the file,
+// read it back, refill the list, show the item, let the list lay itself out).
+//
+//   itemsbench [ITEMS ...]        default: 10000 100000
+//
+// Each command runs REPEATS times; Add is undone by a Delete of row 0 and Clone by a Delete of
+// its copy, so the feed keeps its size. Printed: median, fastest and slowest in milliseconds.
+#include "Clock.h"
+#include "Dialogs.h"
+#include "FeedCatalogue.h"
+#include "Unit1.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int Repeats = 15;
+
+// Every box would stop a benchmark: report it and quit.
+class TFailingDialogs : public TDialogs {
+public:
+    void ShowMessage(const QString &text) override { Fail(text); }
+    void ShowError(const QString &text) override { Fail(text); }
+    bool AskWarning(const QString &text) override { return Fail(text); }
+    bool AskConfirmation(const QString &) override { return true; }
+    QString OpenFileName(const QString &) override { return {}; }
+
+private:
+    static bool Fail(const QString &text)
+    {
+        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(text));
+        std::exit(1);
+    }
+};
+
+// A feed of the given number of items, about 500 bytes each, in the writer's layout.
+std::string FeedOf(int items)
+{
+    std::string feed = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<rss version=\"2.0\">\r\n  <channel>\r\n"
+                       "    <title>Large feed</title>\r\n    <description>Benchmark feed</description>\r\n"
+                       "    <link>http://example.org/</link>\r\n"
+                       "    <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>\r\n";
+    feed.reserve(static_cast<size_t>(items) * 520 + 400);
+    for (int i = 0; i < items; ++i) {
+        const std::string n = std::to_string(i);
+        feed += "    <item>\r\n      <title>Item " + n + " of the &quot;Large&quot;. feed</title>\r\n"
+                "      <description>Item " + n + " tells about the editor release, the new features, "
+                "the faster storage and the improved window. It is long enough to look like a real "
+                "entry of a weekly news feed with a paragraph of text in it.</description>\r\n"
+                "      <link>http://example.org/news/item-" + n + ".html</link>\r\n"
+                "      <pubDate>Tue, 6 Feb 2007 08:00:00 -0800</pubDate>\r\n"
+                "      <guid isPermaLink=\"false\">tag:example.org,2007:" + n + "</guid>\r\n"
+                "    </item>\r\n";
+    }
+    return feed + "  </channel>\r\n</rss>";
+}
+
+struct TTimes {
+    std::vector<double> Milliseconds;
+    void Print(const char *name) const
+    {
+        std::vector<double> sorted = Milliseconds;
+        std::sort(sorted.begin(), sorted.end());
+        std::printf("  %-22s median %8.2f ms   fastest %8.2f   slowest %8.2f\n", name,
+                    sorted[sorted.size() / 2], sorted.front(), sorted.back());
+    }
+};
+
+// Runs the step and lets Qt finish what it deferred (the list's layout, the repaint).
+double Timed(const std::function<void()> &step)
+{
+    QElapsedTimer timer;
+    timer.start();
+    step();
+    QCoreApplication::processEvents();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void Bench(int items)
+{
+    QTemporaryDir directory;
+    const std::string folder = QFile::encodeName(directory.path()).toStdString();
+    const std::string path = folder + "/large.xml";
+    {
+        const std::string bytes = FeedOf(items);
+        QFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+            std::exit(1);
+        std::printf("%d items, %.1f MB\n", items, static_cast<double>(bytes.size()) / 1e6);
+    }
+    auto catalogue = std::make_unique<TFeedCatalogue>();
+    *catalogue = {};
+    AppendEntry(*catalogue, path, "Large feed", "", "", "");
+    SaveCatalogue(*catalogue, folder);
+
+    TFailingDialogs dialogs;
+    TSystemClock clock;
+    TForm1 form(folder, dialogs, clock);
+    form.show();
+    QCoreApplication::processEvents();
+    auto *pages = form.findChild<QTabWidget *>("PageControl1");
+    auto *list = form.findChild<QListWidget *>("ListBox2");
+    const auto button = [&](const char *name) { return form.findChild<QAbstractButton *>(name); };
+
+    TTimes toItems, add, clone, remove, save;
+    for (int i = 0; i < Repeats; ++i) {
+        toItems.Milliseconds.push_back(Timed([&] { pages->setCurrentIndex(1); }));
+        pages->setCurrentIndex(0);
+    }
+    pages->setCurrentIndex(1);
+    if (pages->currentIndex() != 1 || list->count() != items) {
+        std::fprintf(stderr, "the Items page did not open with %d rows\n", items);
+        std::exit(1);
+    }
+    const int middle = items / 2;
+    for (int i = 0; i < Repeats; ++i) {
+        add.Milliseconds.push_back(Timed([&] { button("SpeedButton1")->click(); }));
+        list->setCurrentRow(0);
+        remove.Milliseconds.push_back(Timed([&] { button("SpeedButton7")->click(); }));
+        list->setCurrentRow(middle);
+        clone.Milliseconds.push_back(Timed([&] { button("SpeedButton5")->click(); }));
+        remove.Milliseconds.push_back(Timed([&] { button("SpeedButton7")->click(); }));
+        list->setCurrentRow(middle);
+        save.Milliseconds.push_back(Timed([&] { button("SpeedButton6")->click(); }));
+    }
+    if (list->count() != items) {
+        std::fprintf(stderr, "the feed ended with %d rows instead of %d\n", list->count(), items);
+        std::exit(1);
+    }
+    toItems.Print("switch to Items page");
+    add.Print("Add item");
+    clone.Print("Clone item");
+    remove.Print("Delete item");
+    save.Print("Save item");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    std::vector<int> counts;
+    for (int i = 1; i < argc; ++i)
+        counts.push_back(std::atoi(argv[i]));
+    if (counts.empty())
+        counts = {10000, 100000};
+    for (int items : counts)
+        Bench(items);
+    return 0;
+}
