@@ -6,9 +6,10 @@
 // Reading: SetSourceText / LoadFromFile replace the whole tree. Malformed elements raise
 // nothing: LastError() holds the reader's error text and the tree holds what was read before
 // the error. A malformed declaration attribute raises. Writing: BuildXmlText() gives the
-// text, SaveToFile writes it. A text the writer could not write back readably (one holding
-// "]]>", which would end its CDATA section early) makes both raise an Exception; the file
-// is then left untouched.
+// text, SaveToFile writes it. A tree the writer could not write so that it reads back the
+// same (a text holding "]]>", which would end its CDATA section early, or an element or
+// attribute name the reader would read differently, such as "" or "/a") makes both raise
+// an Exception naming the element; the file is then left untouched.
 //
 // Lifetime: create with new (or as a plain object) and delete through TzelXMLParser2*.
 // Nodes read from a text borrow their bytes from SourceText(); they stay valid as long as

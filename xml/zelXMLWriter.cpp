@@ -1,6 +1,7 @@
 // The writer. The text is produced in two walks over the tree with the same layout code:
-// the first only measures (and checks the texts), the second copies every piece once into
-// a buffer of exactly the right size. The walks keep their own stack, so any depth is safe.
+// the first only measures (and checks that the text will read back as the same tree), the
+// second copies every piece once into a buffer of exactly the right size. The walks keep
+// their own stack, so any depth is safe.
 #include "zelXMLWriter.h"
 
 #include <cstring>
@@ -28,8 +29,10 @@ std::string_view EntityFor(char c)
 
 bool NeedsEscape(char c) { return c == '&' || c == '<' || c == '>' || c == '\'' || c == '"'; }
 
+// The measuring walk also checks that the tree can be written; the copying walk repeats it.
 class Measure {
 public:
+    static constexpr bool Checks = true;
     void Put(std::string_view piece) { size_ += piece.size(); }
     void PutSpaces(size_t count) { size_ += count; }
     void PutEscaped(std::string_view value)
@@ -47,6 +50,7 @@ private:
 
 class Copy {
 public:
+    static constexpr bool Checks = false;
     explicit Copy(char *out) : out_(out) {}
     void Put(std::string_view piece)
     {
@@ -98,6 +102,73 @@ std::string_view DeclarationValue(const TzelXMLParser2 &document, const char *na
     return storage.empty() ? fallback : std::string_view(storage);
 }
 
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// Why the reader would not give back this element name as written, or null when it would.
+// The start tag is "<" name [attributes] and then "/>" (empty form) or ">".
+const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttributes, bool emptyForm)
+{
+    if (name.find('>') != std::string_view::npos)
+        return "its name contains \">\", which would end the tag early";
+    if (name.find(' ') != std::string_view::npos)
+        return "its name contains a space, which would end the name early";
+    if (StartsWith(name, "/"))
+        return "its name starts with \"/\", which would read as an end tag";
+    if (StartsWith(name, "!--"))
+        return "its name starts with \"!--\", which would read as a comment";
+    if (StartsWith(name, "![CDATA["))
+        return "its name starts with \"![CDATA[\", which would read as a CDATA section";
+    if (emptyForm) {
+        // "</>" reads as an end tag (an empty root reads back as itself); the rest of an empty
+        // form's tag is trimmed, which would take a blank at the ends of the name with it.
+        if (name.empty() && hasAttributes)
+            return "its name is empty, which would read its first attribute as the name";
+        if (name.empty() && !isRoot)
+            return "its name is empty, which would read as an end tag";
+        if (!name.empty() && (IsBlank(name.front()) || (!hasAttributes && IsBlank(name.back()))))
+            return "its name starts or ends with a blank or control byte, which would be trimmed off";
+    } else if (!hasAttributes && !name.empty() && name.back() == '/') {
+        return "its name ends with \"/\", which would read as an empty element";
+    }
+    return nullptr;
+}
+
+// The same for an attribute name, written as " name=\"value\"".
+const char *AttributeNameProblem(std::string_view name)
+{
+    if (name.find('>') != std::string_view::npos)
+        return "its name contains \">\", which would end the tag early";
+    if (name.find('=') != std::string_view::npos)
+        return "its name contains \"=\", which would end the name early";
+    if (!name.empty() && (IsBlank(name.front()) || IsBlank(name.back())))
+        return "its name starts or ends with a blank or control byte, which would be trimmed off";
+    return nullptr;
+}
+
+// Refuses an element the reader would not give back as it is: a name it would read
+// differently, or a CDATA text holding "]]>", which would end the section early.
+void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, bool cdata)
+{
+    const std::string_view name = node->NameView();
+    bool hasAttributes = false;
+    for (const TzelXMLAttribute2 *attribute : node->Attributes()) {
+        if (!attribute)
+            continue;
+        hasAttributes = true;
+        if (const char *problem = AttributeNameProblem(attribute->Name()))
+            throw Exception("Cannot write attribute \"" + attribute->Name() + "\" of element \"" + std::string(name) +
+                            "\": " + problem);
+    }
+    const bool emptyForm = !hasChildren && node->TextView().empty();
+    if (const char *problem = ElementNameProblem(name, level == 0, hasAttributes, emptyForm))
+        throw Exception("Cannot write element \"" + std::string(name) + "\": " + problem);
+    if (cdata && node->TextView().find("]]>") != std::string_view::npos)
+        throw Exception("Cannot write element \"" + std::string(name) +
+                        "\": its text contains \"]]>\", which would end its CDATA section early");
+}
+
 template <class Sink>
 void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, bool hasChildren,
                          TzelXMLWriter::TextPolicy policy)
@@ -121,9 +192,8 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
         sink.Put("\"");
     }
     const bool cdata = node->TextNeedsCDATA() && (hasChildren || !text.empty());
-    if (cdata && policy == TzelXMLWriter::RefuseUnwritableText && text.find("]]>") != std::string_view::npos)
-        throw Exception("Cannot write element \"" + std::string(name) +
-                        "\": its text contains \"]]>\", which would end its CDATA section early");
+    if (Sink::Checks && policy == TzelXMLWriter::RefuseUnwritableText)
+        CheckWritable(node, level, hasChildren, cdata);
     if (!hasChildren && text.empty()) {
         sink.Put("/>");
     } else if (cdata) {
@@ -145,10 +215,11 @@ template <class Sink>
 void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::TextPolicy policy)
 {
     std::string versionStorage, encodingStorage;
+    // The reader decodes declaration values as attribute values, so they are escaped alike.
     sink.Put("<?xml version=\"");
-    sink.Put(DeclarationValue(document, "version", versionStorage, "1.0"));
+    sink.PutEscaped(DeclarationValue(document, "version", versionStorage, "1.0"));
     sink.Put("\" encoding=\"");
-    sink.Put(DeclarationValue(document, "encoding", encodingStorage, "ISO-8859-1"));
+    sink.PutEscaped(DeclarationValue(document, "encoding", encodingStorage, "ISO-8859-1"));
     sink.Put("\" ?>");
     sink.Put(LineBreak);
 

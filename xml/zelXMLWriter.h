@@ -8,7 +8,9 @@ class TzelXMLParser2;
 class TzelXMLWriter {
 public:
     enum TextPolicy {
-        // A CDATA text holding "]]>" cannot be written back readably: raise an Exception.
+        // Raise an Exception for what would not read back as it is: a CDATA text holding
+        // "]]>", or an element or attribute name the reader would read differently (one
+        // holding ">" or a space, starting with "/", "!--" or "![CDATA[", ...).
         RefuseUnwritableText,
         // Write every text as it is (for showing a partial document in an error text).
         WriteTextAsItIs,

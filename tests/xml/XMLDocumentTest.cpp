@@ -141,6 +141,18 @@ TEST_F(XMLDocument, FileErrorsLeaveTheDocumentAndFileAlone)
     document.FindChild("channel")->FindChild("title")->SetText("a ]]> b");
     EXPECT_THROW(document.SaveToFile(PathOf("feed.xml")), Exception);
     EXPECT_EQ(Read("feed.xml"), Feed);
+
+    // So is a name the reader would not give back.
+    document.FindChild("channel")->FindChild("title")->SetText("a b");
+    document.FindChild("channel")->FindChild("link")->SetName("/link");
+    try {
+        document.SaveToFile(PathOf("feed.xml"));
+        FAIL() << "no exception";
+    } catch (const Exception &error) {
+        EXPECT_STREQ(error.what(), "Cannot write element \"/link\": its name starts with \"/\", which would read as an "
+                                   "end tag");
+    }
+    EXPECT_EQ(Read("feed.xml"), Feed);
 }
 
 TEST_F(XMLDocument, IdIndexRejectsDuplicatesPerName)
