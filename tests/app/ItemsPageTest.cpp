@@ -223,6 +223,21 @@ private slots:
         COMPARE_BYTES(window.File(), window.Feed(Item("A", "d", "http://x/l", window.Stamp())));
     }
 
+    // "Auto" and "Auto Link" are the catalogue's first two bytes, written when the window closes.
+    void optionsAreKeptInTheCatalogue()
+    {
+        TItemsWindow window;
+        window.Open(Item("A"), 1);
+        window.Click(window.Widget<QCheckBox>("CheckBox1"));
+        window.Widget<QCheckBox>("CheckBox2")->setChecked(false);
+        window.Dialogs.Answers = {true};
+        window.Form->close();
+        const std::string catalogue = window.ReadCatalogueFile();
+        QCOMPARE(catalogue.size(), sizeof(TFeedCatalogue));
+        QCOMPARE(int(catalogue[0]), 0);
+        QCOMPARE(int(catalogue[1]), 0);
+    }
+
     void ctrlSSavesOnReleaseEvenWhenSaveIsDisabled()
     {
         TItemsWindow window;
