@@ -9,23 +9,9 @@
 #include "QuotedWord.h"
 #include "zelXMLParser2.h"
 
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStringList>
-
-namespace {
-
-// Marks the fields as being filled from the document for as long as it lives.
-class TShowingItem {
-public:
-    explicit TShowingItem(bool &flag) : flag_(flag), previous_(flag) { flag_ = true; }
-    ~TShowingItem() { flag_ = previous_; }
-
-private:
-    bool &flag_;
-    bool previous_;
-};
-
-} // namespace
 
 void TForm1::SetItemButtons(bool enabled)
 {
@@ -91,7 +77,7 @@ void TForm1::ListBox2Click()
     shownItem_ = ReadItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
     const TFeedTextCodec codec = DocumentCodec();
     // The quoted-word handler reads the link and title set just before the word.
-    const TShowingItem showing(showingItem_);
+    const QScopedValueRollback<bool> showing(showingItem_, true);
     ui->Edit7->setText(codec.ToText(shownItem_.Link));
     ui->Edit8->setText(codec.ToText(shownItem_.PubDate));
     ui->Edit5->setText(codec.ToText(shownItem_.Title));
