@@ -13,12 +13,27 @@
 #include <QSignalBlocker>
 #include <QStringList>
 
-void TForm1::SetItemButtons(bool enabled)
+namespace {
+
+// Clone, Save and Delete.
+void SetItemButtons(Ui::TForm1 &ui, bool enabled)
 {
-    ui->SpeedButton5->setEnabled(enabled);
-    ui->SpeedButton6->setEnabled(enabled);
-    ui->SpeedButton7->setEnabled(enabled);
+    ui.SpeedButton5->setEnabled(enabled);
+    ui.SpeedButton6->setEnabled(enabled);
+    ui.SpeedButton7->setEnabled(enabled);
 }
+
+// The row Clone and Delete work on, -1 when there is none; an empty list turns them off.
+int RowToChange(Ui::TForm1 &ui)
+{
+    if (ui.ListBox2->count() == 0) {
+        SetItemButtons(ui, false);
+        return -1;
+    }
+    return ui.ListBox2->currentRow();
+}
+
+} // namespace
 
 void TForm1::ItemsUpdate()
 {
@@ -48,7 +63,7 @@ void TForm1::ItemsUpdate()
         ui->ListBox2->setUpdatesEnabled(true);
     }
     if (!items.HasItems) {
-        SetItemButtons(false);
+        SetItemButtons(*ui, false);
         return;
     }
     const int count = ui->ListBox2->count();
@@ -63,7 +78,7 @@ void TForm1::ClearItemList()
         ui->ListBox2->clear();
     }
     FirstItemIndex = 0;
-    SetItemButtons(false);
+    SetItemButtons(*ui, false);
 }
 
 void TForm1::ListBox2Click()
@@ -71,7 +86,7 @@ void TForm1::ListBox2Click()
     if (ActivePageIndex() != 1)
         return;
     const int row = ui->ListBox2->currentRow();
-    SetItemButtons(row >= 0);
+    SetItemButtons(*ui, row >= 0);
     if (ui->ListBox2->count() == 0 || row < 0)
         return;
     shownItem_ = ReadItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
@@ -105,16 +120,12 @@ void TForm1::SpeedButton1Click()
     ListBox2Click();
     ui->Edit5->selectAll();
     ui->Edit5->setFocus();
-    SetItemButtons(true);
+    SetItemButtons(*ui, true);
 }
 
 void TForm1::SpeedButton5Click()
 {
-    if (ui->ListBox2->count() == 0) {
-        SetItemButtons(false);
-        return;
-    }
-    const int row = ui->ListBox2->currentRow();
+    const int row = RowToChange(*ui);
     if (row < 0)
         return;
     CloneItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
@@ -123,16 +134,12 @@ void TForm1::SpeedButton5Click()
 
 void TForm1::SpeedButton7Click()
 {
-    if (ui->ListBox2->count() == 0) {
-        SetItemButtons(false);
-        return;
-    }
-    const int row = ui->ListBox2->currentRow();
+    const int row = RowToChange(*ui);
     if (row < 0)
         return;
     DeleteItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
     ItemsUpdate();
-    SetItemButtons(ui->ListBox2->count() > 0);
+    SetItemButtons(*ui, ui->ListBox2->count() > 0);
 }
 
 void TForm1::SpeedButton6Click()

@@ -141,7 +141,6 @@ private:
     TShownField shownFields_[4]; // Edit1..Edit4 as last filled by the program
 
     // ---- Items page (ItemsPage.cpp) ----
-    void SetItemButtons(bool enabled); // Clone, Save and Delete
     void ClearItemList();
     TItemFields shownItem_;    // the item's bytes as last shown, so untouched fields keep them
     bool showingItem_ = false; // ListBox2Click is filling the fields

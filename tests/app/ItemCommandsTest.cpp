@@ -46,6 +46,40 @@ const char *const TwoItemFeed =
     "<item><title>Two</title><description>d2</description><link>l2</link><pubDate>p2</pubDate></item>"
     "</channel></rss>";
 
+// The writer's bytes of TwoItemFeed's channel around the given items.
+std::string TwoItemFeedWith(const std::string &items)
+{
+    return Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                  "<rss version=\"2.0\">",
+                  "  <channel>",
+                  "    <title>News</title>",
+                  "    <link>http://x/</link>",
+                  "    <description>All</description>",
+                  "    <pubDate>Sun, 1 Jan 2006 00:00:00 -0800</pubDate>"}) +
+           "\r\n" + items + "  </channel>\r\n</rss>";
+}
+
+const std::string ItemOne = Lines({"    <item>",
+                                   "      <title>One &quot;A&quot;</title>",
+                                   "      <description>d1</description>",
+                                   "      <link>l1</link>",
+                                   "      <pubDate>p1</pubDate>",
+                                   "      <guid>g1</guid>",
+                                   "    </item>"}) + "\r\n";
+const std::string ItemTwo = Lines({"    <item>",
+                                   "      <title>Two</title>",
+                                   "      <description>d2</description>",
+                                   "      <link>l2</link>",
+                                   "      <pubDate>p2</pubDate>",
+                                   "    </item>"}) + "\r\n";
+// The item Add writes from a channel whose first four children are plain elements.
+const std::string AddedItem = Lines({"    <item>",
+                                     "      <title>(untitled)</title>",
+                                     "      <description> </description>",
+                                     "      <link> </link>",
+                                     "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
+                                     "    </item>"}) + "\r\n";
+
 } // namespace
 
 class ItemCommandsTest : public QObject {
@@ -143,15 +177,8 @@ private slots:
                                         "    <link>http://x/</link>",
                                         "    <description>All</description>",
                                         "    <pubDate>P</pubDate>",
-                                        "    <docs>D</docs>",
-                                        "    <item>",
-                                        "      <title>(untitled)</title>",
-                                        "      <description> </description>",
-                                        "      <link> </link>",
-                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
-                                        "    </item>",
-                                        "  </channel>",
-                                        "</rss>"}));
+                                        "    <docs>D</docs>"}) +
+                                     "\r\n" + AddedItem + "  </channel>\r\n</rss>");
         document.LoadFromFile(path);
         const TItemList list = ListItems(document);
         QCOMPARE(list.FirstItemIndex, 5);
@@ -201,65 +228,22 @@ private slots:
         QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
                                         "<rss>",
                                         "  <channel>",
-                                        "    <title>Only</title>",
-                                        "    <item>",
-                                        "      <title>(untitled)</title>",
-                                        "      <description> </description>",
-                                        "      <link> </link>",
-                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
-                                        "    </item>",
-                                        "  </channel>",
-                                        "</rss>"}));
+                                        "    <title>Only</title>"}) +
+                                     "\r\n" + AddedItem + "  </channel>\r\n</rss>");
     }
 
     void cloneInsertsTheCopyBeforeItsSource()
     {
         const int first = Load(TwoItemFeed);
         CloneItem(document, path, first, 0);
-        const std::string item1 = Lines({"    <item>",
-                                         "      <title>One &quot;A&quot;</title>",
-                                         "      <description>d1</description>",
-                                         "      <link>l1</link>",
-                                         "      <pubDate>p1</pubDate>",
-                                         "      <guid>g1</guid>",
-                                         "    </item>"});
-        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
-                                        "<rss version=\"2.0\">",
-                                        "  <channel>",
-                                        "    <title>News</title>",
-                                        "    <link>http://x/</link>",
-                                        "    <description>All</description>",
-                                        "    <pubDate>Sun, 1 Jan 2006 00:00:00 -0800</pubDate>"}) +
-                                     "\r\n" + item1 + "\r\n" + item1 + "\r\n" +
-                                     Lines({"    <item>",
-                                            "      <title>Two</title>",
-                                            "      <description>d2</description>",
-                                            "      <link>l2</link>",
-                                            "      <pubDate>p2</pubDate>",
-                                            "    </item>",
-                                            "  </channel>",
-                                            "</rss>"}));
+        QCOMPARE(ReadFile(path), TwoItemFeedWith(ItemOne + ItemOne + ItemTwo));
     }
 
     void deleteRemovesTheRowsChild()
     {
         int first = Load(TwoItemFeed);
         DeleteItem(document, path, first, 0);
-        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
-                                        "<rss version=\"2.0\">",
-                                        "  <channel>",
-                                        "    <title>News</title>",
-                                        "    <link>http://x/</link>",
-                                        "    <description>All</description>",
-                                        "    <pubDate>Sun, 1 Jan 2006 00:00:00 -0800</pubDate>",
-                                        "    <item>",
-                                        "      <title>Two</title>",
-                                        "      <description>d2</description>",
-                                        "      <link>l2</link>",
-                                        "      <pubDate>p2</pubDate>",
-                                        "    </item>",
-                                        "  </channel>",
-                                        "</rss>"}));
+        QCOMPARE(ReadFile(path), TwoItemFeedWith(ItemTwo));
         document.LoadFromFile(path);
         first = ListItems(document).FirstItemIndex;
         DeleteItem(document, path, first, 0); // the only item
@@ -274,28 +258,14 @@ private slots:
         const int first = Load(TwoItemFeed);
         SaveItem(document, path, first, 0,
                  {"Get \"Word Hunt\".", "line1line2 \"q\"", "http://x/?a=\"b\"", Stamp});
-        QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
-                                        "<rss version=\"2.0\">",
-                                        "  <channel>",
-                                        "    <title>News</title>",
-                                        "    <link>http://x/</link>",
-                                        "    <description>All</description>",
-                                        "    <pubDate>Sun, 1 Jan 2006 00:00:00 -0800</pubDate>",
-                                        "    <item>",
-                                        "      <title>Get &quot;Word Hunt&quot;.</title>",
-                                        "      <description>line1line2 &quot;q&quot;</description>",
-                                        "      <link>http://x/?a=\"b\"</link>",
-                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
-                                        "      <guid>g1</guid>",
-                                        "    </item>",
-                                        "    <item>",
-                                        "      <title>Two</title>",
-                                        "      <description>d2</description>",
-                                        "      <link>l2</link>",
-                                        "      <pubDate>p2</pubDate>",
-                                        "    </item>",
-                                        "  </channel>",
-                                        "</rss>"}));
+        QCOMPARE(ReadFile(path), TwoItemFeedWith(Lines({"    <item>",
+                                                        "      <title>Get &quot;Word Hunt&quot;.</title>",
+                                                        "      <description>line1line2 &quot;q&quot;</description>",
+                                                        "      <link>http://x/?a=\"b\"</link>",
+                                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
+                                                        "      <guid>g1</guid>",
+                                                        "    </item>"}) +
+                                                 "\r\n" + ItemTwo));
         document.LoadFromFile(path);
         QCOMPARE(ListItems(document).Rows.front(), std::string("Get \"Word Hunt\"."));
     }
