@@ -8,6 +8,7 @@
 #include "zelXMLParser2.h"
 
 #include <QFile>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <array>
 
