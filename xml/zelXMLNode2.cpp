@@ -34,13 +34,24 @@ TzelXMLAttribute2 *TzelXMLAttribute2::Clone() const
     return copy;
 }
 
-// Nodes made with new come from a pool of this thread; the reader builds its nodes in its
-// document's pool. Either way a chunk finds itself from the node's address.
-void *TzelXMLNode2::operator new(size_t size)
+// Nodes and attributes made with new come from a pool of this thread; the reader builds
+// its nodes and attributes in its document's pool. Either way a chunk finds itself from the
+// object's address, so delete works the same for both.
+static TzelXMLNodePool &LoosePool()
 {
-    thread_local TzelXMLNodePool looseNodes;
-    return looseNodes.Allocate(size);
+    thread_local TzelXMLNodePool looseObjects;
+    return looseObjects;
 }
+
+void *TzelXMLAttribute2::operator new(size_t size) { return LoosePool().Allocate(size); }
+
+void TzelXMLAttribute2::operator delete(void *memory, size_t size) noexcept
+{
+    if (memory)
+        TzelXMLNodePool::Free(memory, size);
+}
+
+void *TzelXMLNode2::operator new(size_t size) { return LoosePool().Allocate(size); }
 
 void TzelXMLNode2::operator delete(void *memory, size_t size) noexcept
 {
@@ -56,13 +67,14 @@ TzelXMLNode2::~TzelXMLNode2()
 
 void TzelXMLNode2::ReleaseOwnContent()
 {
-    if (IndexApplies(document_))
-        document_->UnindexNode(this);
+    TzelXMLParser2 *document = Document();
+    if (IndexApplies(document))
+        document->UnindexNode(this);
     attributes_.Clear();
-    if (IndexApplies(document_))
+    if (IndexApplies(document))
         for (TzelXMLNode2 *child : children_)
             if (child)
-                document_->UnindexNode(child);
+                document->UnindexNode(child);
 }
 
 void TzelXMLNode2::DestroyChildren()
@@ -88,7 +100,7 @@ void TzelXMLNode2::DestroyChildren()
             continue;
         node->ReleaseOwnContent();
         takeChildren(node);
-        node->document_ = nullptr; // its index work is done; the destructor finds nothing left
+        node->SetDocument(nullptr); // its index work is done; the destructor finds nothing left
         delete node;
     }
 }
@@ -98,8 +110,9 @@ void TzelXMLNode2::SetName(std::string_view name) { name_.Assign(name); }
 void TzelXMLNode2::SetText(std::string_view text) noexcept
 {
     try {
-        textNeedsCDATA_ = HasAngleBracket(text);
+        const bool needsCDATA = HasAngleBracket(text);
         text_.Assign(text);
+        SetTextNeedsCDATA(needsCDATA);
     } catch (...) {
         // Setting a text never reports a failure.
     }
@@ -110,8 +123,8 @@ void TzelXMLNode2::AppendChild(TzelXMLNode2 *node)
     children_.Add(node);
     if (!node)
         return;
-    node->document_ = isDocument_ ? static_cast<TzelXMLParser2 *>(this) : document_;
-    TzelXMLParser2 *document = node->document_;
+    node->SetDocument(IsDocument() ? static_cast<TzelXMLParser2 *>(this) : Document());
+    TzelXMLParser2 *document = node->Document();
     if (document && !document->Parsing() && document->NameIndexEnabled())
         document->IndexNode(node);
 }
@@ -248,9 +261,9 @@ void TzelXMLNode2::TakenOutOfList(TzelXMLNode2 *node)
     while (!pending.empty()) {
         TzelXMLNode2 *current = pending.back();
         pending.pop_back();
-        if (IndexApplies(current->document_))
-            current->document_->UnindexNode(current);
-        current->document_ = nullptr;
+        if (IndexApplies(current->Document()))
+            current->Document()->UnindexNode(current);
+        current->SetDocument(nullptr);
         current->name_.MakeOwned();
         current->text_.MakeOwned();
         for (TzelXMLNode2 *child : current->children_)
@@ -258,3 +271,5 @@ void TzelXMLNode2::TakenOutOfList(TzelXMLNode2 *node)
                 pending.push_back(child);
     }
 }
+
+static_assert(sizeof(TzelXMLNode2) <= 48, "a node stays at 48 bytes");

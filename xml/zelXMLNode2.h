@@ -17,6 +17,7 @@
 // Names and texts are 8-bit byte strings, compared exactly and case-sensitively.
 // Deep trees are fine: destruction, CloneTree and FindChild(deep) use no recursion.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ public:
     TzelXMLAttribute2() = default;
     TzelXMLAttribute2(const TzelXMLAttribute2 &) = delete;
     TzelXMLAttribute2 &operator=(const TzelXMLAttribute2 &) = delete;
+    // Attributes live in pooled chunks like nodes (see TzelXMLNodePool); new and delete
+    // work as usual.
+    static void *operator new(size_t size);
+    static void operator delete(void *memory, size_t size) noexcept;
 
     const std::string &Name() const { return name_; }
     const TzelVariant &Value() const { return value_; }
@@ -65,9 +70,9 @@ public:
     std::string Text() const { return std::string(text_.View()); }
     std::string_view TextView() const { return text_.View(); }
     // True exactly when Text holds a "<" or a ">"; the writer then uses a CDATA section.
-    bool TextNeedsCDATA() const { return textNeedsCDATA_; }
+    bool TextNeedsCDATA() const { return (documentAndFlags_ & CDataFlag) != 0; }
     // The document whose id index this node belongs to, or null (not an owner).
-    TzelXMLParser2 *Document() const { return document_; }
+    TzelXMLParser2 *Document() const { return reinterpret_cast<TzelXMLParser2 *>(documentAndFlags_ & ~FlagMask); }
 
     TzelXMLNodeList2<TzelXMLNode2> &Children() { return children_; }
     const TzelXMLNodeList2<TzelXMLNode2> &Children() const { return children_; }
@@ -124,11 +129,22 @@ private:
     // Destroys every listed child and its subtree without recursion.
     void DestroyChildren();
 
+    static constexpr uintptr_t CDataFlag = 1;    // TextNeedsCDATA
+    static constexpr uintptr_t DocumentFlag = 2; // this node is a TzelXMLParser2
+    static constexpr uintptr_t FlagMask = 3;
+
+    void SetDocument(TzelXMLParser2 *document)
+    {
+        documentAndFlags_ = reinterpret_cast<uintptr_t>(document) | (documentAndFlags_ & FlagMask);
+    }
+    void SetTextNeedsCDATA(bool needed) { documentAndFlags_ = (documentAndFlags_ & ~CDataFlag) | (needed ? CDataFlag : 0); }
+    bool IsDocument() const { return (documentAndFlags_ & DocumentFlag) != 0; }
+
+    // 48 bytes in all: the two strings, the Document link with the two flags in its low
+    // bits (a document is at least 4-aligned), and the two one-pointer lists.
     TzelNodeString name_;
     TzelNodeString text_;
-    TzelXMLParser2 *document_ = nullptr;
+    uintptr_t documentAndFlags_ = 0;
     TzelXMLNodeList2<TzelXMLNode2> children_;
     TzelXMLNodeList2<TzelXMLAttribute2> attributes_;
-    bool textNeedsCDATA_ = false;
-    bool isDocument_ = false; // set by TzelXMLParser2
 };

@@ -7,9 +7,9 @@
 #include <new>
 #include <string>
 
-static_assert(sizeof(void *) <= 8 && alignof(void *) <= 8, "the block header keeps pointers aligned");
+#include "zelXMLNodePool.h"
 
-TzelPointerList::~TzelPointerList() { ReleaseStorage(); }
+static_assert(sizeof(void *) <= 8 && alignof(void *) <= 8, "the block header keeps pointers aligned");
 
 void TzelPointerList::RaiseIndexError(int index)
 {
@@ -21,9 +21,12 @@ void TzelPointerList::RaiseCountError(int count)
     throw EListError("List count out of bounds (" + std::to_string(count) + ")");
 }
 
-void TzelPointerList::ReleaseStorage()
+void TzelPointerList::FreeBlock()
 {
-    std::free(block_);
+    if (block_->Pooled())
+        TzelXMLNodePool::Free(block_, BlockBytes(block_->Capacity()));
+    else
+        std::free(block_);
     block_ = nullptr;
 }
 
@@ -31,39 +34,51 @@ void TzelPointerList::Grow(uint32_t minimum)
 {
     if (minimum > static_cast<uint32_t>(MaxListSize))
         RaiseCountError(static_cast<int>(minimum));
-    const uint32_t current = block_ ? block_->capacity : 0;
+    const uint32_t current = block_ ? block_->Capacity() : 0;
     // Small lists start at four entries, then double: appends stay amortised constant.
     uint32_t capacity = current < 4 ? 4 : current * 2;
     if (capacity < minimum)
         capacity = minimum;
     if (capacity > static_cast<uint32_t>(MaxListSize))
         capacity = MaxListSize;
-    void *grown = std::realloc(block_, sizeof(Block) + size_t(capacity) * sizeof(void *));
-    if (!grown)
-        throw std::bad_alloc();
-    const bool fresh = !block_;
-    block_ = static_cast<Block *>(grown);
-    if (fresh)
-        block_->count = 0;
-    block_->capacity = capacity;
+    Block *grown;
+    if (block_ && block_->Pooled()) {
+        // A pooled block cannot grow in place: move the entries to the heap.
+        grown = static_cast<Block *>(std::malloc(BlockBytes(capacity)));
+        if (!grown)
+            throw std::bad_alloc();
+        std::memcpy(grown, block_, BlockBytes(block_->count));
+        TzelXMLNodePool::Free(block_, BlockBytes(block_->Capacity()));
+    } else {
+        grown = static_cast<Block *>(std::realloc(block_, BlockBytes(capacity)));
+        if (!grown)
+            throw std::bad_alloc();
+        if (!block_)
+            grown->count = 0;
+    }
+    block_ = grown;
+    block_->capacityAndFlag = capacity;
 }
 
 void TzelPointerList::Reserve(int capacity)
 {
-    if (capacity > 0 && static_cast<uint32_t>(capacity) > (block_ ? block_->capacity : 0))
+    if (capacity > 0 && static_cast<uint32_t>(capacity) > (block_ ? block_->Capacity() : 0))
         Grow(static_cast<uint32_t>(capacity));
 }
 
-void TzelPointerList::AssignExact(void *const *items, int count)
+void TzelPointerList::AssignExact(void *const *items, int count, TzelXMLNodePool &pool)
 {
     if (count <= 0)
         return;
-    void *memory = std::malloc(sizeof(Block) + size_t(count) * sizeof(void *));
+    const size_t bytes = BlockBytes(static_cast<uint32_t>(count));
+    const bool pooled = bytes <= TzelXMLNodePool::MaxObjectSize;
+    void *memory = pooled ? pool.Allocate(bytes) : std::malloc(bytes);
     if (!memory)
         throw std::bad_alloc();
-    std::free(block_);
+    ReleaseStorage();
     block_ = static_cast<Block *>(memory);
-    block_->count = block_->capacity = static_cast<uint32_t>(count);
+    block_->count = static_cast<uint32_t>(count);
+    block_->capacityAndFlag = static_cast<uint32_t>(count) | (pooled ? PooledFlag : 0);
     std::memcpy(block_->Items(), items, size_t(count) * sizeof(void *));
 }
 
@@ -72,7 +87,7 @@ void TzelPointerList::InsertPointer(int index, void *item)
     const uint32_t count = static_cast<uint32_t>(Count());
     if (index < 0 || static_cast<uint32_t>(index) > count)
         RaiseIndexError(index);
-    if (!block_ || count == block_->capacity)
+    if (!block_ || count == block_->Capacity())
         Grow(count + 1);
     void **items = block_->Items();
     std::memmove(items + index + 1, items + index, (count - index) * sizeof(void *));
@@ -106,7 +121,7 @@ void TzelPointerList::SetCountRaw(int newCount)
     const uint32_t count = static_cast<uint32_t>(Count());
     if (wanted == count)
         return;
-    if (!block_ || wanted > block_->capacity)
+    if (!block_ || wanted > block_->Capacity())
         Grow(wanted);
     if (wanted > count)
         std::memset(block_->Items() + count, 0, (wanted - count) * sizeof(void *));

@@ -18,6 +18,8 @@
 
 #include "zelException.h"
 
+class TzelXMLNodePool;
+
 // The untyped part: storage, growth and the range checks. The list itself is one pointer;
 // an empty list allocates nothing.
 class TzelPointerList {
@@ -27,7 +29,7 @@ public:
     TzelPointerList() = default;
     TzelPointerList(const TzelPointerList &) = delete;
     TzelPointerList &operator=(const TzelPointerList &) = delete;
-    ~TzelPointerList();
+    ~TzelPointerList() { ReleaseStorage(); }
 
     int Count() const { return block_ ? static_cast<int>(block_->count) : 0; }
 
@@ -43,7 +45,7 @@ protected:
     }
     int AddPointer(void *item)
     {
-        if (!block_ || block_->count == block_->capacity)
+        if (!block_ || block_->count == block_->Capacity())
             Grow(static_cast<uint32_t>(Count()) + 1);
         block_->Items()[block_->count] = item;
         return static_cast<int>(block_->count++);
@@ -55,18 +57,28 @@ protected:
     void *const *Data() const { return block_ ? block_->Items() : nullptr; }
     void **Data() { return block_ ? block_->Items() : nullptr; }
     void ForgetAll() { if (block_) block_->count = 0; }
-    void ReleaseStorage();
+    void ReleaseStorage()
+    {
+        if (block_)
+            FreeBlock();
+    }
     void Reserve(int capacity);
-    // Replaces the (empty) list by exactly these entries.
-    void AssignExact(void *const *items, int count);
+    // Replaces the (empty) list by exactly these entries, in a block carved from the pool
+    // when it is small (a document's reader lists its elements' entries this way).
+    void AssignExact(void *const *items, int count, TzelXMLNodePool &pool);
 
 private:
     struct Block {
         uint32_t count;
-        uint32_t capacity;
+        uint32_t capacityAndFlag; // bit 31: the block lives in a node pool, not on the heap
         void **Items() { return reinterpret_cast<void **>(this + 1); }
+        uint32_t Capacity() const { return capacityAndFlag & ~PooledFlag; }
+        bool Pooled() const { return (capacityAndFlag & PooledFlag) != 0; }
     };
+    static constexpr uint32_t PooledFlag = 0x80000000u;
+    static size_t BlockBytes(uint32_t capacity) { return sizeof(Block) + size_t(capacity) * sizeof(void *); }
     void Grow(uint32_t minimum);
+    void FreeBlock();
 
     Block *block_ = nullptr;
 };
@@ -129,6 +141,10 @@ public:
     // Destroys every item, first to last, while it is still listed; then empties the list.
     void Clear()
     {
+        if (Count() == 0) {
+            ReleaseStorage();
+            return;
+        }
         for (int i = 0; i < Count(); ++i)
             delete static_cast<T *>(Data()[i]);
         ForgetAll();

@@ -11,7 +11,8 @@
 
 TzelXMLParser2::TzelXMLParser2()
 {
-    isDocument_ = true;
+    static_assert(alignof(TzelXMLParser2) > FlagMask, "the flags live in the low bits of a document's address");
+    documentAndFlags_ |= DocumentFlag;
     nameIndex_.OwnsObjects(true);
 }
 
@@ -73,7 +74,7 @@ void TzelXMLParser2::IndexNode(TzelXMLNode2 *node)
         if (!current)
             continue;
         const std::string id = current->AttributeValue("id").AsString();
-        current->document_ = this;
+        current->SetDocument(this);
         if (!id.empty()) {
             const std::string_view name = current->NameView();
             TIdTable *table;

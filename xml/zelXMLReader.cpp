@@ -146,7 +146,7 @@ TzelXMLNode2 *TzelXMLReader::NewElement()
 {
     void *memory = document_.nodePool_.Allocate(sizeof(TzelXMLNode2));
     auto *element = ::new (memory) TzelXMLNode2;
-    element->document_ = &document_;
+    element->SetDocument(&document_);
     return element;
 }
 
@@ -156,7 +156,7 @@ void TzelXMLReader::CloseInnermost()
     const size_t count = pendingChildren_.size() - innermost.firstChild;
     try {
         innermost.node->children_.AssignExact(reinterpret_cast<void *const *>(pendingChildren_.data() + innermost.firstChild),
-                                              static_cast<int>(count));
+                                              static_cast<int>(count), document_.nodePool_);
     } catch (...) {
         for (size_t i = innermost.firstChild; i < pendingChildren_.size(); ++i)
             delete pendingChildren_[i];
@@ -262,39 +262,73 @@ void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
         needsCDATA = Contains(text, '>');
     }
     element->text_.Borrow(text);
-    element->textNeedsCDATA_ = needsCDATA;
+    element->SetTextNeedsCDATA(needsCDATA);
 }
 
 void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text, bool indexElement)
 {
-    std::string_view rest = Trim(text);
-    while (!rest.empty()) {
-        size_t equals = rest.find('=');
-        if (equals == std::string_view::npos)
-            throw Exception("missing = when parsing attributes");
-        char delimiter = equals + 1 < rest.size() ? rest[equals + 1] : '\0';
-        if (delimiter != '"' && delimiter != '\'')
-            throw Exception("missing value delimiter when parsing attributes");
-        size_t closer = rest.find(delimiter, equals + 2);
-        if (closer == std::string_view::npos)
-            throw Exception(std::string("Expected closing ") + delimiter + " when parsing attributes");
-        std::string_view name = Trim(rest.substr(0, equals));
-        std::string_view value = rest.substr(equals + 2, closer - equals - 2);
-        if (value.find('&') == std::string_view::npos) {
-            element->AppendAttribute(name, value);
-        } else {
-            // "&amp;" goes last, so "&amp;lt;" gives "&lt;" and is not decoded again.
-            std::string decoded = ReplaceEvery(value, "&lt;", "<");
-            decoded = ReplaceEvery(decoded, "&gt;", ">");
-            decoded = ReplaceEvery(decoded, "&apos;", "'");
-            decoded = ReplaceEvery(decoded, "&quot;", "\"");
-            decoded = ReplaceEvery(decoded, "&amp;", "&");
-            element->AppendAttribute(name, decoded);
+    // The attributes are gathered first and listed in one exact-size block; the ones read
+    // before an error are listed all the same.
+    pendingAttributes_.clear();
+    try {
+        std::string_view rest = Trim(text);
+        while (!rest.empty()) {
+            size_t equals = rest.find('=');
+            if (equals == std::string_view::npos)
+                throw Exception("missing = when parsing attributes");
+            char delimiter = equals + 1 < rest.size() ? rest[equals + 1] : '\0';
+            if (delimiter != '"' && delimiter != '\'')
+                throw Exception("missing value delimiter when parsing attributes");
+            size_t closer = rest.find(delimiter, equals + 2);
+            if (closer == std::string_view::npos)
+                throw Exception(std::string("Expected closing ") + delimiter + " when parsing attributes");
+            std::string_view name = Trim(rest.substr(0, equals));
+            std::string_view value = rest.substr(equals + 2, closer - equals - 2);
+            if (value.find('&') == std::string_view::npos) {
+                AddAttribute(name, std::string(value));
+            } else {
+                // "&amp;" goes last, so "&amp;lt;" gives "&lt;" and is not decoded again.
+                std::string decoded = ReplaceEvery(value, "&lt;", "<");
+                decoded = ReplaceEvery(decoded, "&gt;", ">");
+                decoded = ReplaceEvery(decoded, "&apos;", "'");
+                decoded = ReplaceEvery(decoded, "&quot;", "\"");
+                decoded = ReplaceEvery(decoded, "&amp;", "&");
+                AddAttribute(name, std::move(decoded));
+            }
+            rest.remove_prefix(closer + 1);
         }
-        rest.remove_prefix(closer + 1);
+    } catch (...) {
+        ListPendingAttributes(element);
+        throw;
     }
+    ListPendingAttributes(element);
     if (indexElement && document_.NameIndexEnabled())
         document_.IndexNode(element);
+}
+
+void TzelXMLReader::AddAttribute(std::string_view name, std::string value)
+{
+    // The slot first, so a failing allocation cannot leave the new attribute unowned.
+    pendingAttributes_.push_back(nullptr);
+    void *memory = document_.nodePool_.Allocate(sizeof(TzelXMLAttribute2));
+    auto *attribute = ::new (memory) TzelXMLAttribute2;
+    pendingAttributes_.back() = attribute;
+    attribute->name_.assign(name);
+    attribute->value_ = TzelVariant(std::move(value));
+}
+
+void TzelXMLReader::ListPendingAttributes(TzelXMLNode2 *element)
+{
+    try {
+        element->attributes_.AssignExact(reinterpret_cast<void *const *>(pendingAttributes_.data()),
+                                         static_cast<int>(pendingAttributes_.size()), document_.nodePool_);
+    } catch (...) {
+        for (TzelXMLAttribute2 *attribute : pendingAttributes_)
+            delete attribute;
+        pendingAttributes_.clear();
+        throw;
+    }
+    pendingAttributes_.clear();
 }
 
 std::string TzelXMLReader::ComposeError(const std::string &message) const

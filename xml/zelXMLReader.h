@@ -7,6 +7,7 @@
 
 class TzelXMLParser2;
 class TzelXMLNode2;
+class TzelXMLAttribute2;
 
 class TzelXMLReader {
 public:
@@ -30,6 +31,9 @@ private:
     void ReadEndTag(TzelXMLNode2 *element);
     void ParseTextContent(TzelXMLNode2 *element);
     void ParseAttributes(TzelXMLNode2 *element, std::string_view text, bool indexElement);
+    void AddAttribute(std::string_view name, std::string value);
+    // Lists the attributes gathered for the element (which has none yet) in one block.
+    void ListPendingAttributes(TzelXMLNode2 *element);
     std::string ComposeError(const std::string &message) const;
 
     // 1-based position of c at or after from; 0 when there is none.
@@ -61,4 +65,5 @@ private:
     };
     std::vector<OpenElement> open_;
     std::vector<TzelXMLNode2 *> pendingChildren_;
+    std::vector<TzelXMLAttribute2 *> pendingAttributes_;
 };

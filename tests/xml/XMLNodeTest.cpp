@@ -217,6 +217,36 @@ TEST(XMLNodeList, NodeTakenOutOutlivesItsDocument)
     EXPECT_EQ(item->FindChild("title")->Text(), "In item");
 }
 
+TEST(XMLNodeList, ListsTheReaderBuiltGrowAndShrink)
+{
+    // The reader lists children and attributes in exact-size blocks; editing must grow,
+    // insert into and cut those like any other list.
+    TzelXMLParser2 document;
+    document.SetSourceText("<r a=\"1\" b=\"2\"><x/><y/><z k=\"v\"/></r>");
+    ASSERT_EQ(document.LastError(), "");
+    for (int i = 0; i < 20; ++i)
+        document.AppendChild(NewNode("n" + std::to_string(i)));
+    document.InsertChild(0, NewNode("first"));
+    document.AppendAttribute("c", "3");
+    TzelXMLNode2 *z = document.FindChild("z");
+    z->AppendAttribute("k2", "v2");
+    ASSERT_EQ(document.ChildCount(), 24);
+    EXPECT_EQ(document.ChildAt(0)->Name(), "first");
+    EXPECT_EQ(document.ChildAt(1)->Name(), "x");
+    EXPECT_EQ(document.ChildAt(23)->Name(), "n19");
+    EXPECT_EQ(document.AttributeValue(2).AsString(), "3");
+    EXPECT_EQ(z->AttributeValue("k2").AsString(), "v2");
+    document.DeleteChild(document.FindChild("y"));
+    document.Children().DeleteTrailing(3);
+    delete document.Attributes().Extract(0);
+    EXPECT_EQ(document.BuildXmlText(), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n"
+                                       "<r b=\"2\" c=\"3\">\r\n  <first/>\r\n  <x/>\r\n  <z k=\"v\" k2=\"v2\"/>\r\n</r>");
+    // A second read replaces everything built by the first and by the edits.
+    document.SetSourceText("<s><t/></s>");
+    EXPECT_EQ(document.ChildCount(), 1);
+    EXPECT_EQ(document.Attributes().Count(), 0);
+}
+
 TEST(XMLNode, DeepTreesNeedNoRecursion)
 {
     // Far deeper than anything the reader accepts: built by hand.
