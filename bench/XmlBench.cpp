@@ -5,9 +5,10 @@
 //   xmlbench [--seconds S] FEED.xml...
 //
 // Speeds are input megabytes (10^6 bytes) per second, the best of repeated runs lasting
-// about S seconds per operation ("cold parse": the first parse of a fresh process). Memory is measured in a fresh child process per engine:
-// the rise of peak RSS while parsing (the parser's own copy of the text included) and the
-// RSS the finished tree keeps. Timings also run in a child per engine, so one engine's
+// about S seconds per operation ("cold parse": the first parse of a fresh process, page
+// faults included). Memory is measured in a fresh child process per engine: the rise of
+// peak RSS while parsing (the parser's own copy of the text included) and the RSS the
+// finished tree keeps. Timings also run in a child per engine, so one engine's
 // heap does not colour the next one's figures; a timed parse starts with the previous
 // tree already destroyed and its memory kept in the heap (warm runs).
 #include "zelXMLParser2.h"
@@ -231,8 +232,11 @@ Figures MeasureSpeed(int which, const std::string &text, double seconds)
     return InChild([&] {
         // Keep freed memory in the heap: every timed run then finds its pages already
         // mapped, and the figures show the engines' work, not the kernel's page faults.
+        // No block may be mmapped either: a block above the mmap threshold (32 MiB at most)
+        // would get fresh pages on every run, so a 100 MB engine's copy of the text would
+        // fault or not depending on whether the tree freed before it left a hole that big.
         mallopt(M_TRIM_THRESHOLD, INT_MAX);
-        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_MMAP_MAX, 0);
         Figures figures;
         std::unique_ptr<Engine> engine = MakeEngine(which);
         figures.ok = engine->Parse(text);
