@@ -44,6 +44,11 @@ void TForm1::ConnectHandlers()
     connect(ui->Button1, &QPushButton::clicked, this, guarded(&TForm1::Button1Click));
     // Rows selected by the program go through SelectRowQuietly, so this is the user's choice.
     connect(ui->ListBox1, &QListWidget::currentRowChanged, this, guarded(&TForm1::ListBox1Click));
+    // A click on the line already selected selects it again: the feed is shown once more.
+    connect(ui->ListBox1, &QListWidget::pressed, this, [this](const QModelIndex &index) {
+        if (index.row() == listBox1RowAtPress_)
+            RunGuarded([this] { ListBox1Click(); });
+    });
     // textChanged fires only when the text really changes, typed or set.
     for (QLineEdit *box : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4})
         connect(box, &QLineEdit::textChanged, this, guarded(&TForm1::Edit1Change));
@@ -199,8 +204,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
-        type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick &&
-        type != QEvent::Wheel)
+        type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick && type != QEvent::Wheel)
         return false;
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
@@ -219,6 +224,12 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         RunGuarded([this, &code, key] { FormKeyUp(code, key->modifiers()); });
         return code == 0;
     }
+    case QEvent::MouseButtonPress:
+        if (watched == ui->ListBox1->viewport())
+            listBox1RowAtPress_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+                                      ? ui->ListBox1->currentRow()
+                                      : -1;
+        return false;
     case QEvent::MouseButtonRelease:
         if ((watched == ui->Image1 || watched == ui->Label10) &&
             static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&

@@ -133,6 +133,7 @@ private:
     std::vector<TMenuCommand> menuCommands_;
     bool activated_ = false;     // FormActivate ran (first show)
     bool changingPage_ = false;  // the page guard allowed the change being made
+    int listBox1RowAtPress_ = -1; // ListBox1's current row when the left button went down
     int shownPage_ = 0;
     struct TShownField {
         std::string Bytes;

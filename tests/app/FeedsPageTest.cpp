@@ -71,6 +71,32 @@ private slots:
         QVERIFY(window.Dialogs.Shown.empty());
     }
 
+    void clickingTheSelectedLineShowsItsFeedAgain()
+    {
+        TWindowFixture window;
+        const std::string one = window.WriteFeed("one.xml", FeedBytes("File title", "x", "y", "z"));
+        window.WriteCatalogue({{one, "One", "d1", "l1", "t1"},
+                               {window.PathBytes("gone.xml"), "Gone", "d2", "l2", "t2"}});
+        window.Start();
+        window.TypeInto(window.Edit("Edit1"), "Typed");
+        window.Click(window.Widget<QPushButton>("Button1"));
+        QCOMPARE(window.List("ListBox1")->currentRow(), 0);
+        // A click on the line already selected shows that feed's stored values again.
+        window.ClickRow("ListBox1", 0);
+        QCOMPARE(window.FeedBoxes(), QStringList({"One", "d1", "l1", "t1"}));
+        // A right click selects nothing.
+        window.TypeInto(window.Edit("Edit2"), "Kept");
+        const QRect row0 = window.List("ListBox1")->visualItemRect(window.List("ListBox1")->item(0));
+        QTest::mouseClick(window.List("ListBox1")->viewport(), Qt::RightButton, {}, row0.center());
+        QCOMPARE(window.Edit("Edit2")->text(), QString("Kept"));
+        // On a feed whose file is missing the click changes nothing, as any selection of it.
+        window.ClickRow("ListBox1", 1);
+        window.TypeInto(window.Edit("Edit1"), "Typed");
+        window.ClickRow("ListBox1", 1);
+        QCOMPARE(window.FeedBoxes(), QStringList({"Typed", "Kept", "l1", "t1"}));
+        QVERIFY(window.Dialogs.Shown.empty());
+    }
+
     void addFeed()
     {
         TWindowFixture window;
