@@ -417,6 +417,19 @@ private slots:
         QVERIFY(window.Tool("SpeedButton6")->isEnabled());
     }
 
+    // A title or link longer than a line edit holds by default is shown and saved whole.
+    void longTitleAndLinkAreKeptWhole()
+    {
+        TItemsWindow window;
+        const std::string longTitle(40000, 't'), longLink = "http://x/" + std::string(40000, 'l');
+        window.Open(Item(longTitle, "d", longLink));
+        QCOMPARE(window.Edit("Edit5")->text().size(), qsizetype(longTitle.size()));
+        QCOMPARE(window.Edit("Edit7")->text().size(), qsizetype(longLink.size()));
+        window.SaveKeys();
+        QCOMPARE(window.Dialogs.Log(), QStringList());
+        COMPARE_BYTES(window.File(), window.Feed(Item(longTitle, "d", longLink, window.Stamp())));
+    }
+
     void feedFileThatDisappearsKeepsThePage()
     {
         TItemsWindow window;
