@@ -9,9 +9,11 @@
 #include "QuotedWord.h"
 #include "zelXMLParser2.h"
 
+#include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <QTextDocument>
 
 namespace {
 
@@ -31,6 +33,20 @@ int RowToChange(Ui::TForm1 &ui)
         return -1;
     }
     return ui.ListBox2->currentRow();
+}
+
+// The description's bytes as the memo holds it, its line breaks still in. toPlainText() would
+// turn non-breaking spaces into plain ones, so the raw text is read: an untouched description
+// gives its shown bytes back.
+std::string MemoBytes(const QPlainTextEdit &memo, const TFeedTextCodec &codec,
+                      const std::string &shownBytes)
+{
+    QString text = memo.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    if (text == codec.ToText(shownBytes))
+        return shownBytes;
+    text.replace(QChar::LineSeparator, u'\n'); // a typed Shift+Enter breaks the line too
+    return codec.ToBytes(text);
 }
 
 } // namespace
@@ -152,8 +168,7 @@ void TForm1::SpeedButton6Click()
     const TFeedTextCodec codec = DocumentCodec();
     TItemFields typed;
     typed.Title = codec.ToBytes(ui->Edit5->text(), shownItem_.Title);
-    typed.Description =
-        JoinLines(codec.ToBytes(ui->Memo1->toPlainText(), shownItem_.Description));
+    typed.Description = JoinLines(MemoBytes(*ui->Memo1, codec, shownItem_.Description));
     typed.Link = codec.ToBytes(ui->Edit7->text(), shownItem_.Link);
     if (ui->CheckBox1->isChecked()) {
         typed.PubDate = NewDateStamp();

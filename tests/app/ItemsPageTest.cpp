@@ -430,6 +430,29 @@ private slots:
         COMPARE_BYTES(window.File(), window.Feed(Item(longTitle, "d", longLink, window.Stamp())));
     }
 
+    // A non-breaking space in the description is not a plain space: untouched or typed on,
+    // it goes back to the file as it was.
+    void descriptionKeepsNonBreakingSpaces()
+    {
+        for (const std::string encoding : {"ISO-8859-1", "UTF-8"}) {
+            TItemsWindow window;
+            window.Encoding = encoding;
+            const std::string nbsp = encoding == "UTF-8" ? "\xC2\xA0" : "\xA0";
+            window.Open(Item("A", "a" + nbsp + "b"));
+            window.SaveKeys();
+            QCOMPARE(window.Dialogs.Log(), QStringList());
+            COMPARE_BYTES(window.File(), window.Feed(Item("A", "a" + nbsp + "b", "http://x/l", window.Stamp())));
+            // Typed on: the space stays, a Shift+Enter line break goes like any other.
+            QPlainTextEdit *memo = window.Widget<QPlainTextEdit>("Memo1");
+            memo->setFocus();
+            memo->moveCursor(QTextCursor::End);
+            QTest::keyClick(memo, Qt::Key_Return, Qt::ShiftModifier);
+            TWindowFixture::TypeText(memo, "c");
+            window.SaveKeys();
+            COMPARE_BYTES(window.File(), window.Feed(Item("A", "a" + nbsp + "bc", "http://x/l", window.Stamp())));
+        }
+    }
+
     void feedFileThatDisappearsKeepsThePage()
     {
         TItemsWindow window;
