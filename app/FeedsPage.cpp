@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -37,8 +38,9 @@ void TForm1::ShowFeedField(int box, const std::string &bytes, const TFeedTextCod
     QLineEdit *edit = FeedBoxes(*ui)[box];
     const QString text = codec.ToText(bytes);
     // The length limit is for typing only: a longer text from a file is shown whole.
-    if (box < 3)
-        edit->setMaxLength(std::max<int>(TypedLengthLimit, text.size()));
+    // The date box has no limit at all (a line edit's default stops at 32767).
+    edit->setMaxLength(box < 3 ? std::max<int>(TypedLengthLimit, text.size())
+                               : std::numeric_limits<int>::max());
     edit->setText(text);
     shownFields_[box] = {bytes, edit->text()};
 }

@@ -343,6 +343,10 @@ private slots:
         }
         window.TypeInto(window.Edit("Edit4"), typed);
         QCOMPARE(window.Edit("Edit4")->text(), typed);
+        // Nor does a long paste stop at a line edit's usual 32767.
+        const QString pasted(40000, 'y');
+        window.Edit("Edit4")->insert(pasted);
+        QCOMPARE(window.Edit("Edit4")->text(), typed + pasted);
     }
 
     void setDateIsLostBySelectingAnotherFeed()
