@@ -239,9 +239,12 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     case QEvent::MouseButtonDblClick:
-        if (watched == ui->Edit6)
-            RunGuarded([this] { Edit6DblClick(); });
-        return false;
+        if (watched != ui->Edit6)
+            return false;
+        // The box selects the word under the mouse first; the handler then selects all of it.
+        static_cast<QObject *>(ui->Edit6)->event(event);
+        RunGuarded([this] { Edit6DblClick(); });
+        return true;
     case QEvent::Wheel:
         // The wheel does not turn pages: a page change is the user's explicit request.
         return watched == ui->PageControl1->tabBar();

@@ -453,6 +453,17 @@ private slots:
         }
     }
 
+    // A double click on the quoted word selects all of it, not only the word under the mouse.
+    void doubleClickSelectsTheWholeQuotedWord()
+    {
+        TItemsWindow window;
+        window.Open(Item("Get &quot;Word Hunt&quot;."));
+        QLineEdit *word = window.Edit("Edit6");
+        QCOMPARE(word->text(), QString("Word Hunt"));
+        QTest::mouseDClick(word, Qt::LeftButton, {}, QPoint(8, word->height() / 2));
+        QCOMPARE(word->selectedText(), QString("Word Hunt"));
+    }
+
     void feedFileThatDisappearsKeepsThePage()
     {
         TItemsWindow window;
