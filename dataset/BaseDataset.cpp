@@ -45,10 +45,10 @@ TZKBaseDataset::~TZKBaseDataset()
 
 // ---- layout ---------------------------------------------------------------------------
 
-int TZKBaseDataset::SlotWidth(const TField &field) const
+int64_t TZKBaseDataset::SlotWidth(const TField &field) const
 {
     switch (field.DataType()) {
-    case TFieldType::ftString: return field.Size() + 1;
+    case TFieldType::ftString: return static_cast<int64_t>(field.Size()) + 1; // a size can be INT_MAX
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger:
     case TFieldType::ftDate:
@@ -108,23 +108,25 @@ void TZKBaseDataset::InternalOpen()
         fieldNameList_.clear();
         dataFields_.clear();
         slotOffsets_.clear();
-        dataSize_ = 0;
+        // Summed in 64 bits: string sizes come from files and may be as large as INT_MAX.
+        int64_t dataSize = 0;
         for (int i = 0; i < FieldCount(); ++i) {
             TField *field = Fields(i);
             fieldNameList_.push_back(field->FieldName());
             const bool hasSlot = !field->Calculated() && SlotWidth(*field) > 0;
-            slotOffsets_.push_back(hasSlot ? dataSize_ : -1);
+            slotOffsets_.push_back(hasSlot ? static_cast<int>(dataSize) : -1); // kept only when it fits
             if (hasSlot) {
                 dataFields_.push_back(field);
-                dataSize_ += SlotWidth(*field);
+                dataSize += SlotWidth(*field);
             }
         }
-        calcAreaOffset_ = dataSize_ + RecordInfoSize;
         // The framework counts record sizes in 16 bits; a larger record would overrun.
-        const int recordSize = calcAreaOffset_ + CalcFieldsSize();
+        const int64_t recordSize = dataSize + RecordInfoSize + CalcFieldsSize();
         if (recordSize > MaxRecordSize)
             DatabaseError("Record size too large (" + std::to_string(recordSize) + " bytes, at most " +
                           std::to_string(MaxRecordSize) + ")");
+        dataSize_ = static_cast<int>(dataSize);
+        calcAreaOffset_ = dataSize_ + RecordInfoSize;
         recordSize_ = static_cast<uint16_t>(recordSize);
     } catch (...) {
         // Nothing was read or written; the source stays as OpenSource left it.

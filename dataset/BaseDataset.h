@@ -118,7 +118,7 @@ private:
     };
     RecordInfo ReadInfo(TRecordBuffer buffer) const;
     void WriteInfo(TRecordBuffer buffer, const RecordInfo &info) const;
-    int SlotWidth(const TField &field) const;
+    int64_t SlotWidth(const TField &field) const;
     TMemoryStream *SlotStream(TRecordBuffer buffer, const TField &field);
     bool FilterVerdict();
 

@@ -616,6 +616,13 @@ TEST_F(XMLDataSetTest, ATooWideRecordIsRefusedInsteadOfOverrunningItsBuffer)
     EXPECT_NE(ErrorOf([&] { dataSet.Open(); }).find("Record size too large"), std::string::npos);
     EXPECT_FALSE(dataSet.Active());
     EXPECT_EQ(dataSet.FieldCount(), 0);
+
+    // Sizes at the top of the integer range must not wrap the record size round to a small one.
+    WriteFile(path, "<t><fields><a size=\"2147483647\"/><b size=\"2147483647\"/><c size=\"3\"/></fields>"
+                    "<rows><row><c>xyz</c></row></rows></t>");
+    dataSet.SetXMLFile(path);
+    EXPECT_EQ(ErrorOf([&] { dataSet.Open(); }), "Record size too large (4294967313 bytes, at most 65535)");
+    EXPECT_FALSE(dataSet.Active());
 }
 
 } // namespace
