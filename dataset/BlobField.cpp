@@ -27,7 +27,9 @@ void TBlobField::SetAsString(const std::string &value)
     TDataSet &dataSet = DataSetOf(*this);
     dataSet.CheckFieldWritable(*this);
     auto stream = dataSet.CreateBlobStream(this, TBlobStreamMode::bmWrite);
-    SaveStringToStream(value, *stream);
+    // Write itself, not WriteBuffer: an empty value must still count as written.
+    if (stream->Write(value.data(), static_cast<int64_t>(value.size())) != static_cast<int64_t>(value.size()))
+        throw EWriteError("Stream write error");
 }
 
 void TBlobField::SaveToStream(TStream &destination) const

@@ -5,9 +5,7 @@
 #include "Field.h"
 
 TZKBlobStream::TZKBlobStream(TField &field, TBlobStreamMode mode)
-    : field_(field), dataSet_(static_cast<TZKBaseDataset &>(*field.DataSet())), mode_(mode),
-      // Opening for writing replaces the content, also when nothing is written.
-      modified_(mode == TBlobStreamMode::bmWrite)
+    : field_(field), dataSet_(static_cast<TZKBaseDataset &>(*field.DataSet())), mode_(mode), modified_(false)
 {
     if (mode == TBlobStreamMode::bmWrite || !dataSet_.CursorOpen())
         return;

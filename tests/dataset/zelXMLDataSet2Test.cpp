@@ -436,6 +436,20 @@ TEST_F(XMLDataSetTest, MemoGoesThroughBlobStreamsIntoTheBufferAndOnPostIntoTheFi
 
     dataSet.Edit();
     {
+        // Opened for writing but never written: the buffer keeps its content.
+        auto stream = dataSet.CreateBlobStream(notes, TBlobStreamMode::bmWrite);
+        EXPECT_EQ(stream->Size(), 0);
+    }
+    EXPECT_EQ(notes->AsString(), "first note");
+    EXPECT_FALSE(dataSet.Modified());
+    {
+        // Cutting the stream is a write.
+        auto stream = dataSet.CreateBlobStream(notes, TBlobStreamMode::bmReadWrite);
+        stream->SetSize(5);
+    }
+    EXPECT_EQ(notes->AsString(), "first");
+    EXPECT_TRUE(dataSet.Modified());
+    {
         auto stream = dataSet.CreateBlobStream(notes, TBlobStreamMode::bmWrite);
         SaveStringToStream("a <new> text", *stream);
     }
@@ -443,7 +457,7 @@ TEST_F(XMLDataSetTest, MemoGoesThroughBlobStreamsIntoTheBufferAndOnPostIntoTheFi
     EXPECT_EQ(notes->AsString(), "a <new> text");
     dataSet.Last();
     dataSet.Edit();
-    notes->SetAsString(""); // opening for writing and writing nothing empties the memo
+    notes->SetAsString(""); // writing no bytes is a write: the memo becomes empty
     dataSet.Post();
     EXPECT_EQ(notes->AsString(), "");
     dataSet.Close();
