@@ -185,6 +185,10 @@ void TDataSet::BindFields(bool binding)
         return;
     for (size_t i = 0; i < fields_.size(); ++i) {
         TField &field = *fields_[i];
+        // Two fields of one name would read and write the same value: the later one's
+        // write would undo the earlier one's change.
+        if (FindField(field.FieldName()) != &field)
+            DatabaseError("Duplicate field name '" + field.FieldName() + "'");
         field.fieldNo_ = static_cast<int>(i) + 1;
         if (field.Calculated()) {
             field.offset_ = calcFieldsSize_;

@@ -532,6 +532,19 @@ TEST_F(XMLDataSetTest, WithoutFieldsTheDatasetStaysClosedAndTheFileUntouched)
     EXPECT_EQ(ReadFile(path), text);
 }
 
+TEST_F(XMLDataSetTest, TwoFieldsOfOneNameAreRefusedAndTheFileIsLeftAlone)
+{
+    // Both would be written to the same child element, the second undoing the first.
+    const std::string text = "<t><fields><a/><n type=\"integer\"/><a/></fields><rows><row><a>x</a></row></rows></t>";
+    WriteFile(path, text);
+    dataSet.SetXMLFile(path);
+    EXPECT_EQ(ErrorOf([&] { dataSet.Open(); }), "Duplicate field name 'a'");
+    EXPECT_FALSE(dataSet.Active());
+    EXPECT_EQ(dataSet.FieldCount(), 0);
+    dataSet.Close();
+    EXPECT_EQ(ReadFile(path), text);
+}
+
 TEST_F(XMLDataSetTest, FieldsWithoutRowsOpenAsAnEmptyTableThatRowsCanBeAddedTo)
 {
     WriteFile(path, "<t><fields><a/></fields></t>");
