@@ -60,6 +60,17 @@ void TForm1::ConnectHandlers()
     connect(ui->SpeedButton6, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton6Click));
     connect(ui->Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
     connect(ui->ListBox2, &QListWidget::currentRowChanged, this, guarded(&TForm1::ListBox2Click));
+    // A click on the row already selected shows its item again (unsaved edits go).
+    connect(ui->ListBox2, &QListWidget::pressed, this, [this](const QModelIndex &index) {
+        if (index.row() == listBox2RowAtPress_)
+            RunGuarded([this] { ListBox2Click(); });
+    });
+    // A click on empty space or a Ctrl+click leaves the current row selected: the commands
+    // work on it, so it must show.
+    connect(ui->ListBox2, &QListWidget::itemSelectionChanged, this, [this] {
+        if (QListWidgetItem *current = ui->ListBox2->currentItem(); current && !current->isSelected())
+            current->setSelected(true);
+    });
     for (QLineEdit *box : {ui->Edit5, ui->Edit7, ui->Edit8})
         connect(box, &QLineEdit::textChanged, this, guarded(&TForm1::Edit5Change));
     // QPlainTextEdit signals every setPlainText, even with the same text.
@@ -228,6 +239,10 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         if (watched == ui->ListBox1->viewport())
             listBox1RowAtPress_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
                                       ? ui->ListBox1->currentRow()
+                                      : -1;
+        if (watched == ui->ListBox2->viewport())
+            listBox2RowAtPress_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+                                      ? ui->ListBox2->currentRow()
                                       : -1;
         return false;
     case QEvent::MouseButtonRelease:

@@ -134,6 +134,7 @@ private:
     bool activated_ = false;     // FormActivate ran (first show)
     bool changingPage_ = false;  // the page guard allowed the change being made
     int listBox1RowAtPress_ = -1; // ListBox1's current row when the left button went down
+    int listBox2RowAtPress_ = -1; // the same for ListBox2
     int shownPage_ = 0;
     struct TShownField {
         std::string Bytes;

@@ -464,6 +464,29 @@ private slots:
         QCOMPARE(word->selectedText(), QString("Word Hunt"));
     }
 
+    // The selected row stays selected: a click on it shows the stored item again, and a click
+    // on empty space or a Ctrl+click does not leave the commands working on a row not shown.
+    void selectedRowStaysSelected()
+    {
+        TItemsWindow window;
+        window.Open(Item("A") + Item("B"));
+        QListWidget *list = window.List("ListBox2");
+        window.ClickRow("ListBox2", 1);
+        window.TypeInto(window.Edit("Edit5"), "edited");
+        window.ClickRow("ListBox2", 1);
+        QCOMPARE(window.Edit("Edit5")->text(), QString("B"));
+        const QList<QListWidgetItem *> rowOne = {list->item(1)};
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 5));
+        QCOMPARE(list->selectedItems(), rowOne);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualItemRect(list->item(1)).center());
+        QCOMPARE(list->selectedItems(), rowOne);
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(window.Fields().at(0), QString("B"));
+        QCOMPARE(window.Dialogs.Log(), QStringList());
+        COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B")));
+    }
+
     void feedFileThatDisappearsKeepsThePage()
     {
         TItemsWindow window;
