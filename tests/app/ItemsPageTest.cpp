@@ -2,6 +2,7 @@
 // the feed file's bytes after each, the button states, Ctrl+S, the quoted word and auto link,
 // and what the page does with feeds it cannot work on.
 #include "TextFunctions.h"
+#include <QApplication>
 #include "WindowFixture.h"
 
 // Compares file bytes, printing both when they differ.
@@ -485,6 +486,26 @@ private slots:
         QCOMPARE(window.Fields().at(0), QString("B"));
         QCOMPARE(window.Dialogs.Log(), QStringList());
         COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B")));
+    }
+
+    // Tab walks the page's controls in their order; the hidden ones are passed over, and the
+    // date box only takes part while "Auto" is off.
+    void tabOrderOfThePage()
+    {
+        TItemsWindow window;
+        window.Open(Item("A"));
+        const auto walk = [&](int steps) {
+            window.List("ListBox2")->setFocus();
+            QStringList order;
+            for (int step = 0; step < steps; ++step) {
+                order << QApplication::focusWidget()->objectName();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            return order;
+        };
+        QCOMPARE(walk(6), QStringList({"ListBox2", "Edit5", "Memo1", "Edit7", "CheckBox1", "Button2"}));
+        window.Click(window.Widget<QCheckBox>("CheckBox1"));
+        QCOMPARE(walk(7), QStringList({"ListBox2", "Edit5", "Memo1", "Edit7", "Edit8", "CheckBox1", "Button2"}));
     }
 
     void feedFileThatDisappearsKeepsThePage()
