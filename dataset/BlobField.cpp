@@ -31,14 +31,3 @@ void TBlobField::SetAsString(const std::string &value)
     if (stream->Write(value.data(), static_cast<int64_t>(value.size())) != static_cast<int64_t>(value.size()))
         throw EWriteError("Stream write error");
 }
-
-void TBlobField::SaveToStream(TStream &destination) const
-{
-    const std::string content = AsString();
-    SaveStringToStream(content, destination);
-}
-
-void TBlobField::LoadFromStream(TStream &source)
-{
-    SetAsString(LoadStringFromStream(source));
-}

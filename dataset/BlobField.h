@@ -3,8 +3,6 @@
 // stream the dataset hands out (TDataSet::CreateBlobStream).
 #include "Field.h"
 
-class TStream;
-
 class TBlobField : public TField {
 public:
     explicit TBlobField(TFieldType dataType = TFieldType::ftBlob) : TField(dataType) {}
@@ -13,8 +11,6 @@ public:
     std::string AsString() const override;
     // Replaces the whole content; the dataset must be editing.
     void SetAsString(const std::string &value) override;
-    void SaveToStream(TStream &destination) const;
-    void LoadFromStream(TStream &source);
 };
 
 class TMemoField : public TBlobField {

@@ -489,7 +489,6 @@ void TDataSet::Edit()
     CheckBrowseMode();
     CheckCanModify();
     UpdateCursorPos();
-    InternalEdit();
     modified_ = false;
     state_ = TDataSetState::dsEdit;
 }
@@ -510,7 +509,6 @@ void TDataSet::Insert()
         SetBookmarkData(buffer, insertReturn_.data());
     if (recordCount_ < bufferCount_)
         ++recordCount_;
-    InternalInsert();
     bof_ = eof_ = false;
     modified_ = false;
     state_ = TDataSetState::dsInsert;
@@ -529,7 +527,6 @@ void TDataSet::Append()
     recordCount_ = 1;
     bof_ = false;
     GetPriorRecords();
-    InternalInsert();
     eof_ = false;
     modified_ = false;
     state_ = TDataSetState::dsInsert;
@@ -557,11 +554,9 @@ void TDataSet::Cancel()
 {
     if (state_ == TDataSetState::dsEdit) {
         UpdateCursorPos();
-        InternalCancel();
         ReturnToBrowse();
         Resync();
     } else if (state_ == TDataSetState::dsInsert) {
-        InternalCancel();
         ReturnToBrowse();
         if (appending_)
             InternalLast();

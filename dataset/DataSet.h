@@ -34,7 +34,6 @@ public:
     void Open();
     void Close();
     bool Active() const { return state_ != TDataSetState::dsInactive; }
-    void SetActive(bool active) { active ? Open() : Close(); }
     TDataSetState State() const { return state_; }
 
     // Fields. Fields the application adds (calculated ones, typically) stay until the
@@ -124,9 +123,6 @@ protected:
     virtual void InternalPost() = 0;
     virtual void InternalAddRecord(TRecordBuffer buffer, bool append) = 0;
     virtual void InternalDelete() = 0;
-    virtual void InternalEdit() {}
-    virtual void InternalInsert() {}
-    virtual void InternalCancel() {}
     virtual void InternalRefresh() {}
     virtual void InternalHandleException(const std::exception &) { throw; }
     virtual bool GetCanModify() { return true; }

@@ -25,7 +25,6 @@ public:
     TFieldType DataType() const { return dataType_; }
     // Characters of a string field; 0 for the other types.
     int Size() const { return size_; }
-    void SetSize(int size) { size_ = size; }
     TFieldKind FieldKind() const { return fieldKind_; }
     void SetFieldKind(TFieldKind kind) { fieldKind_ = kind; }
     bool Calculated() const { return fieldKind_ != TFieldKind::fkData; }

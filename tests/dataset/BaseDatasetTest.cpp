@@ -157,6 +157,63 @@ TEST(BaseDatasetTest, TypesOutsideTheXmlTableRoundTripThroughBufferAndSource)
                                                     "BeforeRead", "AfterRead"}));
 }
 
+TEST(BaseDatasetTest, SourceValuesOfAnyKindBecomeSlotValuesAndTypedAccessConverts)
+{
+    TMemoryTable table;
+    table.columns = {{"i", TFieldType::ftInteger}, {"b", TFieldType::ftBoolean}, {"f", TFieldType::ftFloat},
+                     {"dt", TFieldType::ftDateTime}};
+    table.rows = {{{"i", "42"}, {"b", "true"}, {"f", "2.5"}, {"dt", 40000}},
+                  {{"i", true}, {"b", 2}, {"f", true}, {"dt", "x"}},
+                  {{"i", 3.6}, {"b", 0.0}, {"f", 7}}};
+    table.Open();
+    EXPECT_EQ(table.CalcAreaOffset(), 4 + 2 + 8 + 8 + 4 + static_cast<int>(sizeof(char *)) + 1);
+    EXPECT_EQ(table.FieldByName("i")->AsString(), "42");
+    EXPECT_EQ(table.FieldByName("b")->AsString(), "True");
+    EXPECT_EQ(table.FieldByName("b")->AsInteger(), 1);
+    EXPECT_EQ(table.FieldByName("f")->AsString(), "2.5");
+    EXPECT_EQ(table.FieldByName("i")->AsFloat(), 42.0);
+    EXPECT_EQ(table.FieldByName("dt")->AsString(), "2009-07-06 00:00:00");
+    table.Next();
+    EXPECT_EQ(table.FieldByName("i")->AsInteger(), 1);
+    EXPECT_TRUE(table.FieldByName("b")->AsBoolean());
+    EXPECT_EQ(table.FieldByName("f")->AsFloat(), 1.0);
+    EXPECT_EQ(table.FieldByName("dt")->AsDateTime(), 0.0); // not a number: the zero date
+    table.Next();
+    EXPECT_EQ(table.FieldByName("i")->AsInteger(), 4);
+    EXPECT_EQ(table.FieldByName("b")->AsString(), "False");
+    EXPECT_EQ(table.FieldByName("f")->AsInteger(), 7);
+    EXPECT_EQ(table.FieldByName("dt")->AsFloat(), 0.0); // no value at all
+
+    table.Edit();
+    table.FieldByName("i")->SetAsString("+17");
+    EXPECT_EQ(ErrorOf([&] { table.FieldByName("i")->SetAsString("17x"); }), "'17x' is not a valid integer value");
+    EXPECT_NE(ErrorOf([&] { table.FieldByName("i")->SetAsFloat(1e10); }).find("is not a valid integer value"),
+              std::string::npos);
+    table.FieldByName("b")->SetAsString("true");
+    EXPECT_EQ(ErrorOf([&] { table.FieldByName("b")->SetAsString("yes"); }), "'yes' is not a valid boolean value");
+    EXPECT_EQ(ErrorOf([&] { table.FieldByName("f")->SetAsString("1,5"); }), "'1,5' is not a valid floating point value");
+    table.FieldByName("f")->SetAsInteger(3);
+    table.FieldByName("dt")->SetAsFloat(40000.75);
+    table.Post();
+    EXPECT_EQ(table.rows[2].at("i"), TzelVariant(17));
+    EXPECT_EQ(table.rows[2].at("b"), TzelVariant(true));
+    EXPECT_EQ(table.rows[2].at("f"), TzelVariant(3.0));
+    EXPECT_EQ(table.FieldByName("dt")->AsString(), "2009-07-06 18:00:00");
+
+    // Whole records take each value by its kind.
+    table.AppendRecord({TzelVariant(5), TzelVariant(false), TzelVariant(0.5), TzelVariant(1.5)});
+    EXPECT_EQ(table.rows[3].at("i"), TzelVariant(5));
+    EXPECT_EQ(table.rows[3].at("b"), TzelVariant(false));
+    EXPECT_EQ(table.rows[3].at("f"), TzelVariant(0.5));
+    EXPECT_EQ(table.FieldByName("dt")->AsString(), "1899-12-31 12:00:00");
+    table.Edit();
+    table.FieldByName("b")->SetAsInteger(9);
+    table.FieldByName("i")->SetAsFloat(2.4);
+    table.Post();
+    EXPECT_EQ(table.rows[3].at("b"), TzelVariant(true));
+    EXPECT_EQ(table.rows[3].at("i"), TzelVariant(2));
+}
+
 TEST(BaseDatasetTest, AStringFieldHoldsAtMostItsSize)
 {
     TMemoryTable table;

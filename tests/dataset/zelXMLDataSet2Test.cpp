@@ -206,6 +206,24 @@ TEST_F(XMLDataSetTest, NumbersAndTimesFollowTheLocaleButDatesNeverDo)
     EXPECT_NE(ReadFile(path).find("<f>3,25</f>"), std::string::npos);
 }
 
+TEST_F(XMLDataSetTest, DateTimesTakeHoursMinutesSecondsAndMilliseconds)
+{
+    WriteFile(path, "<t><fields><s type=\"datetime\"/></fields><rows>"
+                    "<r><s>2024-03-01  7:05</s></r><r><s>2024-03-01 07:05:09.5</s></r><r><s>2024-03-01 07:05:09.1234</s></r>"
+                    "<r><s>2024-03-01 24:00</s></r><r><s>2024-03-01T07:05</s></r><r><s>1899-12-29 06:00</s></r></rows></t>");
+    OpenTable();
+    const TDateTime day = Date(2024, 3, 1);
+    EXPECT_NEAR(F("s").AsDateTime(), day + (7 * 60 + 5) / 1440.0, 1e-9);
+    dataSet.Next();
+    EXPECT_NEAR(F("s").AsDateTime(), day + ((7 * 60 + 5) * 60 + 9.5) / 86400.0, 1e-9);
+    for (int i = 0; i < 3; ++i) { // four fraction digits, hour 24, "T" instead of a blank
+        dataSet.Next();
+        EXPECT_EQ(F("s").AsDateTime(), 0.0);
+    }
+    dataSet.Next(); // before the zero date the time of day still counts forward from midnight
+    EXPECT_EQ(F("s").AsString(), "1899-12-29 06:00:00");
+}
+
 TEST_F(XMLDataSetTest, PostWritesEveryFieldAsTextAndCreatesMissingChildrenAtTheEnd)
 {
     OpenTable();
@@ -381,6 +399,8 @@ TEST_F(XMLDataSetTest, FilterShowsOnlyAcceptedRecords)
     dataSet.OnFilterRecord = [](TDataSet &, bool &accept) { accept = false; };
     dataSet.Refresh();
     EXPECT_TRUE(dataSet.IsEmpty());
+    dataSet.Last(); // searched back to before the first record
+    EXPECT_EQ(dataSet.RecNo(), 1);
     dataSet.SetFiltered(false);
     EXPECT_EQ(Names().size(), 3u);
 }
