@@ -206,8 +206,8 @@ void TForm1::FormKeyUp(int &Key, Qt::KeyboardModifiers Shift)
         return;
     }
     if (Key == Qt::Key_S && (Shift & ShortcutModifiers) == Qt::ControlModifier) {
+        Key = 0; // taken before saving: a failed save must not pass the release on to the parents
         SpeedButton6Click(); // even when the Save button is disabled
-        Key = 0;
     }
 }
 

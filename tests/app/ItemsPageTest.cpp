@@ -508,6 +508,25 @@ private slots:
         QCOMPARE(walk(7), QStringList({"ListBox2", "Edit5", "Memo1", "Edit7", "Edit8", "CheckBox1", "Button2"}));
     }
 
+    // A Ctrl+S whose save fails shows its error once, wherever the focus is.
+    void failedCtrlSShowsOneError()
+    {
+        for (const char *focus : {"ListBox2", "Memo1", "Edit7"}) {
+            TItemsWindow window;
+            window.Encoding = "ISO-8859-1";
+            window.Open(Item("A"));
+            const std::string before = window.File();
+            window.TypeInto(window.Edit("Edit5"), QString::fromUtf8("Łódź"));
+            QWidget *widget = window.Widget<QWidget>(focus);
+            widget->setFocus();
+            QTest::keyClick(widget, Qt::Key_S, Qt::ControlModifier);
+            QCOMPARE(window.Dialogs.Log(),
+                     QStringList({QString::fromUtf8("error: The character \"Ł\" (U+0141) cannot be written "
+                                                    "in this feed's encoding (ISO-8859-1).")}));
+            COMPARE_BYTES(window.File(), before);
+        }
+    }
+
     void feedFileThatDisappearsKeepsThePage()
     {
         TItemsWindow window;
