@@ -49,6 +49,12 @@ void TForm1::ConnectHandlers()
         if (index.row() == listBox1RowAtPress_)
             RunGuarded([this] { ListBox1Click(); });
     });
+    // Ctrl+click or Ctrl+Space would leave no line selected: the current line stays selected.
+    connect(ui->ListBox1, &QListWidget::itemSelectionChanged, this, [this] {
+        QListWidgetItem *current = ui->ListBox1->currentItem();
+        if (current && ui->ListBox1->selectedItems().isEmpty())
+            current->setSelected(true);
+    });
     // textChanged fires only when the text really changes, typed or set.
     for (QLineEdit *box : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4})
         connect(box, &QLineEdit::textChanged, this, guarded(&TForm1::Edit1Change));

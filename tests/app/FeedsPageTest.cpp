@@ -84,9 +84,14 @@ private slots:
         // A click on the line already selected shows that feed's stored values again.
         window.ClickRow("ListBox1", 0);
         QCOMPARE(window.FeedBoxes(), QStringList({"One", "d1", "l1", "t1"}));
+        // A Ctrl+click on it does not leave the list without a selected line.
+        const QRect row0 = window.List("ListBox1")->visualItemRect(window.List("ListBox1")->item(0));
+        QTest::mouseClick(window.List("ListBox1")->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          row0.center());
+        QCOMPARE(window.List("ListBox1")->selectedItems(),
+                 QList<QListWidgetItem *>({window.List("ListBox1")->item(0)}));
         // A right click selects nothing.
         window.TypeInto(window.Edit("Edit2"), "Kept");
-        const QRect row0 = window.List("ListBox1")->visualItemRect(window.List("ListBox1")->item(0));
         QTest::mouseClick(window.List("ListBox1")->viewport(), Qt::RightButton, {}, row0.center());
         QCOMPARE(window.Edit("Edit2")->text(), QString("Kept"));
         // On a feed whose file is missing the click changes nothing, as any selection of it.
