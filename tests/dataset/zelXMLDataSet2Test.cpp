@@ -433,6 +433,29 @@ TEST_F(XMLDataSetTest, CalculatedFieldsAreComputedForEveryRecordAndAfterEachChan
     EXPECT_DOUBLE_EQ(F("total").AsFloat(), 105.0);
 }
 
+TEST_F(XMLDataSetTest, FieldObjectsGivenBeforeOpenAreUsedAndMustNameAColumn)
+{
+    // The application's own field object for "name" replaces the default one, with its own size.
+    auto name = std::make_unique<TStringField>(2);
+    name->SetFieldName("name");
+    TField *given = name.get();
+    dataSet.AddField(std::move(name));
+    OpenTable();
+    EXPECT_EQ(&F("name"), given);
+    EXPECT_EQ(dataSet.FieldCount(), 9);
+    EXPECT_EQ(F("name").AsString(), "ab");
+    dataSet.Close();
+    EXPECT_EQ(dataSet.FieldCount(), 1); // the default fields went with the close
+
+    auto missing = std::make_unique<TIntegerField>();
+    missing->SetFieldName("missing");
+    dataSet.AddField(std::move(missing));
+    dataSet.SetXMLFile(path);
+    EXPECT_EQ(ErrorOf([&] { dataSet.Open(); }), "Field 'missing' not found");
+    EXPECT_FALSE(dataSet.Active());
+    EXPECT_EQ(dataSet.FieldCount(), 2);
+}
+
 TEST_F(XMLDataSetTest, MemoGoesThroughBlobStreamsIntoTheBufferAndOnPostIntoTheFile)
 {
     OpenTable();
@@ -583,6 +606,38 @@ TEST_F(XMLDataSetTest, FieldsWithoutRowsOpenAsAnEmptyTableThatRowsCanBeAddedTo)
     dataSet.Close();
     EXPECT_EQ(ReadFile(path), Declaration + "<t>\r\n  <fields>\r\n    <a/>\r\n  </fields>\r\n"
                                             "  <rows>\r\n    <row>\r\n      <a>x</a>\r\n    </row>\r\n  </rows>\r\n</t>");
+}
+
+TEST_F(XMLDataSetTest, NewRecordsLeftWithoutPostingAndEditingAnEmptyTable)
+{
+    WriteFile(path, "<t><fields><a/></fields><rows><row><a>x</a></row><row><a>y</a></row></rows></t>");
+    EXPECT_EQ(ErrorOf([&] { dataSet.Next(); }), "Cannot perform this operation on a closed dataset");
+    OpenTable();
+    EXPECT_EQ(ErrorOf([&] { dataSet.SetBufferCount(4); }), "Cannot perform this operation on an open dataset");
+    EXPECT_EQ(ErrorOf([&] { dataSet.FieldByName("b"); }), "Field 'b' not found");
+
+    dataSet.Append();
+    EXPECT_EQ(dataSet.RecNo(), 3); // a new record stands after the last
+    dataSet.Cancel();
+    EXPECT_EQ(F("a").AsString(), "y");
+    dataSet.First();
+    dataSet.Insert();
+    F("a").SetAsString("never");
+    dataSet.Delete(); // deleting a new record only drops it
+    EXPECT_EQ(dataSet.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(F("a").AsString(), "x");
+    dataSet.Delete();
+    dataSet.Delete();
+    EXPECT_TRUE(dataSet.IsEmpty());
+
+    dataSet.Edit(); // nothing to edit: a new record instead
+    EXPECT_EQ(dataSet.State(), TDataSetState::dsInsert);
+    EXPECT_EQ(dataSet.RecNo(), 0); // before the first of no records
+    F("a").SetAsString("z");
+    dataSet.Post();
+    dataSet.Close();
+    EXPECT_EQ(ReadFile(path), Declaration + "<t>\r\n  <fields>\r\n    <a/>\r\n  </fields>\r\n"
+                                            "  <rows>\r\n    <row>\r\n      <a>z</a>\r\n    </row>\r\n  </rows>\r\n</t>");
 }
 
 TEST_F(XMLDataSetTest, AnIncompletelyReadFileIsReportedBrowsableAndNeverWrittenBack)
