@@ -82,6 +82,8 @@ protected:
     virtual void SourceToBuffer(TRecordBuffer buffer);
     // The buffer field access works on in the present state, or null.
     virtual TRecordBuffer CurrentBuffer();
+    // The record id a buffer was filled with.
+    int32_t BufferRecordId(TRecordBuffer buffer) const { return ReadInfo(buffer).RecordId; }
 
     // ---- the framework's side -------------------------------------------------------------
     TRecordBuffer AllocRecordBuffer() override;

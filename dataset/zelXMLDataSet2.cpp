@@ -76,6 +76,12 @@ int TzelXMLDataSet2::RecordCount()
 
 int TzelXMLDataSet2::RecNo()
 {
+    // Calculated fields and filters are worked out in the middle of a fetch, for the record
+    // being fetched: bringing the cursor back to the active record then would derail the fetch.
+    if (State() == TDataSetState::dsCalcFields || State() == TDataSetState::dsFilter) {
+        const TRecordBuffer buffer = CurrentBuffer();
+        return buffer != nullptr ? BufferRecordId(buffer) + 1 : 0;
+    }
     UpdateCursorPos();
     if (currentIndex_ == -1 && RecordCount() > 0)
         return 1;

@@ -711,6 +711,31 @@ TEST_F(XMLDataSetTest, ARingOfSeveralBuffersKeepsRecordsInOrder)
     EXPECT_EQ(F("name").AsString(), "four");
 }
 
+TEST_F(XMLDataSetTest, CalculatedFieldsAndFiltersReadTheRecordNumberOfTheRecordBeingFetched)
+{
+    std::string rows;
+    for (int i = 0; i < 6; ++i)
+        rows += "    <row>\r\n      <name>n" + std::to_string(i) + "</name>\r\n    </row>\r\n";
+    WriteFile(path, Table(rows));
+    auto number = std::make_unique<TIntegerField>();
+    number->SetFieldName("no");
+    number->SetFieldKind(TFieldKind::fkCalculated);
+    dataSet.AddField(std::move(number));
+    dataSet.OnCalcFields = [](TDataSet &ds) { ds.FieldByName("no")->SetAsInteger(ds.RecNo()); };
+    dataSet.OnFilterRecord = [](TDataSet &ds, bool &accept) { accept = ds.RecNo() != 3; };
+    dataSet.SetFiltered(true);
+    dataSet.SetBufferCount(3); // fetches run while the active record is another one
+    OpenTable();
+    std::vector<std::string> seen;
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
+        seen.push_back(F("name").AsString() + "#" + F("no").AsString());
+    EXPECT_EQ(seen, (std::vector<std::string>{"n0#1", "n1#2", "n3#4", "n4#5", "n5#6"}));
+    dataSet.Last();
+    dataSet.Prior();
+    EXPECT_EQ(F("no").AsInteger(), 5);
+    EXPECT_EQ(dataSet.RecNo(), 5);
+}
+
 TEST_F(XMLDataSetTest, ATooWideRecordIsRefusedInsteadOfOverrunningItsBuffer)
 {
     WriteFile(path, "<t><fields><a size=\"70000\"/></fields><rows><row><a>x</a></row></rows></t>");
