@@ -7,9 +7,10 @@
 // nothing: LastError() holds the reader's error text and the tree holds what was read before
 // the error. A malformed declaration attribute raises. Writing: BuildXmlText() gives the
 // text, SaveToFile writes it. A tree the writer could not write so that it reads back the
-// same (a text holding "]]>", which would end its CDATA section early, or an element or
-// attribute name the reader would read differently, such as "" or "/a") makes both raise
-// an Exception naming the element; the file is then left untouched.
+// same (a text holding "]]>", which would end its CDATA section early, an element or
+// attribute name the reader would read differently, such as "" or "/a", or nesting deeper
+// than MaxNestingDepth) makes both raise an Exception naming the element; the file is then
+// left untouched.
 //
 // Lifetime: create with new (or as a plain object) and delete through TzelXMLParser2*.
 // Nodes read from a text borrow their bytes from SourceText(); they stay valid as long as

@@ -5,6 +5,7 @@
 #include "zelXMLWriter.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "zelXMLParser2.h"
@@ -148,7 +149,8 @@ const char *AttributeNameProblem(std::string_view name)
 }
 
 // Refuses an element the reader would not give back as it is: a name it would read
-// differently, or a CDATA text holding "]]>", which would end the section early.
+// differently, nesting deeper than the reader takes, or a CDATA text holding "]]>", which
+// would end the section early.
 void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, bool cdata)
 {
     const std::string_view name = node->NameView();
@@ -164,6 +166,9 @@ void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, boo
     const bool emptyForm = !hasChildren && node->TextView().empty();
     if (const char *problem = ElementNameProblem(name, level == 0, hasAttributes, emptyForm))
         throw Exception("Cannot write element \"" + std::string(name) + "\": " + problem);
+    if (level >= static_cast<size_t>(TzelXMLParser2::MaxNestingDepth))
+        throw Exception("Cannot write element \"" + std::string(name) + "\": it is nested deeper than " +
+                        std::to_string(TzelXMLParser2::MaxNestingDepth) + " levels, which the reader refuses");
     if (cdata && node->TextView().find("]]>") != std::string_view::npos)
         throw Exception("Cannot write element \"" + std::string(name) +
                         "\": its text contains \"]]>\", which would end its CDATA section early");

@@ -9,8 +9,9 @@ class TzelXMLWriter {
 public:
     enum TextPolicy {
         // Raise an Exception for what would not read back as it is: a CDATA text holding
-        // "]]>", or an element or attribute name the reader would read differently (one
-        // holding ">" or a space, starting with "/", "!--" or "![CDATA[", ...).
+        // "]]>", an element or attribute name the reader would read differently (one
+        // holding ">" or a space, starting with "/", "!--" or "![CDATA[", ...), or elements
+        // nested deeper than the reader takes.
         RefuseUnwritableText,
         // Write every text as it is (for showing a partial document in an error text).
         WriteTextAsItIs,

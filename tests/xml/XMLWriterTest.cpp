@@ -248,3 +248,29 @@ TEST(XMLWriter, DeclarationValuesAreEscapedLikeAttributeValues)
     EXPECT_EQ(RoundTrip(document.BuildXmlText()),
               "<?xml version=\"1?&gt;&lt;&amp;&apos;\" encoding=\"x\" ?>\r\n<a/>");
 }
+
+TEST(XMLWriter, RefusesNestingDeeperThanTheReaderTakes)
+{
+    // Built by hand one level deeper than the reader accepts (the root is level 1).
+    TzelXMLParser2 document;
+    document.SetName("r");
+    TzelXMLNode2 *tip = &document;
+    for (int level = 2; level <= TzelXMLParser2::MaxNestingDepth; ++level) {
+        TzelXMLNode2 *child = NewNode("n");
+        tip->AppendChild(child);
+        tip = child;
+    }
+    const std::string atLimit = document.BuildXmlText();
+    TzelXMLParser2 again;
+    again.SetSourceText(atLimit);
+    EXPECT_EQ(again.LastError(), "");
+
+    tip->AppendChild(NewNode("deeper"));
+    try {
+        document.BuildXmlText();
+        FAIL() << "no exception";
+    } catch (const Exception &error) {
+        EXPECT_STREQ(error.what(), "Cannot write element \"deeper\": it is nested deeper than 1000 levels, which the "
+                                   "reader refuses");
+    }
+}
