@@ -437,3 +437,210 @@ TEST(EngineConformance, ReaderAgreesWithAStepByStepReading)
     }
     EXPECT_GT(compared, 10000);
 }
+
+// The writer's layout written out literally (recursive, five escaping passes) and compared
+// with the engine's on generated trees of names and texts it accepts.
+namespace {
+
+std::string LiteralElement(const TzelXMLNode2 &node, int level)
+{
+    const std::string indent(2 * level, ' ');
+    std::string out = indent + "<" + node.Name();
+    for (const TzelXMLAttribute2 *attribute : node.Attributes()) {
+        std::string value = attribute->Value().AsString();
+        value = ReplaceEvery(value, "&", "&amp;");
+        value = ReplaceEvery(value, "<", "&lt;");
+        value = ReplaceEvery(value, ">", "&gt;");
+        value = ReplaceEvery(value, "'", "&apos;");
+        value = ReplaceEvery(value, "\"", "&quot;");
+        out += " " + attribute->Name() + "=\"" + value + "\"";
+    }
+    const std::string text = node.Text();
+    if (node.ChildCount() == 0) {
+        if (text.empty())
+            return out + "/>";
+        if (node.TextNeedsCDATA())
+            return out + "><![CDATA[" + text + "]]></" + node.Name() + ">";
+        return out + ">" + text + "</" + node.Name() + ">";
+    }
+    out += node.TextNeedsCDATA() ? "><![CDATA[" + text + "]]>" : ">" + text;
+    for (const TzelXMLNode2 *child : node.Children())
+        out += "\r\n" + LiteralElement(*child, level + 1);
+    return out + "\r\n" + indent + "</" + node.Name() + ">";
+}
+
+} // namespace
+
+TEST(EngineConformance, WriterAgreesWithTheLiteralLayout)
+{
+    const std::vector<std::string> names = {"rss", "channel", "item", "a:b", "x.y", "t-1"};
+    const std::vector<std::string> texts = {"", "plain", "a & b", "<b>", "x > y", " lead", "&lt;", "q\"'",
+                                            "line\r\nbreak"};
+    const std::vector<std::string> values = {"", "v", "&", "<>", "'\"", "&amp;", " s "};
+    uint32_t seed = 777;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7fff;
+    };
+    for (int round = 0; round < 300; ++round) {
+        TzelXMLParser2 document;
+        document.SetName(names[next() % names.size()]);
+        std::vector<TzelXMLNode2 *> nodes{&document};
+        const int count = static_cast<int>(next() % 25);
+        for (int i = 0; i < count; ++i) {
+            auto *node = new TzelXMLNode2;
+            node->SetName(names[next() % names.size()]);
+            nodes[next() % nodes.size()]->AppendChild(node);
+            nodes.push_back(node);
+        }
+        for (TzelXMLNode2 *node : nodes) {
+            node->SetText(texts[next() % texts.size()]);
+            for (int a = static_cast<int>(next() % 3); a > 0; --a)
+                node->AppendAttribute(names[next() % names.size()], values[next() % values.size()]);
+        }
+        const std::string encoding = next() % 2 ? "UTF-8" : "";
+        if (!encoding.empty())
+            document.Declaration().AppendAttribute("encoding", encoding);
+        const std::string expected = "<?xml version=\"1.0\" encoding=\"" + (encoding.empty() ? "ISO-8859-1" : encoding) +
+                                     "\" ?>\r\n" + LiteralElement(document, 0);
+        ASSERT_EQ(document.BuildXmlText(), expected) << "round " << round;
+    }
+}
+
+// The hash table's key, index-recycling and compaction rules written out literally, driven
+// by the same random operations as a TObjectHash: buckets (entry order included), the free
+// stack and every value must stay the same.
+namespace {
+
+struct LiteralHash {
+    struct Entry {
+        uint32_t hash;
+        int index;
+        std::string key;
+    };
+    std::vector<std::vector<Entry>> buckets = std::vector<std::vector<Entry>>(128);
+    std::vector<int> freeIndexes;
+    std::vector<int *> items;
+    int compactions = 0;
+
+    std::pair<int, int> Search(const std::string &key)
+    {
+        const int bucket = static_cast<int>(HashKey(key) & 127);
+        for (size_t i = 0; i < buckets[bucket].size(); ++i)
+            if (buckets[bucket][i].key == key)
+                return {bucket, static_cast<int>(i)};
+        return {bucket, -1};
+    }
+    void Set(const std::string &key, int *object)
+    {
+        auto [bucket, at] = Search(key);
+        if (at >= 0) {
+            items[buckets[bucket][at].index] = object;
+            return;
+        }
+        int i;
+        if (!freeIndexes.empty()) {
+            i = freeIndexes.back();
+            freeIndexes.pop_back();
+        } else {
+            i = static_cast<int>(items.size());
+        }
+        if (i >= static_cast<int>(items.size()))
+            items.resize(i + 1, nullptr);
+        items[i] = object;
+        buckets[bucket].push_back({HashKey(key), i, key});
+    }
+    void Delete(const std::string &key)
+    {
+        auto [bucket, at] = Search(key);
+        const int i = buckets[bucket][at].index;
+        items[i] = nullptr;
+        freeIndexes.push_back(i);
+        buckets[bucket][at] = buckets[bucket].back();
+        buckets[bucket].pop_back();
+        if (freeIndexes.size() >= 100) {
+            Compact();
+            ++compactions;
+        }
+    }
+    void Compact()
+    {
+        const int n = static_cast<int>(items.size());
+        std::vector<bool> free(n, false);
+        std::vector<int> map(n);
+        for (int k = 0; k < n; ++k)
+            map[k] = k;
+        for (int k : freeIndexes)
+            free[k] = true;
+        int lo = 0, hi = n - 1;
+        while (hi > lo) {
+            if (!free[lo]) {
+                ++lo;
+            } else {
+                while (hi > lo && free[hi])
+                    --hi;
+                if (hi > lo) {
+                    free[lo] = false;
+                    free[hi] = true;
+                    items[lo] = items[hi];
+                    map[hi] = lo;
+                }
+            }
+        }
+        int k = n - 1;
+        while (k >= 0 && free[k])
+            --k;
+        items.resize(k + 1);
+        freeIndexes.clear();
+        for (auto &bucket : buckets)
+            for (Entry &entry : bucket)
+                entry.index = map[entry.index];
+    }
+};
+
+} // namespace
+
+TEST(EngineConformance, HashAgreesWithTheLiteralRules)
+{
+    TObjectHash<int> table;
+    LiteralHash literal;
+    std::vector<int> objects(400);
+    std::vector<std::string> present;
+    uint32_t seed = 4242;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7fff;
+    };
+    for (int step = 0; step < 20000; ++step) {
+        const bool remove = !present.empty() && next() % 100 < (step % 4000 < 2000 ? 30 : 75);
+        if (remove) {
+            const size_t at = next() % present.size();
+            table.Delete(present[at]);
+            literal.Delete(present[at]);
+            present[at] = present.back();
+            present.pop_back();
+        } else {
+            const std::string key = "k" + std::to_string(next() % 600);
+            int *object = &objects[next() % objects.size()];
+            if (!table.Exists(key))
+                present.push_back(key);
+            table.SetObject(key, object);
+            literal.Set(key, object);
+        }
+        ASSERT_EQ(table.LastItemIndex(), static_cast<int>(literal.items.size()) - 1) << "step " << step;
+        ASSERT_EQ(table.FreeIndexes(), std::vector<int32_t>(literal.freeIndexes.begin(), literal.freeIndexes.end()));
+        if (step % 97 == 0) {
+            for (int b = 0; b < 128; ++b) {
+                ASSERT_EQ(table.Bucket(b).size(), literal.buckets[b].size());
+                for (size_t i = 0; i < literal.buckets[b].size(); ++i) {
+                    const HashEntry &entry = table.Bucket(b)[i];
+                    ASSERT_EQ(entry.Key, literal.buckets[b][i].key);
+                    ASSERT_EQ(entry.ItemIndex, literal.buckets[b][i].index);
+                    ASSERT_EQ(entry.Hash, literal.buckets[b][i].hash);
+                    ASSERT_EQ(table.GetObject(entry.Key), literal.items[entry.ItemIndex]);
+                }
+            }
+        }
+    }
+    EXPECT_GT(literal.compactions, 3);
+}
