@@ -644,3 +644,26 @@ TEST(EngineConformance, HashAgreesWithTheLiteralRules)
     }
     EXPECT_GT(literal.compactions, 3);
 }
+
+TEST(EngineConformance, TrimmingAndTheIndexWhileReadingOddElements)
+{
+    // Bytes 0 to 32 are trimmed from both ends of a text; 127 and bytes of 128 and above stay.
+    TzelXMLParser2 document;
+    document.SetSourceText("<a>\x01\x1F \t\r\n\x7F x \xA0\x00\x20</a>"s);
+    EXPECT_EQ(document.LastError(), "");
+    EXPECT_EQ(document.Text(), "\x7F x \xA0");
+
+    // With the index on, a nameless element carrying an id cannot be entered: the table's
+    // empty-key error is reported like any other reader error, one past the start tag.
+    document.SetNameIndexEnabled(true);
+    document.SetSourceText("<r>< id='1'></></r>");
+    const std::string error = document.LastError();
+    EXPECT_EQ(error.substr(0, error.find("\r\n")), "Key cannot be an empty string near <r>< id='1'></></r>");
+    EXPECT_NE(error.find("\r\nError position=13\r\n"), std::string::npos);
+
+    // The declaration is not an element: its pseudo-attributes never enter the index.
+    document.SetSourceText("<?xml version=\"1.0\" id=\"d\"?><r id=\"d\"/>");
+    EXPECT_EQ(document.LastError(), "");
+    EXPECT_EQ(document.Declaration().Document(), nullptr);
+    EXPECT_TRUE(document.NameIndex().GetObject("r")->Exists("d"));
+}
