@@ -3,6 +3,7 @@
 // writer's exact bytes for trees built by hand.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -666,4 +667,168 @@ TEST(EngineConformance, TrimmingAndTheIndexWhileReadingOddElements)
     EXPECT_EQ(document.LastError(), "");
     EXPECT_EQ(document.Declaration().Document(), nullptr);
     EXPECT_TRUE(document.NameIndex().GetObject("r")->Exists("d"));
+}
+
+// Random edits on read trees (pooled nodes that borrow their bytes from the source text)
+// kept beside a plain model: after every step the tree equals the model, and reading the
+// written text back gives it again. The sanitizer build checks every step's memory.
+namespace {
+
+void Collect(TzelXMLNode2 *node, std::vector<TzelXMLNode2 *> &out)
+{
+    out.push_back(node);
+    for (TzelXMLNode2 *child : node->Children())
+        Collect(child, out);
+}
+
+void Collect(RefNode *node, std::vector<RefNode *> &out)
+{
+    out.push_back(node);
+    for (RefNode &child : node->children)
+        Collect(&child, out);
+}
+
+} // namespace
+
+TEST(EngineConformance, RandomEditsOnReadTreesMatchAPlainModel)
+{
+    const std::vector<std::string> names = {"rss", "channel", "item", "title", "a:b"};
+    const std::vector<std::string> texts = {"", "t", "a & b", "<x>", "y>z", "long text here"};
+    uint32_t seed = 99;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7fff;
+    };
+    int ids = 0;
+    for (int round = 0; round < 60; ++round) {
+        const bool indexed = round % 2 == 1;
+        TzelXMLParser2 document;
+        document.SetNameIndexEnabled(indexed);
+        document.SetSourceText("<rss v=\"2\"><channel><title>T</title><item id=\"i1\"><title>a</title></item>"
+                               "<item id=\"i2\"><![CDATA[<b>]]></item></channel></rss>");
+        ASSERT_EQ(document.LastError(), "");
+        RefNode model;
+        RefReader("<rss v=\"2\"><channel><title>T</title><item id=\"i1\"><title>a</title></item>"
+                  "<item id=\"i2\"><![CDATA[<b>]]></item></channel></rss>")
+            .Read(model, *std::make_unique<RefNode>(), *std::make_unique<size_t>());
+        for (int step = 0; step < 60; ++step) {
+            std::vector<TzelXMLNode2 *> nodes;
+            std::vector<RefNode *> refs;
+            Collect(&document, nodes);
+            Collect(&model, refs);
+            ASSERT_EQ(nodes.size(), refs.size());
+            const size_t pick = next() % nodes.size();
+            TzelXMLNode2 *node = nodes[pick];
+            RefNode *ref = refs[pick];
+            const int count = node->ChildCount();
+            switch (next() % 9) {
+            case 0: {
+                const std::string &text = texts[next() % texts.size()];
+                node->SetText(text);
+                ref->text = text;
+                break;
+            }
+            case 1: {
+                const std::string &name = names[next() % names.size()];
+                node->SetName(name);
+                ref->name = name;
+                break;
+            }
+            case 2: {
+                auto *child = new TzelXMLNode2;
+                child->SetName(names[next() % names.size()]);
+                child->AppendAttribute("id", "n" + std::to_string(++ids));
+                RefNode refChild{child->Name(), "", {{"id", "n" + std::to_string(ids)}}, {}};
+                EXPECT_NO_THROW(node->AppendChild(child));
+                ref->children.push_back(refChild);
+                break;
+            }
+            case 3: {
+                const size_t source = next() % nodes.size();
+                RefNode copy = *refs[source];
+                TzelXMLNode2 *clone = nodes[source]->CloneTree();
+                const int at = static_cast<int>(next() % (count + 1));
+                node->InsertChild(at, clone);
+                ref->children.insert(ref->children.begin() + at, copy);
+                break;
+            }
+            case 4:
+                if (count > 0) {
+                    const int at = static_cast<int>(next() % count);
+                    node->DeleteChild(node->ChildAt(at));
+                    ref->children.erase(ref->children.begin() + at);
+                }
+                break;
+            case 5:
+                if (count > 0) {
+                    const int keep = static_cast<int>(next() % count);
+                    std::vector<TzelXMLNode2 *> cut(node->Children().begin() + keep, node->Children().end());
+                    node->Children().SetCount(keep);
+                    for (TzelXMLNode2 *gone : cut)
+                        delete gone;
+                    ref->children.resize(static_cast<size_t>(keep));
+                }
+                break;
+            case 6:
+                if (count > 0) {
+                    // Move a child to the end of the root.
+                    const int at = static_cast<int>(next() % count);
+                    TzelXMLNode2 *moved = node->Children().Extract(at);
+                    RefNode movedRef = ref->children[static_cast<size_t>(at)];
+                    ref->children.erase(ref->children.begin() + at);
+                    try {
+                        document.AppendChild(moved);
+                    } catch (const Exception &) {
+                        // A duplicate id in the index: the node stays appended.
+                    }
+                    model.children.push_back(movedRef);
+                }
+                break;
+            case 7: {
+                node->AppendAttribute("k", texts[next() % texts.size()]);
+                ref->attributes.emplace_back("k", node->Attributes()[node->Attributes().Count() - 1]->Value().AsString());
+                break;
+            }
+            case 8:
+                if (!indexed) {
+                    document.SetSourceText(document.BuildXmlText());
+                    ASSERT_EQ(document.LastError(), "");
+                }
+                break;
+            }
+            std::string expected, actual;
+            Dump(model, expected);
+            Dump(document, actual);
+            ASSERT_EQ(actual, expected) << "round " << round << " step " << step;
+        }
+        TzelXMLParser2 reread;
+        reread.SetSourceText(document.BuildXmlText());
+        ASSERT_EQ(reread.LastError(), "");
+        std::string expected, actual;
+        Dump(model, expected);
+        Dump(reread, actual);
+        ASSERT_EQ(actual, expected) << "round " << round;
+    }
+}
+
+TEST(EngineConformance, NodesTakenOutOfAReadTreeOutliveReloadAndDocument)
+{
+    auto *document = new TzelXMLParser2;
+    document->SetNameIndexEnabled(true);
+    document->SetSourceText("<rss><channel><item id=\"1\"><title>One</title></item><item id=\"2\"/></channel></rss>");
+    TzelXMLNode2 *channel = document->FindChild("channel");
+    ASSERT_NE(channel, nullptr);
+    TzelXMLNode2 *first = channel->Children().Extract(0);
+    std::vector<TzelXMLNode2 *> lowered(channel->Children().begin(), channel->Children().end());
+    channel->Children().SetCount(0);
+    document->SetSourceText("<other>" + std::string(100000, 'x') + "</other>");
+    delete document;
+    EXPECT_EQ(first->Name(), "item");
+    EXPECT_EQ(first->AttributeValue("id").AsString(), "1");
+    EXPECT_EQ(first->FindChild("title")->Text(), "One");
+    EXPECT_EQ(first->Document(), nullptr);
+    ASSERT_EQ(lowered.size(), 1u);
+    EXPECT_EQ(lowered[0]->AttributeValue("id").AsString(), "2");
+    delete first;
+    delete lowered[0];
 }
