@@ -1,6 +1,8 @@
 #include "BaseDataset.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "ApplicationError.h"
 #include "DatabaseError.h"
@@ -30,6 +32,15 @@ void Store(char *at, T value)
 bool IsBlobType(TFieldType type)
 {
     return type == TFieldType::ftMemo || type == TFieldType::ftGraphic;
+}
+
+// A string slot is size + 1 bytes: the text cut to size, then zeros to the end, so the
+// slot always ends in a terminator and never keeps bytes of an older, longer value.
+void StoreString(char *slot, std::string_view text, size_t size)
+{
+    const size_t length = std::min(text.size(), size);
+    std::memcpy(slot, text.data(), length);
+    std::memset(slot + length, 0, size + 1 - length);
 }
 
 } // namespace
@@ -333,13 +344,9 @@ void TZKBaseDataset::SourceToBuffer(TRecordBuffer buffer)
             TzelVariant value;
             ReadFieldValue(*field, value);
             switch (field->DataType()) {
-            case TFieldType::ftString: {
-                const std::string text = value.AsString();
-                const size_t length = std::min(text.size(), static_cast<size_t>(field->Size()));
-                std::memcpy(slot, text.data(), length);
-                std::memset(slot + length, 0, static_cast<size_t>(field->Size()) + 1 - length);
+            case TFieldType::ftString:
+                StoreString(slot, value.AsString(), static_cast<size_t>(field->Size()));
                 break;
-            }
             case TFieldType::ftBoolean: Store<int16_t>(slot, VariantToBool(value) ? 1 : 0); break;
             case TFieldType::ftFloat:
             case TFieldType::ftCurrency:
@@ -463,9 +470,9 @@ void TZKBaseDataset::SetFieldData(TField *field, const void *source)
             return;
         char *slot = buffer + offset;
         if (field->DataType() == TFieldType::ftString) {
-            const size_t length = strnlen(static_cast<const char *>(source), static_cast<size_t>(field->Size()));
-            std::memcpy(slot, source, length);
-            std::memset(slot + length, 0, static_cast<size_t>(field->Size()) + 1 - length);
+            const size_t size = static_cast<size_t>(field->Size());
+            const char *text = static_cast<const char *>(source);
+            StoreString(slot, std::string_view(text, strnlen(text, size)), size);
         } else {
             std::memcpy(slot, source, static_cast<size_t>(SlotWidth(*field)));
         }
