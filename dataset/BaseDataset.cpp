@@ -124,11 +124,11 @@ void TZKBaseDataset::InternalOpen()
         for (int i = 0; i < FieldCount(); ++i) {
             TField *field = Fields(i);
             fieldNameList_.push_back(field->FieldName());
-            const bool hasSlot = !field->Calculated() && SlotWidth(*field) > 0;
-            slotOffsets_.push_back(hasSlot ? static_cast<int>(dataSize) : -1); // kept only when it fits
-            if (hasSlot) {
+            const int64_t width = field->Calculated() ? 0 : SlotWidth(*field);
+            slotOffsets_.push_back(width > 0 ? static_cast<int>(dataSize) : -1); // kept only when it fits
+            if (width > 0) {
                 dataFields_.push_back(field);
-                dataSize += SlotWidth(*field);
+                dataSize += width;
             }
         }
         // The framework counts record sizes in 16 bits; a larger record would overrun.
