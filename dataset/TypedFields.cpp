@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DatabaseError.h"
+#include "NumberText.h"
 
 namespace {
 
@@ -47,9 +48,7 @@ std::string TIntegerField::AsString() const
 void TIntegerField::SetAsString(const std::string &value)
 {
     int32_t number = 0;
-    const char *first = value.data() + (!value.empty() && value[0] == '+' ? 1 : 0);
-    const auto [end, error] = std::from_chars(first, value.data() + value.size(), number);
-    if (value.empty() || error != std::errc() || end != value.data() + value.size())
+    if (!TryParseInt32(value, number))
         InvalidValue(value, "integer");
     SetAsInteger(number);
 }
@@ -107,9 +106,7 @@ std::string TFloatField::AsString() const
 void TFloatField::SetAsString(const std::string &value)
 {
     double number = 0;
-    const char *first = value.data() + (!value.empty() && value[0] == '+' ? 1 : 0);
-    const auto [end, error] = std::from_chars(first, value.data() + value.size(), number);
-    if (value.empty() || error != std::errc() || end != value.data() + value.size() || !std::isfinite(number))
+    if (!TryParseFiniteDouble(value, number))
         InvalidValue(value, "floating point");
     SetAsFloat(number);
 }
@@ -118,11 +115,7 @@ double TFloatField::AsFloat() const { return ReadNative<double>(*this); }
 
 void TFloatField::SetAsFloat(double value) { SetData(&value); }
 
-int32_t TFloatField::AsInteger() const
-{
-    const double rounded = std::round(AsFloat());
-    return rounded >= INT32_MIN && rounded <= INT32_MAX ? static_cast<int32_t>(rounded) : 0;
-}
+int32_t TFloatField::AsInteger() const { return RoundToInt32(AsFloat()); }
 
 std::string TDateField::AsString() const
 {

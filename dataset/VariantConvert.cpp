@@ -1,27 +1,8 @@
 #include "VariantConvert.h"
 
-#include <charconv>
 #include <cmath>
-#include <string>
 
-namespace {
-
-bool ParseDouble(const std::string &text, double &out)
-{
-    const char *first = text.data() + (!text.empty() && text[0] == '+' ? 1 : 0);
-    const auto [end, error] = std::from_chars(first, text.data() + text.size(), out);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() && std::isfinite(out);
-}
-
-int32_t ClampToInt32(double value)
-{
-    if (!std::isfinite(value))
-        return 0;
-    const double rounded = std::round(value);
-    return rounded >= INT32_MIN && rounded <= INT32_MAX ? static_cast<int32_t>(rounded) : 0;
-}
-
-} // namespace
+#include "NumberText.h"
 
 int32_t VariantToInt32(const TzelVariant &value)
 {
@@ -30,12 +11,12 @@ int32_t VariantToInt32(const TzelVariant &value)
         return number >= INT32_MIN && number <= INT32_MAX ? static_cast<int32_t>(number) : 0;
     }
     if (value.IsFloat())
-        return ClampToInt32(value.Float());
+        return RoundToInt32(value.Float());
     if (value.IsBool())
         return value.Bool() ? 1 : 0;
     double number = 0;
-    if (value.IsString() && ParseDouble(value.String(), number))
-        return ClampToInt32(number);
+    if (value.IsString() && TryParseFiniteDouble(value.String(), number))
+        return RoundToInt32(number);
     return 0;
 }
 
@@ -48,7 +29,7 @@ double VariantToDouble(const TzelVariant &value)
     if (value.IsBool())
         return value.Bool() ? 1.0 : 0.0;
     double number = 0;
-    if (value.IsString() && ParseDouble(value.String(), number))
+    if (value.IsString() && TryParseFiniteDouble(value.String(), number))
         return number;
     return 0.0;
 }

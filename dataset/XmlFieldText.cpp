@@ -1,8 +1,8 @@
 #include "XmlFieldText.h"
 
 #include <charconv>
-#include <cmath>
 
+#include "NumberText.h"
 #include "VariantConvert.h"
 
 namespace {
@@ -73,17 +73,7 @@ TFieldType XmlFieldType(std::string_view typeAttribute)
 int XmlStringFieldSize(std::string_view sizeAttribute)
 {
     int32_t size = 0;
-    return TryParseXmlInteger(sizeAttribute, size) && size >= 1 ? size : 30;
-}
-
-bool TryParseXmlInteger(std::string_view text, int32_t &out)
-{
-    const char *first = text.data();
-    const char *last = text.data() + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    const auto [end, error] = std::from_chars(first, last, out);
-    return first != last && error == std::errc() && end == last;
+    return TryParseInt32(sizeAttribute, size) && size >= 1 ? size : 30;
 }
 
 bool TryParseXmlFloat(std::string_view text, char decimalSeparator, double &out)
@@ -103,11 +93,7 @@ bool TryParseXmlFloat(std::string_view text, char decimalSeparator, double &out)
         if (c != decimalSeparator)
             plain += c;
     }
-    if (!digits)
-        return false;
-    const char *first = plain.data() + (plain[0] == '+' ? 1 : 0);
-    const auto [end, error] = std::from_chars(first, plain.data() + plain.size(), out);
-    return error == std::errc() && end == plain.data() + plain.size() && std::isfinite(out);
+    return digits && TryParseFiniteDouble(plain, out);
 }
 
 bool TryParseIsoDate(std::string_view text, TDateTime &out)
@@ -147,7 +133,7 @@ TzelVariant XmlTextToValue(TFieldType type, std::string_view text, const TFormat
     case TFieldType::ftBoolean: return text == "1";
     case TFieldType::ftInteger: {
         int32_t number = 0;
-        return static_cast<int64_t>(TryParseXmlInteger(text, number) ? number : 0);
+        return static_cast<int64_t>(TryParseInt32(text, number) ? number : 0);
     }
     case TFieldType::ftFloat: {
         double number = 0;

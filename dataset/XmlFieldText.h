@@ -27,7 +27,6 @@ TzelVariant XmlTextToValue(TFieldType type, std::string_view text, const TFormat
 std::string XmlValueToText(TFieldType type, const TzelVariant &value, const TFormatSettings &settings);
 
 // The parsers behind XmlTextToValue; false for text that is not such a value.
-bool TryParseXmlInteger(std::string_view text, int32_t &out);
 bool TryParseXmlFloat(std::string_view text, char decimalSeparator, double &out);
 bool TryParseIsoDate(std::string_view text, TDateTime &out);
 bool TryParseXmlDateTime(std::string_view text, char timeSeparator, TDateTime &out);
