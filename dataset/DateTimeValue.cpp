@@ -1,6 +1,7 @@
 #include "DateTimeValue.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -89,8 +90,6 @@ TDateTime CombineDateTime(TDateTime date, TDateTime time)
 {
     return date < 0 ? date - time : date + time;
 }
-
-#include <cstdio>
 
 std::string FormatIsoDate(TDateTime value)
 {

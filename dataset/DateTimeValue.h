@@ -4,6 +4,7 @@
 // the day and the fraction's magnitude is the time (-1.25 is 1899-12-29 06:00).
 // Date fields hold whole days, time fields milliseconds since midnight.
 #include <cstdint>
+#include <string>
 
 using TDateTime = double;
 
@@ -21,7 +22,6 @@ TDateTime MSecsToTime(int32_t msecs);
 // Joins a day and a time of day following the sign rule above.
 TDateTime CombineDateTime(TDateTime date, TDateTime time);
 
-#include <string>
 // "yyyy-mm-dd" and "hh:nn:ss", the fixed forms the fields show as text.
 std::string FormatIsoDate(TDateTime value);
 std::string FormatIsoTime(TDateTime value);
