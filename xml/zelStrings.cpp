@@ -62,6 +62,11 @@ std::string SystemErrorText(int error)
     throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemErrorText(error));
 }
 
+[[noreturn]] void RaiseOpenError(const std::string &fileName, int error)
+{
+    throw EFOpenError("Cannot open file \"" + fileName + "\". " + SystemErrorText(error));
+}
+
 // Follows a chain of symlinks to the path that finally receives the bytes (which may not
 // exist yet). Relative link targets are taken from the link's own folder.
 std::string ResolveSymlinks(std::string path)
@@ -194,13 +199,13 @@ std::string LoadStringFromFile(const std::string &fileName)
 {
     const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + SystemErrorText(errno));
+        RaiseOpenError(fileName, errno);
     struct stat info;
     const int statResult = fstat(fd, &info);
     if (statResult != 0 || S_ISDIR(info.st_mode)) {
         const int error = statResult != 0 ? errno : EISDIR;
         close(fd);
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + SystemErrorText(error));
+        RaiseOpenError(fileName, error);
     }
     std::string text(static_cast<size_t>(info.st_size), '\0');
     size_t got = 0;
