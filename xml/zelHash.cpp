@@ -1,5 +1,14 @@
 #include "zelHash.h"
 
+namespace {
+
+[[noreturn]] void RaiseKeyNotFound(std::string_view key)
+{
+    throw EHashFindError("Key \"" + std::string(key) + "\" not found");
+}
+
+} // namespace
+
 uint32_t HashKey(std::string_view key)
 {
     if (key.empty())
@@ -31,7 +40,7 @@ int32_t THash::ItemIndexOf(std::string_view key) const
 {
     const Place place = Find(key);
     if (!place.found)
-        throw EHashFindError("Key \"" + std::string(key) + "\" not found");
+        RaiseKeyNotFound(key);
     return buckets_[static_cast<size_t>(place.bucket)][static_cast<size_t>(place.position)].ItemIndex;
 }
 
@@ -60,7 +69,7 @@ void THash::Delete(std::string_view key)
 {
     const Place place = Find(key);
     if (!place.found)
-        throw EHashFindError("Key \"" + std::string(key) + "\" not found");
+        RaiseKeyNotFound(key);
     std::vector<HashEntry> &entries = buckets_[static_cast<size_t>(place.bucket)];
     const int32_t index = entries[static_cast<size_t>(place.position)].ItemIndex;
     ReleaseItem(index);
