@@ -23,6 +23,13 @@ std::string AttributeText(const TzelXMLNode2 &node, const char *name)
     return value.AsString();
 }
 
+// A field's text in a row: its child element's text; empty when the row or the child is missing.
+std::string_view FieldText(const TzelXMLNode2 *row, const std::string &fieldName)
+{
+    const TzelXMLNode2 *child = row != nullptr ? row->FindChild(fieldName, false) : nullptr;
+    return child != nullptr ? child->TextView() : std::string_view();
+}
+
 } // namespace
 
 TzelXMLDataSet2::TzelXMLDataSet2()
@@ -143,9 +150,7 @@ void TzelXMLDataSet2::DefineFields()
 
 void TzelXMLDataSet2::ReadFieldValue(TField &field, TzelVariant &value)
 {
-    const TzelXMLNode2 *child = currentRow_ != nullptr ? currentRow_->FindChild(field.FieldName(), false) : nullptr;
-    const std::string_view text = child != nullptr ? child->TextView() : std::string_view();
-    value = XmlTextToValue(field.DataType(), text, formatSettings_);
+    value = XmlTextToValue(field.DataType(), FieldText(currentRow_, field.FieldName()), formatSettings_);
 }
 
 void TzelXMLDataSet2::WriteFieldValue(TField &field, const TzelVariant &value)
@@ -157,10 +162,7 @@ void TzelXMLDataSet2::WriteFieldValue(TField &field, const TzelVariant &value)
 
 void TzelXMLDataSet2::ReadBlob(TField &field, TStream &stream)
 {
-    if (currentRow_ == nullptr)
-        return;
-    const TzelXMLNode2 *child = currentRow_->FindChild(field.FieldName(), false);
-    SaveStringToStream(child != nullptr ? child->TextView() : std::string_view(), stream);
+    SaveStringToStream(FieldText(currentRow_, field.FieldName()), stream);
 }
 
 void TzelXMLDataSet2::WriteBlob(TField &field, TStream &stream)
