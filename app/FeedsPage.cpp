@@ -101,7 +101,7 @@ void TForm1::ListBox1Click()
     const std::string path = EntryPath(*catalogue_, index);
     if (!FeedFileExists(path))
         return; // the boxes keep what they show
-    document_->LoadFromFile(path);
+    LoadDocument(path);
     ShowSlot(index);
 }
 
@@ -117,7 +117,7 @@ void TForm1::SpeedButton2Click()
     }
     const std::string path(CutToCapacity(QFile::encodeName(chosen).toStdString(), PathCapacity));
     StoreEntryPath(*catalogue_, count, path); // a free slot: harmless if the load fails
-    document_->LoadFromFile(path);
+    LoadDocument(path);
     // A feed that did not read whole, or lacks what the page shows, is not added.
     RequireWholeDocument(*document_, path);
     const TChannelFields fields = ReadChannelFields(*document_, path);
@@ -138,7 +138,7 @@ void TForm1::BitBtn1Click()
         return;
     const std::string path = EntryPath(*catalogue_, index);
     try {
-        document_->LoadFromFile(path);
+        LoadDocument(path);
     } catch (...) {
         // The catalogue entry takes the boxes' values even when the file cannot be read.
         StoreFeedFields(index, TFeedTextCodec(TTextEncoding::Utf8));

@@ -55,7 +55,7 @@ void TForm1::ItemsUpdate()
 {
     const int previousRow = ui->ListBox2->currentRow();
     try {
-        document_->LoadFromFile(SelectedFeedPath());
+        LoadDocument(SelectedFeedPath());
     } catch (...) {
         // A declaration that could not be read leaves the document emptied: its rows are gone,
         // and no command may work on them. A file that could not be read leaves it as it was.

@@ -104,7 +104,18 @@ void TForm1::RunGuarded(const std::function<void()> &command)
 
 std::string TForm1::NewDateStamp() const { return DateStamp(clock_.Now()); }
 
-TFeedTextCodec TForm1::DocumentCodec() const { return TFeedTextCodec(DocumentEncoding(*document_)); }
+TFeedTextCodec TForm1::DocumentCodec() const
+{
+    if (!documentEncoding_)
+        documentEncoding_ = DocumentEncoding(*document_);
+    return TFeedTextCodec(*documentEncoding_);
+}
+
+void TForm1::LoadDocument(const std::string &path)
+{
+    documentEncoding_.reset(); // also when the read fails: the document has changed
+    document_->LoadFromFile(path);
+}
 
 std::string TForm1::SelectedFeedPath() const
 {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,8 +86,11 @@ public:
     void RunGuarded(const std::function<void()> &command);
     // A fresh date stamp from the window's clock.
     std::string NewDateStamp() const;
-    // The conversion for the document in memory (its declaration and bytes decide).
+    // The conversion for the document in memory (its declaration and bytes decide). Worked
+    // out once per load: the bytes only change when a file is read.
     TFeedTextCodec DocumentCodec() const;
+    // Reads the feed at path into the shared document (every load goes through here).
+    void LoadDocument(const std::string &path);
     // The Path of the catalogue slot selected in ListBox1 ("" when no line is selected).
     std::string SelectedFeedPath() const;
     // Selects a row from the program: the list's click handler does not run.
@@ -128,6 +132,9 @@ private:
     const TClock &clock_;
     std::unique_ptr<TFeedCatalogue> catalogue_;
     std::unique_ptr<TzelXMLParser2> document_;
+    // The document's encoding, found on first use after a load (a UTF-8 check of the whole file
+    // when it has no declaration).
+    mutable std::optional<TTextEncoding> documentEncoding_;
     // The window's XML table dataset component: created with it, writable, never opened.
     std::unique_ptr<TzelXMLDataSet2> XMLDataSet1;
     std::vector<TMenuCommand> menuCommands_;

@@ -361,6 +361,40 @@ private slots:
         }
     }
 
+    // A feed that names no encoding is read as UTF-8 when its bytes are, else as Latin-1; the
+    // choice is made again on every read, even when the file keeps its size.
+    void undeclaredEncodingIsDecidedAgainOnEveryRead()
+    {
+        TItemsWindow window;
+        window.Encoding = "";
+        window.Open(Item("\xC3\xA9t\xC3\xA9")); // "été" in UTF-8: five bytes
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({QString::fromUtf8("été")}));
+        QCOMPARE(window.Fields().at(0), QString::fromUtf8("été"));
+
+        window.ClickTab(0);
+        window.WriteFeed("feed.xml", window.Feed(Item("\xE9t\xE9xy"))); // Latin-1, same size
+        window.ClickTab(1);
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({QString::fromUtf8("étéxy")}));
+        QCOMPARE(window.Fields().at(0), QString::fromUtf8("étéxy"));
+        const std::string latin1 = window.File();
+        window.TypeInto(window.Edit("Edit5"), QString::fromUtf8("Ł"));
+        window.SaveKeys();
+        QCOMPARE(window.Dialogs.Log(),
+                 QStringList({QString::fromUtf8("error: The character \"Ł\" (U+0141) cannot be written "
+                                                "in this feed's encoding (ISO-8859-1).")}));
+        COMPARE_BYTES(window.File(), latin1);
+
+        window.Dialogs.Shown.clear();
+        window.WriteFeed("feed.xml", window.Feed(Item("\xC3\xA9t\xC3\xA9")));
+        window.ClickTab(0);
+        window.ClickTab(1);
+        QCOMPARE(window.Fields().at(0), QString::fromUtf8("été"));
+        window.TypeInto(window.Edit("Edit5"), QString::fromUtf8("Łódź"));
+        window.SaveKeys();
+        QCOMPARE(window.Dialogs.Log(), QStringList());
+        QVERIFY(window.File().find("<title>\xC5\x81\xC3\xB3" "d\xC5\xBA</title>") != std::string::npos);
+    }
+
     // A feed that did not parse is listed as far as it was read, but never written.
     void feedThatDidNotParseIsNotWritten()
     {
