@@ -10,6 +10,7 @@
 #include "zelXMLParser2.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -211,7 +212,9 @@ void TForm1::FormKeyUp(int &Key, Qt::KeyboardModifiers Shift)
         Key = 0; // the memo does not see the release
         return;
     }
-    if (Key == Qt::Key_S && (Shift & ShortcutModifiers) == Qt::ControlModifier) {
+    // Ctrl alone: no Shift, Alt or Meta, and no mouse button held.
+    if (Key == Qt::Key_S && (Shift & ShortcutModifiers) == Qt::ControlModifier &&
+        QGuiApplication::mouseButtons() == Qt::NoButton) {
         Key = 0; // taken before saving: a failed save must not pass the release on to the parents
         SpeedButton6Click(); // even when the Save button is disabled
     }

@@ -256,6 +256,28 @@ private slots:
         QCOMPARE(window.Buttons(), SaveDisabled);
     }
 
+    // Ctrl+S released while a mouse button is held is not a save; the same keys once the
+    // button is up are.
+    void ctrlSWithAMouseButtonHeldDoesNotSave()
+    {
+        TItemsWindow window;
+        window.Open(Item("A"));
+        const std::string before = window.File();
+        QWindow *handle = window.Form->windowHandle();
+        QWidget *label = window.Widget<QLabel>("Label5");
+        const QPoint onLabel = label->mapTo(window.Form.get(), label->rect().center());
+        for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+            QTest::mousePress(handle, button, {}, onLabel);
+            QCOMPARE(QGuiApplication::mouseButtons(), Qt::MouseButtons(button));
+            window.SaveKeys();
+            COMPARE_BYTES(window.File(), before);
+            QTest::mouseRelease(handle, button, {}, onLabel);
+        }
+        window.SaveKeys();
+        COMPARE_BYTES(window.File(), window.Feed(Item("A", "d", "http://x/l", window.Stamp())));
+        QCOMPARE(window.Dialogs.Log(), QStringList());
+    }
+
     void everyFieldChangeMarksTheItemUnsaved()
     {
         TItemsWindow window;
