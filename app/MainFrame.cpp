@@ -231,6 +231,13 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (!widget || widget->window() != this)
         return false;
 
+    // The lists select with the left button only: other buttons neither select a row nor
+    // run the click handlers.
+    if ((watched == ui->ListBox1->viewport() || watched == ui->ListBox2->viewport()) &&
+        type != QEvent::Wheel && type != QEvent::KeyPress && type != QEvent::KeyRelease &&
+        static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+        return true;
+
     switch (type) {
     case QEvent::KeyPress:
         // A key event travels up to the parents when nobody takes it; every step passes here,
@@ -246,13 +253,9 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::MouseButtonPress:
         if (watched == ui->ListBox1->viewport())
-            listBox1RowAtPress_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
-                                      ? ui->ListBox1->currentRow()
-                                      : -1;
+            listBox1RowAtPress_ = ui->ListBox1->currentRow();
         if (watched == ui->ListBox2->viewport())
-            listBox2RowAtPress_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
-                                      ? ui->ListBox2->currentRow()
-                                      : -1;
+            listBox2RowAtPress_ = ui->ListBox2->currentRow();
         return false;
     case QEvent::MouseButtonRelease:
         if ((watched == ui->Image1 || watched == ui->Label10) &&

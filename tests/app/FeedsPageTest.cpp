@@ -102,6 +102,29 @@ private slots:
         QVERIFY(window.Dialogs.Shown.empty());
     }
 
+    // The list selects with the left button only: a right click or double click on another
+    // line neither selects it nor shows its feed.
+    void rightButtonDoesNotSelectAnotherLine()
+    {
+        TWindowFixture window;
+        const std::string one = window.WriteFeed("one.xml", FeedBytes("File title", "x", "y", "z"));
+        const std::string two = window.WriteFeed("two.xml", FeedBytes("Other", "x", "y", "z"));
+        window.WriteCatalogue({{one, "One", "d1", "l1", "t1"}, {two, "Two", "d2", "l2", "t2"}});
+        window.Start();
+        QListWidget *list = window.List("ListBox1");
+        window.TypeInto(window.Edit("Edit2"), "Kept");
+        const QPoint row1 = list->visualItemRect(list->item(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, row1);
+        QTest::mouseDClick(list->viewport(), Qt::RightButton, {}, row1);
+        QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, row1);
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(list->selectedItems(), QList<QListWidgetItem *>({list->item(0)}));
+        QCOMPARE(window.FeedBoxes(), QStringList({"One", "Kept", "l1", "t1"}));
+        window.ClickRow("ListBox1", 1); // the left button still selects
+        QCOMPARE(window.FeedBoxes(), QStringList({"Two", "d2", "l2", "t2"}));
+        QVERIFY(window.Dialogs.Shown.empty());
+    }
+
     void addFeed()
     {
         TWindowFixture window;

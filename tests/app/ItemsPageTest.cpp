@@ -544,6 +544,26 @@ private slots:
         COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B")));
     }
 
+    // A right click or double click on another row neither selects it nor shows its item.
+    void rightButtonDoesNotSelectAnotherRow()
+    {
+        TItemsWindow window;
+        window.Open(Item("A") + Item("B", "e", "http://x/b", "q"));
+        QListWidget *list = window.List("ListBox2");
+        window.TypeInto(window.Edit("Edit5"), "edited");
+        const QPoint row1 = list->visualItemRect(list->item(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, row1);
+        QTest::mouseDClick(list->viewport(), Qt::RightButton, {}, row1);
+        QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, row1);
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(list->selectedItems(), QList<QListWidgetItem *>({list->item(0)}));
+        QCOMPARE(window.Fields(), QStringList({"edited", "d", "http://x/l", "p"}));
+        window.ClickRow("ListBox2", 1); // the left button still selects
+        QCOMPARE(window.Fields(), QStringList({"B", "e", "http://x/b", "q"}));
+        QCOMPARE(window.Dialogs.Log(), QStringList());
+        COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B", "e", "http://x/b", "q")));
+    }
+
     // Tab walks the page's controls in their order; the hidden ones are passed over, and the
     // date box only takes part while "Auto" is off.
     void tabOrderOfThePage()
