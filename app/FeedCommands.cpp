@@ -29,6 +29,19 @@ TTextEncoding DocumentEncoding(const TzelXMLParser2 &document)
     return EncodingFor(declared, document.SourceText());
 }
 
+void DeclareUndeclaredUtf8(TzelXMLParser2 &document)
+{
+    TzelXMLNode2 &declaration = document.Declaration();
+    if (!declaration.AttributeValue(TzelVariant("encoding")).AsString().empty() ||
+        DocumentEncoding(document) != TTextEncoding::Utf8)
+        return;
+    const int index = declaration.AttributeIndex("encoding");
+    if (index >= 0)
+        declaration.Attributes()[index]->SetValue(TzelVariant(std::string("UTF-8")));
+    else
+        declaration.AppendAttribute("encoding", "UTF-8");
+}
+
 void RequireWholeDocument(const TzelXMLParser2 &document, const std::string &path)
 {
     if (!document.LastError().empty())

@@ -20,6 +20,10 @@ struct TChannelFields {
 // The encoding of the document's text, from its declaration and its source bytes.
 TTextEncoding DocumentEncoding(const TzelXMLParser2 &document);
 
+// A feed read as UTF-8 without naming an encoding gets "UTF-8" in its declaration, so the
+// saved file says what its bytes are (the writer would otherwise label it ISO-8859-1).
+void DeclareUndeclaredUtf8(TzelXMLParser2 &document);
+
 // Raises Exception "The feed <path> could not be read: <reader's message>" when the last
 // read stopped at an error (the tree then holds only part of the file).
 void RequireWholeDocument(const TzelXMLParser2 &document, const std::string &path);

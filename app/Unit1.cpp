@@ -115,6 +115,7 @@ void TForm1::LoadDocument(const std::string &path)
 {
     documentEncoding_.reset(); // also when the read fails: the document has changed
     document_->LoadFromFile(path);
+    DeclareUndeclaredUtf8(*document_);
 }
 
 std::string TForm1::SelectedFeedPath() const

@@ -273,6 +273,28 @@ private slots:
         QCOMPARE(FieldAt(record, SlotOffset(1, TitleField)), std::string("\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"));
     }
 
+    void undeclaredFeedIsSavedWithTheEncodingItWasReadIn()
+    {
+        TWindowFixture window;
+        // No declaration: valid UTF-8 bytes are read as UTF-8, anything else as ISO-8859-1, and
+        // the saved declaration must name what the bytes are.
+        const auto undeclared = [](const std::string &feed) { return feed.substr(feed.find("<rss")); };
+        const std::string utf8Path =
+            window.WriteFeed("utf8.xml", undeclared(FeedBytes("caf\xC3\xA9", "d", "l", "p")));
+        const std::string latinPath =
+            window.WriteFeed("latin.xml", undeclared(FeedBytes("caf\xE9", "d", "l", "p")));
+        window.WriteCatalogue(
+            {{utf8Path, "caf\xC3\xA9", "d", "l", "p"}, {latinPath, "caf\xE9", "d", "l", "p"}});
+        window.Start();
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.ReadFile("utf8.xml"), FeedBytes("caf\xC3\xA9", "d", "l", "p", "UTF-8"));
+        window.ClickRow("ListBox1", 1);
+        window.TypeInto(window.Edit("Edit2"), "d\u00E9");
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.ReadFile("latin.xml"), FeedBytes("caf\xE9", "d\xE9", "l", "p", "ISO-8859-1"));
+        QCOMPARE(window.Edit("Edit1")->text(), QString("caf\u00E9"));
+    }
+
     void cutToCatalogueNeverSplitsUtf8Character()
     {
         TWindowFixture window;
