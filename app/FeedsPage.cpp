@@ -26,12 +26,18 @@ TFeedTextCodec CodecForBytes(const std::string &bytes)
     return TFeedTextCodec(EncodingFor({}, bytes));
 }
 
-} // namespace
-
-static std::array<QLineEdit *, 4> FeedBoxes(Ui::TForm1 &ui)
+std::array<QLineEdit *, 4> FeedBoxes(Ui::TForm1 &ui)
 {
     return {ui.Edit1, ui.Edit2, ui.Edit3, ui.Edit4};
 }
+
+void StoreChannelFields(TFeedCatalogue &catalogue, int index, const TChannelFields &fields)
+{
+    StoreEntryFields(catalogue, index, fields.Title, fields.Description, fields.Link,
+                     fields.Date);
+}
+
+} // namespace
 
 void TForm1::ShowFeedField(int box, const std::string &bytes, const TFeedTextCodec &codec)
 {
@@ -62,12 +68,10 @@ void TForm1::ShowSlot(int index)
         ShowFeedField(box, fields[box], CodecForBytes(fields[box]));
 }
 
-void TForm1::StoreFeedFields(int index, const TFeedTextCodec &codec)
+TChannelFields TForm1::TypedChannelFields(const TFeedTextCodec &codec) const
 {
-    // Encode all four first: a refused character stores nothing.
-    const std::string title = FeedFieldBytes(0, codec), description = FeedFieldBytes(1, codec),
-                      link = FeedFieldBytes(2, codec), date = FeedFieldBytes(3, codec);
-    StoreEntryFields(*catalogue_, index, title, description, link, date);
+    return {FeedFieldBytes(0, codec), FeedFieldBytes(1, codec), FeedFieldBytes(2, codec),
+            FeedFieldBytes(3, codec)};
 }
 
 void TForm1::FeedListUpdate()
@@ -126,8 +130,8 @@ void TForm1::SpeedButton2Click()
     ShowFeedField(1, fields.Description, codec);
     ShowFeedField(2, fields.Link, codec);
     ShowFeedField(3, fields.Date, codec);
-    AppendEntry(*catalogue_, path, FeedFieldBytes(0, codec), FeedFieldBytes(1, codec),
-                FeedFieldBytes(2, codec), FeedFieldBytes(3, codec));
+    const TChannelFields shown = TypedChannelFields(codec);
+    AppendEntry(*catalogue_, path, shown.Title, shown.Description, shown.Link, shown.Date);
     FeedListUpdate();
 }
 
@@ -141,17 +145,16 @@ void TForm1::BitBtn1Click()
         LoadDocument(path);
     } catch (...) {
         // The catalogue entry takes the boxes' values even when the file cannot be read.
-        StoreFeedFields(index, TFeedTextCodec(TTextEncoding::Utf8));
+        StoreChannelFields(*catalogue_, index,
+                           TypedChannelFields(TFeedTextCodec(TTextEncoding::Utf8)));
         throw;
     }
     // Never write a partly read tree over the file, nor store half of a refused save.
     RequireWholeDocument(*document_, path);
     const TFeedTextCodec codec = DocumentCodec();
-    const TChannelFields fields = {FeedFieldBytes(0, codec), FeedFieldBytes(1, codec),
-                                   FeedFieldBytes(2, codec), FeedFieldBytes(3, codec)};
+    const TChannelFields fields = TypedChannelFields(codec);
     WriteChannelFields(*document_, path, fields);
-    StoreEntryFields(*catalogue_, index, fields.Title, fields.Description, fields.Link,
-                     fields.Date);
+    StoreChannelFields(*catalogue_, index, fields);
     document_->SaveToFile(path);
     FeedListUpdate();
     ui->BitBtn1->setEnabled(false);

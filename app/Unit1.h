@@ -21,6 +21,7 @@ class QAction;
 class QListWidget;
 class QMenu;
 class TClock;
+struct TChannelFields;
 class TDialogs;
 class TzelXMLDataSet2;
 class TzelXMLParser2;
@@ -124,7 +125,9 @@ private:
     std::string FeedFieldBytes(int box, const TFeedTextCodec &codec) const;
     // Fills the four boxes from a catalogue slot.
     void ShowSlot(int index);
-    void StoreFeedFields(int index, const TFeedTextCodec &codec);
+    // All four boxes' bytes, every one encoded before any is used: a refused character
+    // stores nothing.
+    TChannelFields TypedChannelFields(const TFeedTextCodec &codec) const;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::string catalogueDirectory_;
