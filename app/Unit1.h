@@ -77,11 +77,6 @@ public:
     int FirstItemIndex = 0;
 
     // ---- what the pages share ----
-    Ui::TForm1 &Controls() { return *ui; }
-    TFeedCatalogue &Catalogue() { return *catalogue_; }
-    TzelXMLParser2 &Document() { return *document_; }
-    TDialogs &Dialogs() { return dialogs_; }
-    const std::string &CatalogueDirectory() const { return catalogueDirectory_; }
     // The general error handler: runs the command, shows an exception's message in an error
     // box and returns. Every handler started by the user or by Qt runs inside it.
     void RunGuarded(const std::function<void()> &command);
