@@ -69,24 +69,6 @@ size_t TzelXMLReader::Find(std::string_view pattern, size_t from) const
     return 0;
 }
 
-size_t TzelXMLReader::FindTagStart(size_t from) const
-{
-    const size_t size = source_.size();
-    for (size_t i = from, stop = from + 16 < size ? from + 16 : size; i >= 1 && i <= stop; ++i)
-        if (source_[i - 1] == '<')
-            return i;
-    return Find('<', from);
-}
-
-size_t TzelXMLReader::FindTagEnd(size_t from) const
-{
-    const size_t size = source_.size();
-    for (size_t i = from, stop = from + 64 < size ? from + 64 : size; i >= 1 && i <= stop; ++i)
-        if (source_[i - 1] == '>')
-            return i;
-    return Find('>', from);
-}
-
 std::string_view TzelXMLReader::Slice(size_t first, size_t last) const
 {
     if (last < first || first < 1)

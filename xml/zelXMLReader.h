@@ -39,10 +39,21 @@ private:
     // 1-based position of c at or after from; 0 when there is none.
     size_t Find(char c, size_t from) const;
     size_t Find(std::string_view pattern, size_t from) const;
-    // Find for the next "<", which after a tag is usually a few blanks away.
-    size_t FindTagStart(size_t from) const;
-    // Find for a ">" closing a tag: tags are short, so a plain loop beats a library call.
-    size_t FindTagEnd(size_t from) const;
+    // Find for a byte that is usually near: the first `nearBytes` are scanned with a plain loop,
+    // which beats a library call over such short distances, the rest with Find.
+    size_t FindNear(char c, size_t from, size_t nearBytes) const
+    {
+        const size_t size = source_.size();
+        const size_t stop = from + nearBytes < size ? from + nearBytes : size;
+        for (size_t i = from; i >= 1 && i <= stop; ++i)
+            if (source_[i - 1] == c)
+                return i;
+        return Find(c, from);
+    }
+    // The next "<", which after a tag is usually a few blanks away.
+    size_t FindTagStart(size_t from) const { return FindNear('<', from, 16); }
+    // The ">" closing a tag: tags are short.
+    size_t FindTagEnd(size_t from) const { return FindNear('>', from, 64); }
     template <size_t N>
     bool StartsAt(size_t position, const char (&marker)[N]) const
     {
