@@ -14,12 +14,12 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 echo "== normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
-ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build --output-on-failure --timeout 300 -j"$jobs"
 
 echo "== sanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
-ctest --test-dir build-asan --output-on-failure -j"$jobs"
+ctest --test-dir build-asan --output-on-failure --timeout 300 -j"$jobs"
 
 if [ -f fuzz/run.sh ]; then
   echo "== fuzzer"
