@@ -1,4 +1,4 @@
-// The window's frame: start-up and close, the menu commands and their keys, key releases,
+// The window's frame: start-up and close, the menu commands, the event filter's dispatch,
 // the page-change guard and the footer's web link.
 #include "Unit1.h"
 #include "ui_Unit1.h"
@@ -10,22 +10,13 @@
 #include "zelXMLParser2.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QSignalBlocker>
-#include <QTabBar>
+#include <QMouseEvent>
 
 namespace {
 
 const QString WebAddress = QStringLiteral("https://www.example.org/");
-
-constexpr Qt::KeyboardModifiers ShortcutModifiers =
-    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-
-int KeyWithModifiers(const QKeyEvent &event)
-{
-    return event.key() | int(event.modifiers() & ShortcutModifiers);
-}
 
 } // namespace
 
@@ -188,95 +179,34 @@ void TForm1::Delete1Click()
 
 void TForm1::Image1Click() { OpenWebPage(WebAddress); }
 
-// ---- keys ----
-
-bool TForm1::HandleShortcut(int keyWithModifiers)
-{
-    // Only the first command in menu order that carries the key is considered; the key is
-    // taken even when that command or its menu is disabled.
-    for (const TMenuCommand &command : menuCommands_) {
-        if (command.Key != keyWithModifiers)
-            continue;
-        if (command.Menu->isEnabled() && command.Action->isEnabled())
-            command.Action->trigger();
-        return true;
-    }
-    return false;
-}
-
-void TForm1::FormKeyUp(int &Key, Qt::KeyboardModifiers Shift)
-{
-    if (ActivePageIndex() != 1)
-        return;
-    if ((Key == Qt::Key_Return || Key == Qt::Key_Enter) && focusWidget() == ui->Memo1) {
-        Key = 0; // the memo does not see the release
-        return;
-    }
-    // Ctrl alone: no Shift, Alt or Meta, and no mouse button held.
-    if (Key == Qt::Key_S && (Shift & ShortcutModifiers) == Qt::ControlModifier &&
-        QGuiApplication::mouseButtons() == Qt::NoButton) {
-        Key = 0; // taken before saving: a failed save must not pass the release on to the parents
-        SpeedButton6Click(); // even when the Save button is disabled
-    }
-}
+// ---- events ----
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
-        type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
-        type != QEvent::MouseButtonDblClick && type != QEvent::Wheel)
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        break;
+    default:
         return false;
+    }
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
         return false;
-
-    // The lists select with the left button only: other buttons neither select a row nor
-    // run the click handlers.
-    if ((watched == ui->ListBox1->viewport() || watched == ui->ListBox2->viewport()) &&
-        type != QEvent::Wheel && type != QEvent::KeyPress && type != QEvent::KeyRelease &&
-        static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
-        return true;
-
-    switch (type) {
+    // Each concern has its own part: keys in WindowKeys.cpp, mouse and wheel in WindowMouse.cpp.
+    switch (event->type()) {
     case QEvent::KeyPress:
-        // A key event travels up to the parents when nobody takes it; every step passes here,
-        // and a key that is not a command's is left alone at every step.
-        return HandleShortcut(KeyWithModifiers(*static_cast<QKeyEvent *>(event)));
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->isAutoRepeat())
-            return false;
-        int code = key->key();
-        RunGuarded([this, &code, key] { FormKeyUp(code, key->modifiers()); });
-        return code == 0;
-    }
-    case QEvent::MouseButtonPress:
-        if (watched == ui->ListBox1->viewport())
-            listBox1RowAtPress_ = ui->ListBox1->currentRow();
-        if (watched == ui->ListBox2->viewport())
-            listBox2RowAtPress_ = ui->ListBox2->currentRow();
-        return false;
-    case QEvent::MouseButtonRelease:
-        if ((watched == ui->Image1 || watched == ui->Label10) &&
-            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
-            widget->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
-            RunGuarded([this] { Image1Click(); });
-            return true;
-        }
-        return false;
-    case QEvent::MouseButtonDblClick:
-        if (watched != ui->Edit6)
-            return false;
-        // The box selects the word under the mouse first; the handler then selects all of it.
-        static_cast<QObject *>(ui->Edit6)->event(event);
-        RunGuarded([this] { Edit6DblClick(); });
-        return true;
+        return FilterKeyPress(*static_cast<QKeyEvent *>(event));
+    case QEvent::KeyRelease:
+        return FilterKeyRelease(*static_cast<QKeyEvent *>(event));
     case QEvent::Wheel:
-        // The wheel does not turn pages: a page change is the user's explicit request.
-        return watched == ui->PageControl1->tabBar();
+        return FilterWheel(*widget);
     default:
-        return false;
+        return FilterMouseButton(*widget, *static_cast<QMouseEvent *>(event));
     }
 }
 

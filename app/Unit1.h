@@ -2,7 +2,8 @@
 // TForm1: the editor's one window. The design (controls, places, captions, tool tips) is
 // Unit1.ui; this class owns the catalogue record and the shared document object and holds the
 // handlers. Unit1.cpp creates and destroys the window, MainFrame.cpp holds the frame (menus,
-// keys, page guard, close), FeedsPage.cpp the Feeds page and ItemsPage.cpp the Items page.
+// page guard, close), WindowKeys.cpp and WindowMouse.cpp the event filter's rules, FeedsPage.cpp
+// the Feeds page and ItemsPage.cpp the Items page.
 #include "FeedCatalogue.h"
 #include "FeedTextCodec.h"
 #include "ItemCommands.h"
@@ -18,8 +19,10 @@ namespace Ui {
 class TForm1;
 }
 class QAction;
+class QKeyEvent;
 class QListWidget;
 class QMenu;
+class QMouseEvent;
 class TClock;
 struct TChannelFields;
 class TDialogs;
@@ -109,8 +112,17 @@ private:
 
     void SetUpWindow();
     void ConnectHandlers();
+    // ---- events (MainFrame.cpp dispatches; WindowKeys.cpp and WindowMouse.cpp decide) ----
     // Menu command resolution of a key press: true when the key belongs to a command.
     bool HandleShortcut(int keyWithModifiers);
+    // Each returns true when the event is taken (the focused control does not see it).
+    bool FilterKeyPress(const QKeyEvent &event);
+    bool FilterKeyRelease(const QKeyEvent &event);
+    bool FilterMouseButton(QWidget &widget, QMouseEvent &event);
+    void RememberListRowAtPress(const QWidget &widget);
+    bool FilterFooterClick(const QWidget &widget, const QMouseEvent &event);
+    bool FilterQuotedWordDoubleClick(const QWidget &widget, QMouseEvent &event);
+    bool FilterWheel(const QWidget &widget) const;
     void PageControl1CurrentChanged(int index);
     // Shows bytes of the catalogue in an edit box and remembers them, so an untouched box
     // gives its bytes back unchanged.
