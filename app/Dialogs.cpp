@@ -33,6 +33,13 @@ void TQtDialogs::ShowError(const QString &text)
     box.exec();
 }
 
+void TQtDialogs::ShowErrorWithDetails(const QString &text, const QString &details)
+{
+    QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok, parent_);
+    box.setDetailedText(details);
+    box.exec();
+}
+
 bool TQtDialogs::AskWarning(const QString &text)
 {
     return AskYesNo(parent_, QMessageBox::Warning, QStringLiteral("Warning"), text);

@@ -13,6 +13,12 @@ public:
     virtual void ShowMessage(const QString &text) = 0;
     // Error box (error icon) captioned with the application title: the general error handler.
     virtual void ShowError(const QString &text) = 0;
+    // Error box whose "Show Details..." button shows details (a long text kept out of the box).
+    virtual void ShowErrorWithDetails(const QString &text, const QString &details)
+    {
+        (void)details;
+        ShowError(text);
+    }
     // Warning question, caption "Warning", Yes/No with Yes the default. True on Yes.
     virtual bool AskWarning(const QString &text) = 0;
     // Confirmation question, caption "Confirm", Yes/No with Yes the default; Escape answers No.
@@ -29,6 +35,7 @@ public:
 
     void ShowMessage(const QString &text) override;
     void ShowError(const QString &text) override;
+    void ShowErrorWithDetails(const QString &text, const QString &details) override;
     bool AskWarning(const QString &text) override;
     bool AskConfirmation(const QString &text) override;
     QString OpenFileName(const QString &filter) override;

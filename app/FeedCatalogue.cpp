@@ -42,6 +42,19 @@ TFeedEntry &Slot(TFeedCatalogue &catalogue, int index)
     return const_cast<TFeedEntry &>(Slot(static_cast<const TFeedCatalogue &>(catalogue), index));
 }
 
+// A fifo, device or socket is at the name (a symlink counts as what it points to). A folder
+// is left to the open and the write, which say so.
+bool IsIrregularFile(const std::string &fileName)
+{
+    struct stat info;
+    return stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+std::string NotRegularMessage(const std::string &fileName)
+{
+    return "Cannot open file \"" + fileName + "\". It is not a regular file";
+}
+
 std::string_view RecordBytes(const TFeedCatalogue &catalogue)
 {
     return std::string_view(reinterpret_cast<const char *>(&catalogue), sizeof catalogue);
@@ -61,12 +74,15 @@ std::string LoadCatalogue(TFeedCatalogue &catalogue, const std::string &director
 
     // A file we could not write later counts as unreadable, like one that is missing.
     std::size_t filled = 0;
+    // A fifo or device would block or never end, and opening some devices acts on them:
+    // leave it alone, unopened, and start empty.
+    if (IsIrregularFile(fileName))
+        return NotRegularMessage(fileName);
     const int fd = open(fileName.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     struct stat info;
     if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        // A fifo or device would block or never end: leave it alone and start empty.
-        close(fd);
-        return "Cannot open file \"" + fileName + "\". It is not a regular file";
+        close(fd); // replaced between the check and the open
+        return NotRegularMessage(fileName);
     }
     if (fd >= 0) {
         auto *bytes = reinterpret_cast<char *>(&catalogue);
@@ -89,6 +105,9 @@ std::string LoadCatalogue(TFeedCatalogue &catalogue, const std::string &director
 std::string SaveCatalogue(const TFeedCatalogue &catalogue, const std::string &directory)
 {
     const std::string fileName = CatalogueFileName(directory);
+    // Writing into a fifo would wait for a reader forever; a device is not ours to write.
+    if (IsIrregularFile(fileName))
+        return NotRegularMessage(fileName);
     try {
         SaveStringToFile(fileName, RecordBytes(catalogue));
     } catch (const std::exception &error) {
@@ -186,6 +205,14 @@ void SetAutoDate(TFeedCatalogue &catalogue, std::uint8_t value)
 void SetAutoLink(TFeedCatalogue &catalogue, std::uint8_t value)
 {
     catalogue.AutoLink = value;
+}
+
+std::string UncutValue(const std::string &stored, const std::string &fileValue,
+                       std::size_t capacity)
+{
+    if (fileValue.size() > capacity && CutToCapacity(fileValue, capacity) == stored)
+        return fileValue;
+    return stored;
 }
 
 std::string_view CutToCapacity(std::string_view text, std::size_t capacity)

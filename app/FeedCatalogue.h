@@ -87,6 +87,11 @@ bool AutoLinkOption(const TFeedCatalogue &catalogue);
 void SetAutoDate(TFeedCatalogue &catalogue, std::uint8_t value);
 void SetAutoLink(TFeedCatalogue &catalogue, std::uint8_t value);
 
+// fileValue when stored is fileValue cut to capacity (the catalogue's copy of a longer value),
+// otherwise stored.
+std::string UncutValue(const std::string &stored, const std::string &fileValue,
+                       std::size_t capacity);
+
 // The first capacity bytes of text. When text is valid UTF-8 the cut never splits a
 // character (it moves back to the last whole one); other texts are cut at the byte.
 std::string_view CutToCapacity(std::string_view text, std::size_t capacity);

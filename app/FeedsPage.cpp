@@ -74,6 +74,24 @@ TChannelFields TForm1::TypedChannelFields(const TFeedTextCodec &codec) const
             FeedFieldBytes(3, codec)};
 }
 
+TChannelFields TForm1::SavedChannelFields(const TFeedTextCodec &codec) const
+{
+    // The boxes show the catalogue's copy, cut to its capacity: an untouched box whose copy is
+    // the file's value cut short gives the file's whole value back.
+    static const char *const names[4] = {"title", "description", "link", "pubDate"};
+    static const std::size_t capacities[4] = {TitleCapacity, DescriptionCapacity, LinkCapacity,
+                                              DateCapacity};
+    const TzelXMLNode2 *channel = document_->FindChild("channel", false);
+    std::array<std::string, 4> bytes;
+    for (int box = 0; box < 4; ++box) {
+        bytes[box] = FeedFieldBytes(box, codec);
+        const TzelXMLNode2 *element = channel ? channel->FindChild(names[box], false) : nullptr;
+        if (element && FeedBoxes(*ui)[box]->text() == shownFields_[box].Text)
+            bytes[box] = UncutValue(bytes[box], element->Text(), capacities[box]);
+    }
+    return {bytes[0], bytes[1], bytes[2], bytes[3]};
+}
+
 void TForm1::FeedListUpdate()
 {
     {
@@ -92,8 +110,14 @@ void TForm1::FeedListUpdate()
             ui->ListBox1->addItem(CodecForBytes(line).ToText(line));
         }
     }
-    ui->ListBox1->setFocus();
-    SelectRowQuietly(ui->ListBox1, 0);
+    {
+        // The row is selected before the list takes the focus, and quietly: a list gaining the
+        // focus with no current row would select row 0 itself and run the click handler,
+        // which loads that feed's file.
+        const QSignalBlocker quiet(ui->ListBox1);
+        ui->ListBox1->setCurrentRow(0);
+        ui->ListBox1->setFocus();
+    }
     ShowSlot(0);
 }
 
@@ -132,6 +156,7 @@ void TForm1::SpeedButton2Click()
     ShowFeedField(3, fields.Date, codec);
     const TChannelFields shown = TypedChannelFields(codec);
     AppendEntry(*catalogue_, path, shown.Title, shown.Description, shown.Link, shown.Date);
+    WriteCatalogueNow();
     FeedListUpdate();
 }
 
@@ -147,14 +172,16 @@ void TForm1::BitBtn1Click()
         // The catalogue entry takes the boxes' values even when the file cannot be read.
         StoreChannelFields(*catalogue_, index,
                            TypedChannelFields(TFeedTextCodec(TTextEncoding::Utf8)));
+        WriteCatalogueNow();
         throw;
     }
     // Never write a partly read tree over the file, nor store half of a refused save.
     RequireWholeDocument(*document_, path);
     const TFeedTextCodec codec = DocumentCodec();
-    const TChannelFields fields = TypedChannelFields(codec);
+    const TChannelFields fields = SavedChannelFields(codec);
     WriteChannelFields(*document_, path, fields);
     StoreChannelFields(*catalogue_, index, fields);
+    WriteCatalogueNow();
     document_->SaveToFile(path);
     FeedListUpdate();
     ui->BitBtn1->setEnabled(false);
@@ -170,6 +197,7 @@ void TForm1::SpeedButton4Click()
     if (index < 0)
         return;
     RemoveEntry(*catalogue_, index); // the feed's file stays as it is
+    WriteCatalogueNow();
     FeedListUpdate();
 }
 

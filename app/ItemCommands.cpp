@@ -177,13 +177,3 @@ void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIn
         }
     });
 }
-
-std::string JoinLines(std::string_view text)
-{
-    std::string joined;
-    joined.reserve(text.size());
-    for (char c : text)
-        if (c != '\r' && c != '\n')
-            joined += c;
-    return joined;
-}

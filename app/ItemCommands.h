@@ -58,6 +58,3 @@ void DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItem
 // stay. Then saved.
 void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
               const TItemFields &typed);
-
-// The memo's lines run together: every CR and LF taken out.
-std::string JoinLines(std::string_view text);

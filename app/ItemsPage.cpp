@@ -6,6 +6,7 @@
 
 #include "FeedCatalogue.h"
 #include "ItemCommands.h"
+#include "LineBreaks.h"
 #include "QuotedWord.h"
 #include "zelXMLParser2.h"
 
@@ -35,18 +36,19 @@ int RowToChange(Ui::TForm1 &ui)
     return ui.ListBox2->currentRow();
 }
 
-// The description's bytes as the memo holds it, its line breaks still in. toPlainText() would
-// turn non-breaking spaces into plain ones, so the raw text is read: an untouched description
-// gives its shown bytes back.
+// The description's bytes: the shown bytes when the memo still holds what it was given,
+// otherwise its text in the feed's encoding with the lines broken as the file breaks them.
+// toPlainText() would turn non-breaking spaces into plain ones, so the raw text is read.
 std::string MemoBytes(const QPlainTextEdit &memo, const TFeedTextCodec &codec,
-                      const std::string &shownBytes)
+                      const std::string &shownBytes, const QString &shownText,
+                      std::string_view lineBreak)
 {
     QString text = memo.document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    if (text == codec.ToText(shownBytes))
+    if (text == shownText)
         return shownBytes;
+    text.replace(QChar::ParagraphSeparator, u'\n');
     text.replace(QChar::LineSeparator, u'\n'); // a typed Shift+Enter breaks the line too
-    return codec.ToBytes(text);
+    return WithLineBreaks(codec.ToBytes(text), lineBreak);
 }
 
 } // namespace
@@ -112,14 +114,11 @@ void TForm1::ListBox2Click()
     ui->Edit7->setText(codec.ToText(shownItem_.Link));
     ui->Edit8->setText(codec.ToText(shownItem_.PubDate));
     ui->Edit5->setText(codec.ToText(shownItem_.Title));
-    {
-        const QSignalBlocker quiet(ui->Edit6);
-        ui->Edit6->setText(QuotedWordOf(ui->Edit5->text()));
-    }
-    // The assist runs for every item shown, not only when its word differs from the last
-    // one's, so showing an item twice gives the same fields.
-    Edit6Change();
+    // The assist runs only when the word differs from the last item's (textChanged), so a
+    // link typed by hand stays when an item with the same word is shown or listed again.
+    ui->Edit6->setText(QuotedWordOf(ui->Edit5->text()));
     ui->Memo1->setPlainText(codec.ToText(shownItem_.Description));
+    shownMemoText_ = ui->Memo1->document()->toRawText();
 }
 
 void TForm1::SpeedButton1Click()
@@ -168,7 +167,11 @@ void TForm1::SpeedButton6Click()
     const TFeedTextCodec codec = DocumentCodec();
     TItemFields typed;
     typed.Title = codec.ToBytes(ui->Edit5->text(), shownItem_.Title);
-    typed.Description = JoinLines(MemoBytes(*ui->Memo1, codec, shownItem_.Description));
+    // Typed lines break as the description did, else as the file does.
+    const std::string lineBreak =
+        LineBreakOf(shownItem_.Description, LineBreakOf(document_->SourceText()));
+    typed.Description =
+        MemoBytes(*ui->Memo1, codec, shownItem_.Description, shownMemoText_, lineBreak);
     typed.Link = codec.ToBytes(ui->Edit7->text(), shownItem_.Link);
     if (ui->CheckBox1->isChecked()) {
         typed.PubDate = NewDateStamp();
@@ -187,7 +190,11 @@ void TForm1::Button2Click() { ui->Edit8->setText(DocumentCodec().ToText(NewDateS
 void TForm1::CheckBox1Click()
 {
     ui->Edit8->setEnabled(!ui->CheckBox1->isChecked());
-    SetAutoDate(*catalogue_, ui->CheckBox1->isChecked() ? 1 : 0);
+    const std::uint8_t value = ui->CheckBox1->isChecked() ? 1 : 0;
+    if (catalogue_->AutoDate == value)
+        return; // start-up sets the box from the stored byte: nothing to write
+    SetAutoDate(*catalogue_, value);
+    WriteCatalogueNow();
 }
 
 void TForm1::Edit5Change() { ui->SpeedButton6->setEnabled(true); }
@@ -212,7 +219,11 @@ void TForm1::Edit6Change()
 
 void TForm1::CheckBox2Click()
 {
-    SetAutoLink(*catalogue_, ui->CheckBox2->isChecked() ? 1 : 0);
+    const std::uint8_t value = ui->CheckBox2->isChecked() ? 1 : 0;
+    if (catalogue_->AutoLink != value) {
+        SetAutoLink(*catalogue_, value);
+        WriteCatalogueNow();
+    }
     Edit6Change();
 }
 

@@ -6,6 +6,7 @@
 #include "AppTitle.h"
 #include "Dialogs.h"
 #include "FeedCommands.h"
+#include "FeedFileChecks.h"
 #include "Platform.h"
 #include "zelXMLParser2.h"
 
@@ -227,7 +228,12 @@ void TForm1::PageControl1CurrentChanged(int index)
     if (!allow)
         return;
     changingPage_ = true;
-    ui->PageControl1->setCurrentIndex(index);
+    {
+        // The focus moves into the new page; a list gaining it with no current row would
+        // select one itself and run its click handler, which is the user's alone.
+        const QSignalBlocker quietFeeds(ui->ListBox1), quietItems(ui->ListBox2);
+        ui->PageControl1->setCurrentIndex(index);
+    }
     changingPage_ = false;
     shownPage_ = index;
     RunGuarded([this] { PageControl1Change(); });
@@ -240,8 +246,20 @@ void TForm1::PageControl1Changing(bool &AllowChange)
         dialogs_.ShowMessage(QStringLiteral("Feeds is empty!"));
         return;
     }
-    if (!FeedFileExists(SelectedFeedPath()))
-        return; // refused without a message
+    const std::string path = SelectedFeedPath();
+    if (ActivePageIndex() == 1) {
+        // Leaving the Items page is never refused: the Feeds page needs no file. The item list
+        // is reloaded first when the file is still there (an error is shown, the change made).
+        AllowChange = true;
+        if (FeedFileExists(path))
+            ItemsUpdate();
+        return;
+    }
+    if (!FeedFileExists(path)) {
+        const std::string message = MissingFeedMessage(path);
+        dialogs_.ShowMessage(TFeedTextCodec(EncodingFor({}, message)).ToText(message));
+        return;
+    }
     ItemsUpdate();
     AllowChange = true;
 }

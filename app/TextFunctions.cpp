@@ -2,7 +2,6 @@
 
 #include "zelException.h"
 
-#include <QLocale>
 
 namespace {
 
@@ -27,7 +26,7 @@ void ReplaceAll(std::string &text, const std::string &find, const std::string &r
 
 } // namespace
 
-std::string DateStamp(const QDateTime &localTime, const std::string &timeSeparator)
+std::string DateStamp(const QDateTime &localTime)
 {
     if (!localTime.isValid())
         throw Exception("The clock gave no valid local time");
@@ -36,37 +35,12 @@ std::string DateStamp(const QDateTime &localTime, const std::string &timeSeparat
     std::string stamp = DayNames[date.dayOfWeek() - 1];
     stamp += ", " + std::to_string(date.day()) + " " + MonthNames[date.month() - 1] + " " +
              std::to_string(date.year()) + " ";
-    stamp += TwoDigits(time.hour()) + timeSeparator + TwoDigits(time.minute()) + timeSeparator +
-             TwoDigits(time.second());
-    return stamp + " -0800";
-}
-
-std::string DateStamp(const QDateTime &localTime)
-{
-    return DateStamp(localTime, LocaleTimeSeparator());
-}
-
-std::string LocaleTimeSeparator()
-{
-    return TimeSeparatorOf(QLocale::system());
-}
-
-std::string TimeSeparatorOf(const QLocale &locale)
-{
-    // The text between the hour and the minute fields of the locale's short time format,
-    // with quoting removed ("HH:mm" -> ":", "HH.mm" -> ".", "HHmm" -> "").
-    const QString format = locale.timeFormat(QLocale::ShortFormat);
-    qsizetype at = format.indexOf(QLatin1Char('h'), 0, Qt::CaseInsensitive);
-    if (at < 0)
-        return ":";
-    while (at < format.size() && format[at].toLower() == QLatin1Char('h'))
-        ++at;
-    QString separator;
-    for (; at < format.size() && format[at] != QLatin1Char('m'); ++at) {
-        if (format[at] != QLatin1Char('\''))
-            separator += format[at];
-    }
-    return separator.toStdString();
+    stamp += TwoDigits(time.hour()) + ":" + TwoDigits(time.minute()) + ":" + TwoDigits(time.second());
+    // Readers turn the stamp into an instant: the offset must be the one the time was read in.
+    const int offsetMinutes = localTime.offsetFromUtc() / 60;
+    const int distance = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    stamp += offsetMinutes < 0 ? " -" : " +";
+    return stamp + TwoDigits(distance / 60) + TwoDigits(distance % 60);
 }
 
 void DecodeQuot(std::string &text)

@@ -5,7 +5,9 @@
 #include "AppTitle.h"
 #include "Clock.h"
 #include "Dialogs.h"
+#include "ErrorDetails.h"
 #include "FeedCommands.h"
+#include "FeedFileChecks.h"
 #include "JpegImage.h"
 #include "TextFunctions.h"
 #include "zelXMLDataSet2.h"
@@ -96,10 +98,22 @@ void TForm1::RunGuarded(const std::function<void()> &command)
     try {
         command();
     } catch (const std::exception &error) {
-        dialogs_.ShowError(MessageText(error.what()));
+        const TErrorText text = SplitErrorText(MessageText(error.what()));
+        if (text.Details.isEmpty())
+            dialogs_.ShowError(text.Summary);
+        else
+            dialogs_.ShowErrorWithDetails(text.Summary, text.Details);
     } catch (...) {
         dialogs_.ShowError(QStringLiteral("Unknown error."));
     }
+}
+
+void TForm1::WriteCatalogueNow()
+{
+    const std::string failure = SaveCatalogue(*catalogue_, catalogueDirectory_);
+    if (!failure.empty())
+        dialogs_.ShowError(MessageText(failure.c_str()) +
+                           QStringLiteral("\nThe feed list is kept and written again at exit."));
 }
 
 std::string TForm1::NewDateStamp() const { return DateStamp(clock_.Now()); }
@@ -113,6 +127,7 @@ TFeedTextCodec TForm1::DocumentCodec() const
 
 void TForm1::LoadDocument(const std::string &path)
 {
+    RefuseIrregularFile(path); // a fifo or device would block the read
     documentEncoding_.reset(); // also when the read fails: the document has changed
     document_->LoadFromFile(path);
     DeclareUndeclaredUtf8(*document_);

@@ -83,6 +83,8 @@ public:
     // The general error handler: runs the command, shows an exception's message in an error
     // box and returns. Every handler started by the user or by Qt runs inside it.
     void RunGuarded(const std::function<void()> &command);
+    // Writes the catalogue after a change to it, so a crash loses nothing; a failure is shown.
+    void WriteCatalogueNow();
     // A fresh date stamp from the window's clock.
     std::string NewDateStamp() const;
     // The conversion for the document in memory (its declaration and bytes decide). Worked
@@ -135,6 +137,9 @@ private:
     // All four boxes' bytes, every one encoded before any is used: a refused character
     // stores nothing.
     TChannelFields TypedChannelFields(const TFeedTextCodec &codec) const;
+    // As TypedChannelFields, but an untouched box gives the loaded file's whole value when the
+    // catalogue holds it cut to capacity.
+    TChannelFields SavedChannelFields(const TFeedTextCodec &codec) const;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::string catalogueDirectory_;
@@ -162,5 +167,6 @@ private:
     // ---- Items page (ItemsPage.cpp) ----
     void ClearItemList();
     TItemFields shownItem_;    // the item's bytes as last shown, so untouched fields keep them
+    QString shownMemoText_;    // Memo1's raw text right after it was filled
     bool showingItem_ = false; // ListBox2Click is filling the fields
 };

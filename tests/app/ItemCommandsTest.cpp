@@ -353,13 +353,6 @@ private slots:
             QCOMPARE(document.BuildXmlText(), loaded);
         }
     }
-
-    void memoLinesRunTogether()
-    {
-        QCOMPARE(JoinLines("one\ntwo\r\nthree"), std::string("onetwothree"));
-        QCOMPARE(JoinLines("\n\n"), std::string());
-        QCOMPARE(JoinLines("no break"), std::string("no break"));
-    }
 };
 
 QTEST_MAIN(ItemCommandsTest)

@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QToolButton>
 
 #include <deque>
@@ -33,6 +34,7 @@ public:
     struct TShown {
         QString Kind; // "message", "error", "warning", "confirm", "open"
         QString Text; // the box's text, or the file dialog's filter
+        QString Details = {}; // behind an error box's "Show Details..."
     };
 
     std::vector<TShown> Shown;
@@ -41,6 +43,10 @@ public:
 
     void ShowMessage(const QString &text) override { Shown.push_back({"message", text}); }
     void ShowError(const QString &text) override { Shown.push_back({"error", text}); }
+    void ShowErrorWithDetails(const QString &text, const QString &details) override
+    {
+        Shown.push_back({"error", text, details});
+    }
     bool AskWarning(const QString &text) override { return Answer("warning", text); }
     bool AskConfirmation(const QString &text) override { return Answer("confirm", text); }
     QString OpenFileName(const QString &filter) override
@@ -76,7 +82,8 @@ private:
 
 class TFixedClock : public TClock {
 public:
-    QDateTime Time{QDate(2007, 2, 5), QTime(14, 3, 9)}; // a Monday
+    // A Monday, read on a machine eight hours behind UTC.
+    QDateTime Time{QDate(2007, 2, 5), QTime(14, 3, 9), QTimeZone(-8 * 3600)};
     QDateTime Now() const override { return Time; }
 };
 
