@@ -3,6 +3,8 @@
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
+#include "ShortcutKey.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 
@@ -13,7 +15,7 @@ constexpr Qt::KeyboardModifiers ShortcutModifiers =
 
 int KeyWithModifiers(const QKeyEvent &event)
 {
-    return event.key() | int(event.modifiers() & ShortcutModifiers);
+    return ShortcutKeyOf(event) | int(event.modifiers() & ShortcutModifiers);
 }
 
 } // namespace
@@ -59,7 +61,7 @@ bool TForm1::FilterKeyRelease(const QKeyEvent &event)
 {
     if (event.isAutoRepeat())
         return false;
-    int code = event.key();
+    int code = ShortcutKeyOf(event);
     RunGuarded([this, &code, &event] { FormKeyUp(code, event.modifiers()); });
     return code == 0;
 }

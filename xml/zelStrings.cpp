@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -119,14 +122,34 @@ void WriteInPlace(const std::string &fileName, const std::string &path, std::str
         throw EWriteError("Stream write error");
 }
 
+// The temporary's name is a dot, at most this many bytes of the file's name, ".tmp", the
+// process id, "-" and a counter: short enough beside a file whose name takes all 255 bytes.
+constexpr size_t TemporaryNameBytes = 40;
+
+struct TSplitPath {
+    std::string Folder; // "" or ending in "/"
+    std::string Base;
+};
+
+TSplitPath SplitPath(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+std::string TemporaryPrefix(const std::string &base)
+{
+    return "." + base.substr(0, TemporaryNameBytes) + ".tmp";
+}
+
 int CreateTemporaryBeside(const std::string &path, std::string &tempPath)
 {
     static std::atomic<unsigned> counter{0};
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const TSplitPath split = SplitPath(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = folder + "." + base + ".tmp" + std::to_string(getpid()) + "-" +
+        tempPath = split.Folder + TemporaryPrefix(split.Base) + std::to_string(getpid()) + "-" +
                    std::to_string(counter.fetch_add(1));
         // 0666 lets the umask decide, as for any newly created file.
         const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -135,6 +158,70 @@ int CreateTemporaryBeside(const std::string &path, std::string &tempPath)
     }
     errno = EEXIST;
     return -1;
+}
+
+// The process id of a temporary name "<prefix><pid>-<counter>", or 0 when the name is not one.
+pid_t TemporaryOwner(std::string_view name, std::string_view prefix)
+{
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix)
+        return 0;
+    const std::string_view rest = name.substr(prefix.size());
+    const size_t dash = rest.find('-');
+    const auto allDigits = [](std::string_view digits) {
+        return !digits.empty() && digits.size() <= 10 &&
+               digits.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string_view::npos || !allDigits(rest.substr(0, dash)) ||
+        !allDigits(rest.substr(dash + 1)))
+        return 0;
+    const unsigned long pid = std::stoul(std::string(rest.substr(0, dash)));
+    return pid > 0 && pid <= static_cast<unsigned long>(INT_MAX) ? static_cast<pid_t>(pid) : 0;
+}
+
+// A save killed between creating its temporary and renaming it leaves the temporary behind.
+// Removes the file's temporaries (this naming and the earlier one with the whole name) whose
+// process has ended; a running process's temporary, or one we cannot tell, stays.
+void RemoveStaleTemporaries(const std::string &path)
+{
+    const TSplitPath split = SplitPath(path);
+    const std::string prefixes[2] = {TemporaryPrefix(split.Base), "." + split.Base + ".tmp"};
+    DIR *folder = opendir(split.Folder.empty() ? "." : split.Folder.c_str());
+    if (!folder)
+        return;
+    while (const dirent *entry = readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        pid_t owner = TemporaryOwner(name, prefixes[0]);
+        if (!owner)
+            owner = TemporaryOwner(name, prefixes[1]);
+        if (!owner || owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat info;
+        if (fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode))
+            unlinkat(dirfd(folder), entry->d_name, 0);
+    }
+    closedir(folder);
+}
+
+// Extended attributes, the access-control list among them (system.posix_acl_access), go
+// with the file's bytes. A folder without them, or an attribute we may not set, is passed over.
+void CopyExtendedAttributes(const std::string &from, int to)
+{
+    ssize_t size = listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0)
+        return;
+    std::vector<char> names(static_cast<size_t>(size));
+    size = listxattr(from.c_str(), names.data(), names.size());
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names.data() + at)) + 1) {
+        const char *name = names.data() + at;
+        const ssize_t length = getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0)
+            continue;
+        std::vector<char> value(static_cast<size_t>(length));
+        const ssize_t got = getxattr(from.c_str(), name, value.data(), value.size());
+        if (got >= 0)
+            fsetxattr(to, name, value.data(), static_cast<size_t>(got), 0);
+    }
 }
 
 void SyncFolderOf(const std::string &path)
@@ -181,6 +268,7 @@ void SaveStringToFile(const std::string &fileName, std::string_view text)
             // Only root may hand a file to someone else; the new file then stays ours.
         }
         fchmod(fd, existing.st_mode & 07777);
+        CopyExtendedAttributes(path, fd); // after the mode: the ACL's mask is part of it
     }
     const bool written = WriteAll(fd, text) && fsync(fd) == 0;
     if (close(fd) != 0 || !written) {
@@ -193,6 +281,7 @@ void SaveStringToFile(const std::string &fileName, std::string_view text)
         RaiseCreateError(fileName, error);
     }
     SyncFolderOf(path);
+    RemoveStaleTemporaries(path);
 }
 
 std::string LoadStringFromFile(const std::string &fileName)

@@ -15,7 +15,9 @@ std::string ReplaceEvery(std::string_view source, std::string_view find, std::st
 
 // Replaces the file's content with text. The text goes to a temporary file in the same
 // folder, is flushed to disk and then renamed over the target, so a failure never leaves
-// a truncated file. A symlink is written through, the target's permissions are kept.
+// a truncated file. A symlink is written through; the target's owner, permissions, extended
+// attributes and access-control list are kept. Temporaries that earlier saves of the file
+// left behind when their process was killed are removed.
 // Raises EFCreateError ("Cannot create file ...") or EWriteError ("Stream write error").
 void SaveStringToFile(const std::string &fileName, std::string_view text);
 

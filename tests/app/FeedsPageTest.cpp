@@ -5,6 +5,10 @@
 
 #include "TextFunctions.h"
 
+#include <QScopeGuard>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -241,6 +245,164 @@ private slots:
         QCOMPARE(FieldAt(record, SlotOffset(0, LinkField)), std::string("http://one.example/new"));
         QCOMPARE(FieldAt(record, SlotOffset(0, DateField)), stamp);
         QCOMPARE(FieldAt(record, SlotOffset(0, PathField)), path);
+    }
+
+    // Rebuilding the list selects the first feed without loading its file: a first feed whose
+    // file does not read must not answer a save or a delete of another feed with its error.
+    void rebuildingTheListLoadsNoFeed()
+    {
+        TWindowFixture window;
+        const std::string bad = window.WriteFeed("bad.xml", "<?xml version=1.0?><rss/>");
+        const std::string good = window.WriteFeed("good.xml", FeedBytes("Good", "d", "l", Date1));
+        const std::string other = window.WriteFeed("other.xml", FeedBytes("Other", "d", "l", Date1));
+        window.WriteCatalogue({{bad, "Bad", "", "", ""}, {good, "Good", "d", "l", Date1},
+                               {other, "Other", "d", "l", Date1}});
+        window.Start();
+        window.ClickRow("ListBox1", 1);
+        window.TypeInto(window.Edit("Edit2"), "typed");
+        QTest::keyClick(window.Edit("Edit2"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(window.ReadFile("good.xml"), FeedBytes("Good", "typed", "l", Date1));
+        QCOMPARE(window.List("ListBox1")->currentRow(), 0);
+        QCOMPARE(window.Dialogs.Log(), QStringList());
+        // Del in an edit box deletes the selected feed; the rebuilt list loads nothing either.
+        window.ClickRow("ListBox1", 2);
+        window.Edit("Edit1")->setFocus();
+        window.Dialogs.Answers.push_back(true);
+        QTest::keyClick(window.Edit("Edit1"), Qt::Key_Delete);
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"Bad", "Good"}));
+        QCOMPARE(window.Dialogs.Log(), QStringList({"warning: Delete selected feed?"}));
+    }
+
+    // The boxes show the catalogue's copy, cut to 100/255/255/50 bytes; a save that touches
+    // one box gives the file the other values whole.
+    void untouchedLongChannelValuesStayWhole()
+    {
+        TWindowFixture window;
+        const std::string title(150, 'T'), link = "http://x/" + std::string(300, 'l'),
+                          date = Date1 + std::string(30, ' ') + "(local)";
+        const std::string path = window.WriteFeed("long.xml", FeedBytes(title, "old", link, date));
+        window.Dialogs.Files = {window.PathOf("long.xml")};
+        window.Start();
+        window.Click(window.Tool("SpeedButton2")); // Add: the catalogue keeps cut copies
+        QCOMPARE(window.Edit("Edit1")->text(), QString::fromStdString(title.substr(0, 100)));
+        window.TypeInto(window.Edit("Edit2"), "new");
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.ReadFile("long.xml"), FeedBytes(title, "new", link, date));
+        // A box the user changed gives what it holds.
+        window.TypeInto(window.Edit("Edit1"), "Short");
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.ReadFile("long.xml"), FeedBytes("Short", "new", link, date));
+        QCOMPARE(window.Dialogs.Log(), QStringList({"open: XML (*.xml);;All (*)"}));
+    }
+
+    // Add, Save and Delete reach feeds.cfg at once, so a killed program loses none of them.
+    void catalogueReachesTheDiskAtEveryChange()
+    {
+        TWindowFixture window;
+        window.WriteFeed("one.xml", FeedBytes("One", "d", "l", Date1));
+        window.Start();
+        window.Dialogs.Files = {window.PathOf("one.xml")};
+        window.Click(window.Tool("SpeedButton2"));
+        std::string record = window.ReadCatalogueFile();
+        QCOMPARE(int(record[2]), 1);
+        QCOMPARE(FieldAt(record, SlotOffset(0, TitleField)), std::string("One"));
+        window.TypeInto(window.Edit("Edit1"), "Renamed");
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(FieldAt(window.ReadCatalogueFile(), SlotOffset(0, TitleField)), std::string("Renamed"));
+        window.Dialogs.Answers.push_back(true);
+        window.Click(window.Tool("SpeedButton4"));
+        QCOMPARE(int(window.ReadCatalogueFile()[2]), 0);
+        QCOMPARE(window.Dialogs.Log(), QStringList({"open: XML (*.xml);;All (*)", "warning: Delete selected feed?"}));
+    }
+
+    // A fifo would block a read or a write forever: it is refused with a message, unopened.
+    void fifoIsRefusedWithoutOpeningIt()
+    {
+        TWindowFixture window;
+        const std::string fifo = window.PathBytes("pipe.xml");
+        QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+        QCOMPARE(mkfifo(window.PathBytes("feeds.cfg").c_str(), 0600), 0);
+        window.Start();
+        window.Dialogs.Files = {window.PathOf("pipe.xml")};
+        window.Click(window.Tool("SpeedButton2"));
+        QCOMPARE(window.List("ListBox1")->count(), 0);
+        window.Dialogs.Answers.push_back(true);
+        window.Form->close(); // the catalogue cannot go into the fifo: said, not waited for
+        const QString refused = "\". It is not a regular file";
+        QCOMPARE(window.Dialogs.Log(),
+                 QStringList({"open: XML (*.xml);;All (*)",
+                              "error: Cannot open file \"" + window.PathOf("pipe.xml") + refused,
+                              "confirm: Exit Tolvane RSS Editor?",
+                              "error: Cannot open file \"" + window.CataloguePath() + refused +
+                                  "\nThe changes to the feed list since start are lost."}));
+    }
+
+    // Saving replaces the file by renaming a temporary over it: a name of 250 bytes still
+    // saves, the file's extended attributes and access-control list stay, and temporaries
+    // that a killed save left are removed while a running save's stay.
+    void saveKeepsLongNamesAttributesAndCleansStaleTemporaries()
+    {
+        TWindowFixture window;
+        const QString name = QString(246, 'n') + ".xml";
+        window.WriteFeed(name, FeedBytes("Long", "d", "l", Date1));
+        // Stored relative to the working folder, so the whole path fits the catalogue's 255 bytes.
+        const QString previousFolder = QDir::currentPath();
+        QDir::setCurrent(window.Directory.path());
+        const auto restoreFolder = qScopeGuard([&] { QDir::setCurrent(previousFolder); });
+        const std::string path = name.toStdString();
+        window.WriteCatalogue({{path, "Long", "d", "l", Date1}});
+        // An ACL granting user 1000 read and write, as setfacl writes it.
+        const unsigned char acl[] = {2, 0, 0, 0, 1, 0, 6, 0, 255, 255, 255, 255, 2, 0, 6, 0, 232, 3, 0, 0,
+                                     4, 0, 4, 0, 255, 255, 255, 255, 16, 0, 6, 0, 255, 255, 255, 255,
+                                     32, 0, 4, 0, 255, 255, 255, 255};
+        const bool attributes = setxattr(path.c_str(), "user.origin", "feed", 4, 0) == 0 &&
+                                setxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
+        const pid_t child = fork(); // a process that has ended
+        if (child == 0)
+            _exit(0);
+        QVERIFY(child > 0 && waitpid(child, nullptr, 0) == child);
+        const std::string dead = std::to_string(child);
+        const QString stale = "." + name.left(40) + ".tmp" + QString::fromStdString(dead) + "-3";
+        const QString running = "." + name.left(40) + ".tmp1-7"; // process 1 is always there
+        for (const QString &temporary : {stale, running})
+            window.WriteFile(temporary, "partial");
+        window.Start();
+        window.TypeInto(window.Edit("Edit2"), "saved");
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.Dialogs.Log().join("|"), QString());
+        QCOMPARE(window.ReadFile(name), FeedBytes("Long", "saved", "l", Date1));
+        QCOMPARE(QDir(window.Directory.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({running, "feeds.cfg", name}));
+        if (!attributes)
+            QSKIP("this file system keeps no extended attributes");
+        char value[64] = {};
+        QCOMPARE(getxattr(path.c_str(), "user.origin", value, sizeof value), ssize_t(4));
+        QCOMPARE(std::string(value, 4), std::string("feed"));
+        QCOMPARE(getxattr(path.c_str(), "system.posix_acl_access", value, sizeof value), ssize_t(sizeof acl));
+        QCOMPARE(std::string(value, sizeof acl), std::string(reinterpret_cast<const char *>(acl), sizeof acl));
+    }
+
+    // A malformed feed's error carries the whole document read so far: the box says what and
+    // where, and keeps the partial document behind "Show Details...".
+    void largeMalformedFeedKeepsThePartialDocumentInTheDetails()
+    {
+        TWindowFixture window;
+        std::string items;
+        for (int item = 0; item < 5000; ++item)
+            items += "<item><title>Item " + std::to_string(item) + "</title></item>";
+        window.WriteFile("large.xml", "<rss><channel><title>T</title>" + items + "<oops></channel></rss>");
+        window.Start();
+        window.Dialogs.Files = {window.PathOf("large.xml")};
+        window.Click(window.Tool("SpeedButton2"));
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(2));
+        const auto &error = window.Dialogs.Shown[1];
+        QCOMPARE(error.Kind, QString("error"));
+        QVERIFY2(error.Text.startsWith("The feed \"" + window.PathOf("large.xml") + "\" could not be read:\n"),
+                 qPrintable(error.Text));
+        QVERIFY2(error.Text.contains(" near ") && error.Text.contains("\r\nError position="),
+                 qPrintable(error.Text));
+        QVERIFY2(error.Text.size() < 400, qPrintable(error.Text));
+        QVERIFY(error.Details.contains("<title>Item 4999</title>"));
     }
 
     void saveKeepsUntouchedBytesAndEncodesTyped()

@@ -391,6 +391,27 @@ private slots:
         QCOMPARE(window.Edit("Edit7")->text(), QString("http://x/keep.html"));
     }
 
+    // The assist runs when the quoted word changes, not whenever an item is shown: a link
+    // typed by hand next to the same word survives showing, saving and listing again.
+    void sameQuotedWordKeepsAHandTypedLink()
+    {
+        TItemsWindow window;
+        window.Open(Item("One &quot;Word&quot;.", "d", "http://x/a/word.html") +
+                        Item("Two &quot;Word&quot;.", "d", "http://x/b/mine.html"),
+                    1);
+        window.ClickRow("ListBox2", 1);
+        QCOMPARE(window.Edit("Edit7")->text(), QString("http://x/b/mine.html"));
+        window.TypeInto(window.Edit("Edit7"), "http://x/b/typed.html");
+        window.SaveKeys();
+        QCOMPARE(window.Edit("Edit7")->text(), QString("http://x/b/typed.html"));
+        window.TypeInto(window.Edit("Edit5"), "Two \"Word\". Again");
+        window.SaveKeys();
+        const std::string stamp = window.Stamp();
+        COMPARE_BYTES(window.File(), window.Feed(Item("One &quot;Word&quot;.", "d", "http://x/a/word.html") +
+                                                 Item("Two &quot;Word&quot;. Again", "d", "http://x/b/typed.html", stamp)));
+        QCOMPARE(window.Dialogs.Log(), QStringList());
+    }
+
     void autoLinkLowersNationalCharactersInTheFeedsEncoding()
     {
         for (const std::string encoding : {"ISO-8859-1", "UTF-8"}) {

@@ -3,6 +3,7 @@
 #include "WindowFixture.h"
 #include "ui_Unit1.h"
 
+#include <QApplication>
 #include <QMenuBar>
 #include <QSignalSpy>
 
@@ -229,6 +230,46 @@ private slots:
         QTest::keyClick(title, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(saveFeed.count(), 0);
         QCOMPARE(saveItem.count(), 0);
+    }
+
+    // Under a Cyrillic or Greek layout the keys produce other letters; shortcuts match the
+    // Latin key of the physical key (from its X11 key code, or its Windows virtual key).
+    void shortcutsMatchTheLatinKeyUnderAnotherLayout()
+    {
+        TWindowFixture window;
+        OneFeed(window);
+        window.Start();
+        QLineEdit *title = window.Edit("Edit1");
+        title->setFocus();
+        title->setCursorPosition(0);
+        // X11 key codes (evdev + 8): O is 32, S is 39; 0x6dd and 0x6d9 are Cyrillic keysyms.
+        const auto send = [&](QWidget *target, int key, Qt::KeyboardModifiers modifiers, quint32 scanCode,
+                              quint32 virtualKey, const QString &text) {
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent event(type, key, modifiers, scanCode, virtualKey, 0, text);
+                QApplication::sendEvent(target, &event);
+            }
+        };
+        send(title, 0x429, Qt::ControlModifier, 32, 0x6dd, QString::fromUtf8("щ")); // Ctrl+O
+        QCOMPARE(window.Dialogs.Log(), QStringList({"open: XML (*.xml);;All (*)"}));
+        send(title, 0x44b, Qt::NoModifier, 39, 0x6d9, QString::fromUtf8("ы")); // typed, no command
+        QCOMPARE(title->text(), QString::fromUtf8("ыOne"));
+        send(title, 0x44b, Qt::ControlModifier, 0, 0, QString::fromUtf8("ы")); // no key place: no command
+        QCOMPARE(window.ReadFile("one.xml").find("<title>One</title>") != std::string::npos, true);
+        send(title, 0x44b, Qt::ControlModifier, 39, 0x6d9, QString::fromUtf8("ы")); // Ctrl+S
+        QVERIFY(window.ReadFile("one.xml").find("<title>\xD1\x8BOne</title>") != std::string::npos);
+        title->setCursorPosition(0);
+        send(title, 0x3c3, Qt::NoModifier, 0, 'S', QString::fromUtf8("σ"));
+        send(title, 0x3c3, Qt::ControlModifier, 0, 'S', QString::fromUtf8("σ")); // Windows: VK_S
+        QVERIFY(window.ReadFile("one.xml").find("<title>\xCF\x83\xD1\x8BOne</title>") != std::string::npos);
+        QCOMPARE(window.Dialogs.Log(), QStringList({"open: XML (*.xml);;All (*)"}));
+
+        // On the Items page Ctrl+S saves on the release, with the same key.
+        window.ClickTab(1);
+        window.TypeInto(window.Edit("Edit5"), "Typed");
+        send(window.Edit("Edit5"), 0x44b, Qt::ControlModifier, 39, 0x6d9, QString::fromUtf8("ы"));
+        QVERIFY(window.ReadFile("one.xml").find("<title>Typed</title>") != std::string::npos);
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
     }
 
     void enterReleaseInMemoIsTaken()
