@@ -26,6 +26,7 @@ class QMouseEvent;
 class TClock;
 struct TChannelFields;
 class TDialogs;
+class TFeedCheckDialog;
 class TzelXMLDataSet2;
 class TzelXMLParser2;
 
@@ -75,6 +76,10 @@ public:
     void Edit6Change();       // the quoted word changed
     void CheckBox2Click();    // "Auto Link"
     void Edit6DblClick();
+
+    // ---- Check Feed (FeedCheckHandler.cpp) ----
+    void CheckFeed1Click();        // checks the selected feed's file, findings in the dialog
+    void ShowCheckedItem(int row); // a finding's item, selected on the Items page
 
     // Position among the channel's children of the first "item" (row r = child r + this).
     int FirstItemIndex = 0;
@@ -153,6 +158,7 @@ private:
     // The window's XML table dataset component: created with it, writable, never opened.
     std::unique_ptr<TzelXMLDataSet2> XMLDataSet1;
     std::vector<TMenuCommand> menuCommands_;
+    TFeedCheckDialog *feedCheckDialog_ = nullptr; // created on first use, a child of the window
     bool activated_ = false;     // FormActivate ran (first show)
     bool changingPage_ = false;  // the page guard allowed the change being made
     int listBox1RowAtPress_ = -1; // ListBox1's current row when the left button went down

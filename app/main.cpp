@@ -3,15 +3,23 @@
 #include "AppTitle.h"
 #include "CatalogueLocation.h"
 #include "Clock.h"
+#include "CommandLine.h"
 #include "Dialogs.h"
 #include "Unit1.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QStandardPaths>
+#include <iostream>
 
 int main(int argc, char *argv[])
 {
+    // --check, --help and --version need no window: they run before the toolkit asks for a
+    // display, so they work in scripts and on machines without one.
+    if (const std::optional<int> status =
+            RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr))
+        return *status;
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(AppTitle);
 

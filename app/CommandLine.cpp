@@ -1,0 +1,86 @@
+#include "CommandLine.h"
+
+#include "FeedCheck.h"
+#include "zelStrings.h"
+
+#include <algorithm>
+#include <exception>
+
+#ifndef TOLVANE_VERSION
+#define TOLVANE_VERSION "unknown"
+#endif
+
+namespace {
+
+const char *const ProgramName = "TolvaneRssEditor";
+
+void PrintHelp(std::ostream &out)
+{
+    out << "Usage: " << ProgramName << "                 open the editor window\n"
+        << "       " << ProgramName << " --check FILE...  check RSS 2.0 feeds without a window\n"
+        << "\n"
+        << "  --check    print one line per finding, e.g.\n"
+        << "             feed.xml: item 3 \"Title\": error: pubDate \"Mon, 32 Foo 2007\" is not an RFC 822 date\n"
+        << "             exit status: 0 no errors (warnings allowed), 1 a feed has an error,\n"
+        << "             2 a file cannot be read\n"
+        << "  --help     show this help and exit\n"
+        << "  --version  show the version and exit\n";
+}
+
+// Checks one file: 0, 1 or 2 as for the whole run.
+int CheckFile(const std::string &path, std::ostream &out, std::ostream &err)
+{
+    std::string bytes;
+    try {
+        bytes = LoadStringFromFile(path);
+    } catch (const std::exception &error) {
+        err << ProgramName << ": cannot read " << path << ": " << error.what() << "\n";
+        return 2;
+    }
+    const std::vector<TFeedFinding> findings = CheckFeed(bytes);
+    for (const TFeedFinding &finding : findings)
+        out << path << ": " << FindingLine(finding) << "\n";
+    return HasError(findings) ? 1 : 0;
+}
+
+} // namespace
+
+std::optional<int> RunCommandLine(const std::vector<std::string> &arguments, std::ostream &out,
+                                  std::ostream &err)
+{
+    // Options count up to a lone "--"; after it every argument is a file.
+    const auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
+    const auto given = [&](const char *option) {
+        return std::find(arguments.begin(), optionsEnd, option) != optionsEnd;
+    };
+    if (given("--help") || given("-h")) {
+        PrintHelp(out);
+        return 0;
+    }
+    if (given("--version")) {
+        out << ProgramName << " " << TOLVANE_VERSION << "\n";
+        return 0;
+    }
+    if (!given("--check"))
+        return std::nullopt;
+
+    std::vector<std::string> files;
+    for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
+        if (argument == optionsEnd || *argument == "--check")
+            continue;
+        if (argument < optionsEnd && argument->size() > 1 && argument->front() == '-') {
+            err << ProgramName << ": unknown option " << *argument << " (see --help)\n";
+            return 2;
+        }
+        files.push_back(*argument);
+    }
+    if (files.empty()) {
+        err << ProgramName << ": --check needs at least one feed file (see --help)\n";
+        return 2;
+    }
+    int status = 0;
+    for (const std::string &file : files)
+        status = std::max(status, CheckFile(file, out, err));
+    out.flush();
+    return status;
+}

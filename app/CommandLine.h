@@ -1,0 +1,15 @@
+#pragma once
+// The editor's command line: --check FILE..., --help and --version run without a window and
+// without a display; anything else starts the window.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// arguments: the program's arguments without the program name. Returns the exit status when
+// the arguments ask for a command-line run, no value when the window is to start.
+// --check prints one line per finding to out ("FILE: item 3 \"Title\": error: ...") and exits
+// 0 without errors (warnings allowed), 1 when a feed has an error, 2 when a file cannot be read
+// or the arguments are wrong (2 wins over 1).
+std::optional<int> RunCommandLine(const std::vector<std::string> &arguments, std::ostream &out,
+                                  std::ostream &err);

@@ -1,0 +1,653 @@
+#include "FeedCheck.h"
+
+#include "Rfc822Date.h"
+
+#include <libxml/xmlreader.h>
+
+#include <cctype>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <unordered_map>
+
+namespace {
+
+// ---- text helpers ----
+
+std::string_view Trimmed(std::string_view text)
+{
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A feed's text inside a one-line message: quoted, line breaks and runs of spaces made one
+// space, and cut (between characters) after 60 bytes.
+std::string Quoted(std::string_view text)
+{
+    constexpr size_t Longest = 60;
+    std::string line;
+    bool space = false;
+    for (const char c : Trimmed(text)) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == ' ') {
+            space = true;
+            continue;
+        }
+        if (space)
+            line += ' ';
+        space = false;
+        if (line.size() >= Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            line += "...";
+            break;
+        }
+        line += c;
+    }
+    return "\"" + line + "\"";
+}
+
+std::string Lowered(std::string_view text)
+{
+    std::string lowered(text);
+    for (char &c : lowered)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lowered;
+}
+
+std::string ByteText(unsigned char byte)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", byte);
+    return text;
+}
+
+// ---- values ----
+
+bool IsAbsoluteHttpUrl(std::string_view url)
+{
+    const std::string lowered = Lowered(url.substr(0, 8));
+    size_t hostStart;
+    if (lowered.rfind("http://", 0) == 0)
+        hostStart = 7;
+    else if (lowered.rfind("https://", 0) == 0)
+        hostStart = 8;
+    else
+        return false;
+    for (const char c : url)
+        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F || c == '"' || c == '<' || c == '>')
+            return false;
+    std::string_view authority = url.substr(hostStart);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    authority = authority.substr(authority.find('@') + 1); // npos + 1 == 0: no user part
+    const size_t colon = authority.rfind(':');
+    if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {
+        for (const char c : authority.substr(colon + 1))
+            if (c < '0' || c > '9')
+                return false;
+        authority = authority.substr(0, colon);
+    }
+    return !authority.empty();
+}
+
+bool IsWholeNumber(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// "type/subtype", each a MIME token, optionally followed by ";parameters".
+bool IsMimeType(std::string_view text)
+{
+    const auto isToken = [](std::string_view token) {
+        if (token.empty())
+            return false;
+        for (const char c : token)
+            if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F ||
+                std::string_view("()<>@,;:\\\"/[]?=").find(c) != std::string_view::npos)
+                return false;
+        return true;
+    };
+    const std::string_view type = Trimmed(text.substr(0, text.find(';')));
+    const size_t slash = type.find('/');
+    return slash != std::string_view::npos && isToken(type.substr(0, slash)) &&
+           isToken(type.substr(slash + 1));
+}
+
+// ---- the encoding ----
+
+// Offset of the first byte that does not belong to well-formed UTF-8, npos when there is none.
+size_t FirstNonUtf8(std::string_view bytes)
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    const size_t size = bytes.size();
+    size_t at = 0;
+    while (at < size) {
+        const unsigned char lead = data[at];
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        size_t length;
+        unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlongs
+            high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
+        } else
+            return at;
+        if (at + length > size || data[at + 1] < low || data[at + 1] > high)
+            return at;
+        for (size_t next = 2; next < length; ++next)
+            if ((data[at + next] & 0xC0) != 0x80)
+                return at;
+        at += length;
+    }
+    return std::string_view::npos;
+}
+
+size_t FirstNonAscii(std::string_view bytes)
+{
+    for (size_t at = 0; at < bytes.size(); ++at)
+        if (static_cast<unsigned char>(bytes[at]) >= 0x80)
+            return at;
+    return std::string_view::npos;
+}
+
+int LineAt(std::string_view bytes, size_t offset)
+{
+    int line = 1;
+    for (size_t at = 0; at < offset; ++at)
+        line += bytes[at] == '\n';
+    return line;
+}
+
+// The encoding named by the XML declaration at the start of bytes, "" when none is named.
+std::string DeclaredEncoding(std::string_view bytes)
+{
+    if (bytes.substr(0, 5) != "<?xml")
+        return {};
+    const std::string_view declaration = bytes.substr(0, bytes.find("?>"));
+    const size_t name = declaration.find("encoding");
+    if (name == std::string_view::npos)
+        return {};
+    std::string_view rest = Trimmed(declaration.substr(name + 8));
+    if (rest.empty() || rest.front() != '=')
+        return {};
+    rest = Trimmed(rest.substr(1));
+    if (rest.empty() || (rest.front() != '"' && rest.front() != '\''))
+        return {};
+    const size_t end = rest.find(rest.front(), 1);
+    return end == std::string_view::npos ? std::string() : std::string(rest.substr(1, end - 1));
+}
+
+// The declared encoding must be there when the text is not plain ASCII, and must say what the
+// bytes are. 16-bit files are left to the reader, which tells their mismatches itself.
+void CheckEncoding(std::string_view bytes, std::vector<TFeedFinding> &findings)
+{
+    const auto report = [&findings](TFindingSeverity severity, std::string reason) {
+        findings.push_back({severity, TFindingPlace::Document, -1, {}, std::move(reason)});
+    };
+    const auto byteOnLine = [bytes](size_t at) {
+        return "byte " + ByteText(static_cast<unsigned char>(bytes[at])) + " on line " +
+               std::to_string(LineAt(bytes, at));
+    };
+    if (bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0' ||
+                              bytes.substr(0, 2) == "\xFE\xFF" || bytes.substr(0, 2) == "\xFF\xFE"))
+        return;
+    const bool byteOrderMark = bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    const std::string_view text = byteOrderMark ? bytes.substr(3) : bytes;
+    const std::string declared = DeclaredEncoding(text);
+    const std::string label = Lowered(declared);
+    const bool utf8 = label == "utf-8" || label == "utf8";
+    const std::string quotedLabel = "\"" + declared + "\"";
+
+    if (byteOrderMark && !declared.empty() && !utf8)
+        report(TFindingSeverity::Error,
+               "the file starts with a UTF-8 byte order mark but declares encoding " + quotedLabel);
+    if (declared.empty() && !byteOrderMark) {
+        if (FirstNonAscii(bytes) == std::string_view::npos)
+            return;
+        if (const size_t bad = FirstNonUtf8(bytes); bad != std::string_view::npos)
+            report(TFindingSeverity::Error, "no encoding is declared, so readers take the text for "
+                                            "UTF-8, but " + byteOnLine(bad) + " is not UTF-8");
+        else
+            report(TFindingSeverity::Warning,
+                   "no encoding is declared; the text is UTF-8, so the XML declaration should "
+                   "say encoding=\"UTF-8\"");
+        return;
+    }
+    if (utf8 || declared.empty()) {
+        if (const size_t bad = FirstNonUtf8(bytes); bad != std::string_view::npos)
+            report(TFindingSeverity::Error, "the text is declared UTF-8, but " + byteOnLine(bad) +
+                                                " is not UTF-8");
+    } else if (label == "us-ascii" || label == "ascii") {
+        if (const size_t bad = FirstNonAscii(bytes); bad != std::string_view::npos)
+            report(TFindingSeverity::Error, "the text is declared " + quotedLabel + ", but " +
+                                                byteOnLine(bad) + " is not ASCII");
+    } else if (label == "iso-8859-1" || label == "iso_8859-1" || label == "latin1" ||
+               label == "latin-1" || label == "iso8859-1") {
+        if (FirstNonAscii(bytes) == std::string_view::npos)
+            return;
+        if (FirstNonUtf8(bytes) == std::string_view::npos) {
+            report(TFindingSeverity::Warning,
+                   "the text is declared " + quotedLabel + ", but it reads as UTF-8");
+            return;
+        }
+        for (size_t at = 0; at < bytes.size(); ++at) {
+            const auto byte = static_cast<unsigned char>(bytes[at]);
+            if (byte >= 0x80 && byte <= 0x9F) {
+                report(TFindingSeverity::Warning,
+                       "the text is declared " + quotedLabel + ", but " + byteOnLine(at) +
+                           " is a control character there (windows-1252 text?)");
+                return;
+            }
+        }
+    }
+}
+
+// ---- the pass through the document ----
+
+// Which text of the channel or of an item is being gathered.
+enum class TField { None, Link, Date, ItemTitle, ItemDescription, Guid };
+
+std::string AttributeOf(xmlTextReaderPtr reader, const char *name, bool &present)
+{
+    xmlChar *value = xmlTextReaderGetAttribute(reader, BAD_CAST name);
+    present = value != nullptr;
+    std::string text = value ? reinterpret_cast<const char *>(value) : "";
+    xmlFree(value);
+    return text;
+}
+
+class TFeedReader {
+public:
+    explicit TFeedReader(std::vector<TFeedFinding> &findings) : findings_(findings) {}
+
+    void Run(std::string_view bytes)
+    {
+        if (Trimmed(bytes).empty()) {
+            Report(TFindingSeverity::Error, "the file is empty");
+            return;
+        }
+        if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+            Report(TFindingSeverity::Error, "the file is too large for the XML reader (2 GB at most)");
+            return;
+        }
+        // No network, no external DTD, no entity substitution: the check reads only the bytes
+        // it is given, whatever the document points at.
+        const int options = XML_PARSE_NONET;
+        std::unique_ptr<xmlTextReader, void (*)(xmlTextReaderPtr)> reader(
+            xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                               options),
+            xmlFreeTextReader);
+        if (!reader) {
+            Report(TFindingSeverity::Error, "the XML reader could not start on this file");
+            return;
+        }
+        xmlTextReaderSetStructuredErrorHandler(reader.get(), OnReaderMessage, this);
+        int result;
+        while ((result = xmlTextReaderRead(reader.get())) == 1)
+            Visit(reader.get());
+        if (itemOpen_)
+            FinishItem(/*whole=*/false);
+        if (result == 0 && rootIsRss_ && !channelSeen_)
+            Report(TFindingSeverity::Error, "the rss element has no channel");
+    }
+
+private:
+#if LIBXML_VERSION >= 21200
+    static void OnReaderMessage(void *self, const xmlError *error)
+#else
+    static void OnReaderMessage(void *self, xmlErrorPtr error)
+#endif
+    {
+        static_cast<TFeedReader *>(self)->ReaderMessage(*error);
+    }
+
+    void ReaderMessage(const xmlError &error)
+    {
+        std::string message = error.message ? error.message : "unknown error";
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+            message.pop_back();
+        for (char &c : message)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        std::string where;
+        if (error.line > 0)
+            where = " at line " + std::to_string(error.line) + ", column " + std::to_string(error.int2);
+        if (error.level == XML_ERR_FATAL)
+            Report(TFindingSeverity::Error, "not well-formed XML" + where + ": " + message);
+        else if (error.level == XML_ERR_ERROR)
+            Report(TFindingSeverity::Error, "XML error" + where + ": " + message);
+        else
+            Report(TFindingSeverity::Warning, "XML warning" + where + ": " + message);
+    }
+
+    void Visit(xmlTextReaderPtr reader)
+    {
+        switch (xmlTextReaderNodeType(reader)) {
+        case XML_READER_TYPE_ELEMENT: {
+            const int depth = xmlTextReaderDepth(reader);
+            const std::string_view name =
+                reinterpret_cast<const char *>(xmlTextReaderConstName(reader));
+            StartElement(reader, depth, name);
+            if (xmlTextReaderIsEmptyElement(reader))
+                EndElement(depth);
+            break;
+        }
+        case XML_READER_TYPE_END_ELEMENT:
+            EndElement(xmlTextReaderDepth(reader));
+            break;
+        case XML_READER_TYPE_TEXT:
+        case XML_READER_TYPE_CDATA:
+        case XML_READER_TYPE_WHITESPACE:
+        case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
+            if (field_ != TField::None && xmlTextReaderDepth(reader) == fieldDepth_ + 1)
+                if (const xmlChar *value = xmlTextReaderConstValue(reader))
+                    text_ += reinterpret_cast<const char *>(value);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void StartElement(xmlTextReaderPtr reader, int depth, std::string_view name)
+    {
+        if (depth == 0) {
+            StartRoot(reader, name);
+        } else if (depth == 1 && rootIsRss_ && name == "channel" && !channelSeen_) {
+            channelSeen_ = channelOpen_ = true;
+        } else if (depth == 2 && channelOpen_) {
+            ++channelChildren_;
+            if (name == "item") {
+                if (firstItemChild_ < 0)
+                    firstItemChild_ = channelChildren_ - 1;
+                itemOpen_ = true;
+                item_ = {};
+                item_.Row = channelChildren_ - 1 - firstItemChild_;
+                return;
+            }
+            channelHas_.Title |= name == "title";
+            channelHas_.Link |= name == "link";
+            channelHas_.Description |= name == "description";
+            if (name == "link")
+                Gather(TField::Link, depth, name);
+            else if (name == "pubDate" || name == "lastBuildDate")
+                Gather(TField::Date, depth, name);
+        } else if (depth == 3 && itemOpen_) {
+            if (name == "title")
+                Gather(TField::ItemTitle, depth, name);
+            else if (name == "description")
+                Gather(TField::ItemDescription, depth, name);
+            else if (name == "link" || name == "comments")
+                Gather(TField::Link, depth, name);
+            else if (name == "pubDate")
+                Gather(TField::Date, depth, name);
+            else if (name == "guid") {
+                bool present = false;
+                const std::string permaLink = AttributeOf(reader, "isPermaLink", present);
+                guidPermaLink_ = Lowered(Trimmed(permaLink)) != "false";
+                guidMarked_ = present && guidPermaLink_;
+                Gather(TField::Guid, depth, name);
+            } else if (name == "enclosure")
+                CheckEnclosure(reader);
+        }
+    }
+
+    void StartRoot(xmlTextReaderPtr reader, std::string_view name)
+    {
+        if (name != "rss") {
+            Report(TFindingSeverity::Error,
+                   "the root element is " + std::string(name) + ", not rss: this is no RSS 2.0 feed");
+            return;
+        }
+        rootIsRss_ = true;
+        bool present = false;
+        const std::string version = AttributeOf(reader, "version", present);
+        if (!present)
+            Report(TFindingSeverity::Error, "the rss element has no version; RSS 2.0 says version=\"2.0\"");
+        else if (version != "2.0")
+            Report(TFindingSeverity::Error,
+                   "the rss element says version=" + Quoted(version) + ", not \"2.0\"");
+    }
+
+    void EndElement(int depth)
+    {
+        if (field_ != TField::None && depth == fieldDepth_)
+            FinishField();
+        else if (depth == 2 && itemOpen_)
+            FinishItem(/*whole=*/true);
+        else if (depth == 1 && channelOpen_)
+            FinishChannel();
+    }
+
+    void Gather(TField field, int depth, std::string_view name)
+    {
+        field_ = field;
+        fieldDepth_ = depth;
+        fieldName_ = name;
+        text_.clear();
+    }
+
+    void FinishField()
+    {
+        const std::string_view value = Trimmed(text_);
+        switch (field_) {
+        case TField::Link:
+            CheckUrl(fieldName_, value);
+            break;
+        case TField::Date:
+            CheckDate(value);
+            break;
+        case TField::ItemTitle:
+            item_.Title = value;
+            break;
+        case TField::ItemDescription:
+            item_.HasDescription = !value.empty();
+            break;
+        case TField::Guid:
+            CheckGuid(value);
+            break;
+        case TField::None:
+            break;
+        }
+        field_ = TField::None;
+    }
+
+    void FinishItem(bool whole)
+    {
+        if (whole && item_.Title.empty() && !item_.HasDescription)
+            ReportHere(TFindingSeverity::Error, "the item has neither a title nor a description");
+        for (TFeedFinding &finding : item_.Findings) {
+            finding.Row = item_.Row;
+            finding.ItemTitle = item_.Title;
+            findings_.push_back(std::move(finding));
+        }
+        itemOpen_ = false;
+    }
+
+    void FinishChannel()
+    {
+        channelOpen_ = false;
+        for (const auto &[has, name] : {std::pair{channelHas_.Title, "title"},
+                                        std::pair{channelHas_.Link, "link"},
+                                        std::pair{channelHas_.Description, "description"}})
+            if (!has)
+                Report(TFindingSeverity::Error, "the channel has no " + std::string(name),
+                       TFindingPlace::Channel);
+    }
+
+    void CheckUrl(std::string_view name, std::string_view url)
+    {
+        if (url.empty())
+            ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
+        else if (!IsAbsoluteHttpUrl(url))
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(url) +
+                                                    " is not an absolute http or https URL");
+    }
+
+    void CheckDate(std::string_view date)
+    {
+        const std::string quoted = fieldName_ + " " + Quoted(date);
+        const TDateCheck check = CheckRfc822Date(date);
+        switch (check.Verdict) {
+        case TDateVerdict::Valid:
+            break;
+        case TDateVerdict::NotRfc822:
+            ReportHere(TFindingSeverity::Error, quoted + " is not an RFC 822 date");
+            break;
+        case TDateVerdict::NoKnownZone:
+            ReportHere(TFindingSeverity::Error,
+                       check.Detail.empty() ? quoted + " has no time zone"
+                                            : quoted + " has the zone " + Quoted(check.Detail) +
+                                                  ", which RFC 822 does not name");
+            break;
+        case TDateVerdict::NotReal:
+            ReportHere(TFindingSeverity::Error, quoted + " is not a real date: " + check.Detail);
+            break;
+        case TDateVerdict::WrongWeekday:
+            ReportHere(TFindingSeverity::Warning,
+                       quoted + " names the wrong weekday: that day is a " + check.Detail);
+            break;
+        }
+    }
+
+    void CheckGuid(std::string_view guid)
+    {
+        if (guid.empty()) {
+            ReportHere(TFindingSeverity::Warning, "guid is empty");
+            return;
+        }
+        const auto [earlier, added] = guidRows_.try_emplace(std::string(guid), item_.Row);
+        if (!added)
+            ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is also the guid of item " +
+                                                    std::to_string(earlier->second + 1));
+        if (!guidPermaLink_ || IsAbsoluteHttpUrl(guid))
+            return;
+        if (guidMarked_)
+            ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
+                                                    " is marked isPermaLink=\"true\" but is not an "
+                                                    "absolute http or https URL");
+        else
+            ReportHere(TFindingSeverity::Warning,
+                       "guid " + Quoted(guid) +
+                           " is no URL but readers take it for one: it needs isPermaLink=\"false\"");
+    }
+
+    void CheckEnclosure(xmlTextReaderPtr reader)
+    {
+        bool present = false;
+        const std::string url = AttributeOf(reader, "url", present);
+        if (Trimmed(url).empty())
+            ReportHere(TFindingSeverity::Error, "enclosure has no url");
+        else
+            CheckUrl("enclosure url", Trimmed(url));
+        const std::string length = AttributeOf(reader, "length", present);
+        if (!present)
+            ReportHere(TFindingSeverity::Error, "enclosure has no length");
+        else if (!IsWholeNumber(Trimmed(length)))
+            ReportHere(TFindingSeverity::Error,
+                       "enclosure length " + Quoted(length) + " is not a whole number");
+        const std::string type = AttributeOf(reader, "type", present);
+        if (!present)
+            ReportHere(TFindingSeverity::Error, "enclosure has no type");
+        else if (!IsMimeType(type))
+            ReportHere(TFindingSeverity::Error, "enclosure type " + Quoted(type) + " is not a MIME type");
+    }
+
+    void Report(TFindingSeverity severity, std::string reason,
+                TFindingPlace place = TFindingPlace::Document)
+    {
+        findings_.push_back({severity, place, -1, {}, std::move(reason)});
+    }
+
+    // A finding about the element being read: the item's (shown once the item has ended, with
+    // its title) or the channel's.
+    void ReportHere(TFindingSeverity severity, std::string reason)
+    {
+        if (itemOpen_)
+            item_.Findings.push_back({severity, TFindingPlace::Item, -1, {}, std::move(reason)});
+        else
+            Report(severity, std::move(reason), TFindingPlace::Channel);
+    }
+
+    std::vector<TFeedFinding> &findings_;
+    bool rootIsRss_ = false;
+    bool channelSeen_ = false;
+    bool channelOpen_ = false;
+    struct {
+        bool Title = false, Link = false, Description = false;
+    } channelHas_;
+    int channelChildren_ = 0;  // element children of the channel so far
+    int firstItemChild_ = -1;  // position of the first item among them
+
+    bool itemOpen_ = false;
+    struct TItem {
+        int Row = -1;
+        std::string Title;
+        bool HasDescription = false;
+        std::vector<TFeedFinding> Findings;
+    } item_;
+    std::unordered_map<std::string, int> guidRows_; // guid -> row of the item that has it first
+    bool guidPermaLink_ = true;
+    bool guidMarked_ = false; // isPermaLink="true" written out
+
+    TField field_ = TField::None;
+    int fieldDepth_ = 0;
+    std::string fieldName_;
+    std::string text_;
+};
+
+} // namespace
+
+std::vector<TFeedFinding> CheckFeed(std::string_view fileBytes)
+{
+    std::vector<TFeedFinding> findings;
+    CheckEncoding(fileBytes, findings);
+    TFeedReader(findings).Run(fileBytes);
+    return findings;
+}
+
+std::string FindingPlaceText(const TFeedFinding &finding)
+{
+    switch (finding.Place) {
+    case TFindingPlace::Channel:
+        return "channel";
+    case TFindingPlace::Item: {
+        std::string place = "item " + std::to_string(finding.Row + 1);
+        if (!finding.ItemTitle.empty())
+            place += " " + Quoted(finding.ItemTitle);
+        return place;
+    }
+    case TFindingPlace::Document:
+        break;
+    }
+    return "document";
+}
+
+std::string FindingLine(const TFeedFinding &finding)
+{
+    return FindingPlaceText(finding) +
+           (finding.Severity == TFindingSeverity::Error ? ": error: " : ": warning: ") +
+           finding.Reason;
+}
+
+bool HasError(const std::vector<TFeedFinding> &findings)
+{
+    for (const TFeedFinding &finding : findings)
+        if (finding.Severity == TFindingSeverity::Error)
+            return true;
+    return false;
+}

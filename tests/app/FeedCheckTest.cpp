@@ -1,0 +1,200 @@
+// Check Feed's rules: one good feed, then one row per rule broken with the exact lines an
+// author sees; and the date forms feed readers take.
+#include "FeedCheck.h"
+#include "Rfc822Date.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(TDateVerdict)
+
+namespace {
+
+// Everything the rules look at, right: UTF-8 text with a non-ASCII character, the editor's own
+// "-0800" stamp, a 2-digit year without seconds, a permalink guid and an enclosure.
+const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                            "<rss version=\"2.0\">\n"
+                            "<channel>\n"
+                            "<title>News</title>\n"
+                            "<link>https://example.org/</link>\n"
+                            "<description>Caf\xC3\xA9 news</description>\n"
+                            "<pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>\n"
+                            "<lastBuildDate>Mon, 05 Feb 07 22:03 GMT</lastBuildDate>\n"
+                            "<item>\n"
+                            "<title>First</title>\n"
+                            "<link>http://example.org/1</link>\n"
+                            "<comments>http://example.org/1#comments</comments>\n"
+                            "<pubDate>5 Feb 2007 14:03:09 EST</pubDate>\n"
+                            "<guid isPermaLink=\"false\">urn:news:1</guid>\n"
+                            "<enclosure url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"/>\n"
+                            "</item>\n"
+                            "<item>\n"
+                            "<description>Second, without a title</description>\n"
+                            "<guid>http://example.org/2</guid>\n"
+                            "</item>\n"
+                            "</channel>\n"
+                            "</rss>\n";
+
+QStringList Lines(const std::vector<TFeedFinding> &findings)
+{
+    QStringList lines;
+    for (const TFeedFinding &finding : findings)
+        lines << QString::fromUtf8(FindingLine(finding));
+    return lines;
+}
+
+} // namespace
+
+class FeedCheckTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rules_data()
+    {
+        QTest::addColumn<QByteArray>("from"); // every occurrence in the good feed ...
+        QTest::addColumn<QByteArray>("to");   // ... replaced by this
+        QTest::addColumn<QStringList>("lines");
+
+        QTest::newRow("good") << QByteArray() << QByteArray() << QStringList();
+        QTest::newRow("not well-formed")
+            << QByteArray("<title>First</title>") << QByteArray("<title>First</titel>")
+            << QStringList{"document: error: not well-formed XML at line 10, column 21: Opening "
+                           "and ending tag mismatch: title line 10 and titel"};
+        QTest::newRow("root")
+            << QByteArray("rss") << QByteArray("feed")
+            << QStringList{"document: error: the root element is feed, not rss: this is no RSS 2.0 feed"};
+        QTest::newRow("version")
+            << QByteArray("version=\"2.0\"") << QByteArray("version=\"0.91\"")
+            << QStringList{"document: error: the rss element says version=\"0.91\", not \"2.0\""};
+        QTest::newRow("channel title")
+            << QByteArray("<title>News</title>\n") << QByteArray()
+            << QStringList{"channel: error: the channel has no title"};
+        QTest::newRow("item text")
+            << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
+            << QStringList{"item 2: error: the item has neither a title nor a description"};
+        QTest::newRow("date")
+            << QByteArray("5 Feb 2007 14:03:09 EST") << QByteArray("Mon, 32 Foo 2007")
+            << QStringList{"item 1 \"First\": error: pubDate \"Mon, 32 Foo 2007\" is not an RFC 822 date"};
+        QTest::newRow("zone")
+            << QByteArray("22:03 GMT") << QByteArray("22:03 CET")
+            << QStringList{"channel: error: lastBuildDate \"Mon, 05 Feb 07 22:03 CET\" has the zone "
+                           "\"CET\", which RFC 822 does not name"};
+        QTest::newRow("real date")
+            << QByteArray("5 Feb 2007 14:03:09 EST") << QByteArray("29 Feb 2007 14:03:09 EST")
+            << QStringList{"item 1 \"First\": error: pubDate \"29 Feb 2007 14:03:09 EST\" is not a "
+                           "real date: Feb 2007 has no day 29"};
+        QTest::newRow("weekday")
+            << QByteArray("Mon, 5 Feb 2007") << QByteArray("Tue, 5 Feb 2007")
+            << QStringList{"channel: warning: pubDate \"Tue, 5 Feb 2007 14:03:09 -0800\" names the "
+                           "wrong weekday: that day is a Mon"};
+        QTest::newRow("links")
+            << QByteArray("http://example.org/1") << QByteArray("/1")
+            << QStringList{"item 1 \"First\": error: link \"/1\" is not an absolute http or https URL",
+                           "item 1 \"First\": error: comments \"/1#comments\" is not an absolute "
+                           "http or https URL"};
+        QTest::newRow("duplicate guid")
+            << QByteArray("<guid>http://example.org/2</guid>")
+            << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
+            << QStringList{"item 2: error: guid \"urn:news:1\" is also the guid of item 1"};
+        QTest::newRow("permalink guid")
+            << QByteArray("isPermaLink=\"false\"") << QByteArray("isPermaLink=\"true\"")
+            << QStringList{"item 1 \"First\": error: guid \"urn:news:1\" is marked "
+                           "isPermaLink=\"true\" but is not an absolute http or https URL"};
+        QTest::newRow("enclosure")
+            << QByteArray("url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"")
+            << QByteArray("length=\"12 kB\" type=\"mp3\"")
+            << QStringList{"item 1 \"First\": error: enclosure has no url",
+                           "item 1 \"First\": error: enclosure length \"12 kB\" is not a whole number",
+                           "item 1 \"First\": error: enclosure type \"mp3\" is not a MIME type"};
+        QTest::newRow("bytes not UTF-8")
+            << QByteArray("Caf\xC3\xA9") << QByteArray("Caf\xE9")
+            << QStringList{"document: error: the text is declared UTF-8, but byte 0xE9 on line 6 is "
+                           "not UTF-8",
+                           "document: error: not well-formed XML at line 6, column 17: Input is "
+                           "not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x20 0x6E 0x65"};
+        QTest::newRow("encoding not declared")
+            << QByteArray(" encoding=\"UTF-8\"") << QByteArray()
+            << QStringList{"document: warning: no encoding is declared; the text is UTF-8, so the "
+                           "XML declaration should say encoding=\"UTF-8\""};
+    }
+
+    void rules()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QStringList, lines);
+        QByteArray feed = GoodFeed;
+        if (!from.isEmpty()) {
+            feed.replace(from, to);
+            QVERIFY(feed != GoodFeed);
+        }
+        const std::vector<TFeedFinding> findings = CheckFeed(feed.toStdString());
+        QCOMPARE(Lines(findings), lines);
+        QCOMPARE(HasError(findings), lines.join('\n').contains(": error: "));
+    }
+
+    // An item's finding carries the row the Items page shows it at: the channel's children
+    // from the first item on, whatever stands between the items.
+    void itemRowsFollowTheItemsPage()
+    {
+        QByteArray feed = GoodFeed;
+        feed.replace("</item>\n<item>", "</item>\n<category>News</category>\n<!-- c -->\n<item>");
+        feed.replace("<description>Second, without a title</description>\n", "");
+        const std::vector<TFeedFinding> findings = CheckFeed(feed.toStdString());
+        QCOMPARE(findings.size(), size_t(1));
+        QCOMPARE(findings[0].Place, TFindingPlace::Item);
+        QCOMPARE(findings[0].Row, 2);
+    }
+
+    void dateForms_data()
+    {
+        QTest::addColumn<QByteArray>("date");
+        QTest::addColumn<TDateVerdict>("verdict");
+        QTest::addColumn<QByteArray>("detail");
+        const auto valid = [](const char *date) {
+            QTest::newRow(date) << QByteArray(date) << TDateVerdict::Valid << QByteArray();
+        };
+        valid("Mon, 5 Feb 2007 14:03:09 -0800"); // the editor's own stamp
+        valid("Sun, 31 Dec 2006 23:59:59 -0800");
+        valid("05 Feb 2007 14:03 +0130");
+        valid("  5 feb 07 14:03:09 gmt ");
+        valid("Sat, 29 Feb 2020 00:00:00 UT");
+        valid("5 Feb 2007 14:03:09 EDT");
+        valid("5 Feb 1999 14:03:09 PST");
+        valid("5 Feb 2007 14:03:09 Z");
+        valid("5 Feb 2007 23:59:60 +0000"); // a leap second
+        const auto invalid = [](const char *date, TDateVerdict verdict, const char *detail) {
+            QTest::newRow(date) << QByteArray(date) << verdict << QByteArray(detail);
+        };
+        invalid("", TDateVerdict::NotRfc822, "");
+        invalid("2007-02-05T14:03:09Z", TDateVerdict::NotRfc822, "");
+        invalid("Mon 5 Feb 2007 14:03:09 GMT", TDateVerdict::NotRfc822, "");
+        invalid("Mon, 5 Feb 207 14:03:09 GMT", TDateVerdict::NotRfc822, "");
+        invalid("Mon, 5 Feb 2007 140309 -0800", TDateVerdict::NotRfc822, "");
+        invalid("Mon, 5 Feb 2007 14:03:09-0800", TDateVerdict::NotRfc822, "");
+        invalid("Mon, 5 Feb 2007 14:03:09 GMT (UTC)", TDateVerdict::NotRfc822, "");
+        invalid("Mon, 5 Feb 2007 14:03:09", TDateVerdict::NoKnownZone, "");
+        invalid("Mon, 5 Feb 2007 14:03:09 +01:00", TDateVerdict::NoKnownZone, "+01:00");
+        invalid("Mon, 5 Feb 2007 14:03:09 J", TDateVerdict::NoKnownZone, "J");
+        invalid("Mon, 5 Feb 2007 14:03:09 +0160", TDateVerdict::NoKnownZone, "+0160");
+        invalid("Thu, 29 Feb 2007 10:00:00 GMT", TDateVerdict::NotReal, "Feb 2007 has no day 29");
+        invalid("31 Apr 2007 10:00:00 GMT", TDateVerdict::NotReal, "Apr 2007 has no day 31");
+        invalid("0 Apr 2007 10:00:00 GMT", TDateVerdict::NotReal, "Apr 2007 has no day 0");
+        invalid("5 Feb 2007 24:00:00 GMT", TDateVerdict::NotReal, "the time of day does not exist");
+        invalid("5 Feb 2007 12:60 GMT", TDateVerdict::NotReal, "the time of day does not exist");
+        invalid("Tue, 5 Feb 2007 14:03:09 -0800", TDateVerdict::WrongWeekday, "Mon");
+        invalid("Sat, 29 Feb 2000 00:00:00 GMT", TDateVerdict::WrongWeekday, "Tue");
+    }
+
+    void dateForms()
+    {
+        QFETCH(QByteArray, date);
+        QFETCH(TDateVerdict, verdict);
+        QFETCH(QByteArray, detail);
+        const TDateCheck check = CheckRfc822Date(date.toStdString());
+        QCOMPARE(check.Verdict, verdict);
+        QCOMPARE(QByteArray::fromStdString(check.Detail), detail);
+    }
+};
+
+QTEST_APPLESS_MAIN(FeedCheckTest)
+#include "FeedCheckTest.moc"
