@@ -324,6 +324,11 @@ private:
         for (char &c : message)
             if (c == '\n' || c == '\r')
                 c = ' ';
+        // The reader repeats itself on some inputs (an entity loop, once per reference).
+        if (message == lastReaderMessage_ && error.line == lastReaderLine_)
+            return;
+        lastReaderMessage_ = message;
+        lastReaderLine_ = error.line;
         std::string where;
         if (error.line > 0)
             where = " at line " + std::to_string(error.line) + ", column " + std::to_string(error.int2);
@@ -584,6 +589,8 @@ private:
     }
 
     std::vector<TFeedFinding> &findings_;
+    std::string lastReaderMessage_;
+    int lastReaderLine_ = 0;
     bool rootIsRss_ = false;
     bool channelSeen_ = false;
     bool channelOpen_ = false;

@@ -41,6 +41,7 @@ void TFeedCheckDialog::ShowFindings(const std::string &feedPath, const QString &
         errors += error;
         auto *line = new QListWidgetItem(error ? errorIcon : warningIcon,
                                          QString::fromUtf8(FindingLine(finding)));
+        line->setToolTip(line->text()); // a long line runs past the list's edge
         line->setData(RowRole, finding.Place == TFindingPlace::Item ? finding.Row : -1);
         ui->FindingsList->addItem(line);
     }

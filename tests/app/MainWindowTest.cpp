@@ -125,7 +125,7 @@ private slots:
                 captions << (action->isSeparator() ? QString("-") : action->text());
         }
         QCOMPARE(captions, QStringList({"Feed", "Add\tCtrl+O", "Save\tCtrl+S", "Delete\tDel", "-",
-                                        "Exit\tCtrl+X", "Items", "Add\tCtrl+N", "Clone\tIns",
+                                        "Check Feed\tF7", "-", "Exit\tCtrl+X", "Items", "Add\tCtrl+N", "Clone\tIns",
                                         "Delete\tDel", "Save\tCtrl+S", "-", "Exit\tCtrl+X"}));
         // Tab order of the Feeds page.
         QWidget *widget = window.List("ListBox1");
