@@ -63,6 +63,39 @@ TzelXMLNode2::~TzelXMLNode2()
 {
     ReleaseOwnContent();
     DestroyChildren();
+    FreeExtras();
+}
+
+TzelXMLNodeExtras &TzelXMLNode2::MakeExtras()
+{
+    if (TzelXMLNodeExtras *extras = Extras())
+        return *extras;
+    auto *extras = new TzelXMLNodeExtras;
+    extras->document = Document();
+    documentAndFlags_ = reinterpret_cast<uintptr_t>(extras) | (documentAndFlags_ & FlagMask) | ExtrasFlag;
+    return *extras;
+}
+
+void TzelXMLNode2::FreeExtras() noexcept
+{
+    TzelXMLNodeExtras *extras = Extras();
+    if (!extras)
+        return;
+    documentAndFlags_ = reinterpret_cast<uintptr_t>(extras->document) | (documentAndFlags_ & FlagMask & ~ExtrasFlag);
+    delete extras;
+}
+
+void TzelXMLNode2::CopyKeptMarkup(const TzelXMLNode2 &source, bool withTail)
+{
+    SetTextFromCDATA(source.TextFromCDATA());
+    const TzelXMLNodeExtras *kept = source.Extras();
+    if (!kept || (kept->content.empty() && !kept->mixed && (!withTail || kept->tail.empty())))
+        return;
+    TzelXMLNodeExtras &extras = MakeExtras();
+    extras.content = kept->content;
+    extras.mixed = kept->mixed;
+    if (withTail)
+        extras.tail = kept->tail;
 }
 
 void TzelXMLNode2::ReleaseOwnContent()
@@ -109,10 +142,15 @@ void TzelXMLNode2::SetName(std::string_view name) { name_.Assign(name); }
 
 void TzelXMLNode2::SetText(std::string_view text) noexcept
 {
+    if (text == text_.View())
+        return; // also keeps what was kept of the text's source form
     try {
         const bool needsCDATA = HasAngleBracket(text);
         text_.Assign(text);
         SetTextNeedsCDATA(needsCDATA);
+        SetTextFromCDATA(false);
+        if (TzelXMLNodeExtras *extras = Extras())
+            extras->content.clear();
     } catch (...) {
         // Setting a text never reports a failure.
     }
@@ -189,10 +227,12 @@ TzelXMLNode2 *TzelXMLNode2::ChildAt(int position) const
 
 TzelXMLNode2 *TzelXMLNode2::CloneTree() const
 {
-    auto copyOne = [](const TzelXMLNode2 *source) {
+    auto copyOne = [this](const TzelXMLNode2 *source) {
         auto copy = std::make_unique<TzelXMLNode2>();
         copy->SetName(source->name_.View());
         copy->SetText(source->text_.View());
+        // The copy is a new sibling: what followed the original stays with the original.
+        copy->CopyKeptMarkup(*source, source != this);
         for (TzelXMLAttribute2 *attribute : source->attributes_)
             if (attribute)
                 copy->attributes_.Add(attribute->Clone());
@@ -273,3 +313,4 @@ void TzelXMLNode2::TakenOutOfList(TzelXMLNode2 *node)
 }
 
 static_assert(sizeof(TzelXMLNode2) <= 48, "a node stays at 48 bytes");
+static_assert(alignof(TzelXMLNodeExtras) > TzelXMLNode2::FlagMask, "the flags live in the low bits of the extras' address");

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "zelNodeString.h"
+#include "zelXMLNodeExtras.h"
 #include "zelVariant.h"
 #include "zelXMLNodeList2.h"
 
@@ -72,7 +73,24 @@ public:
     // True exactly when Text holds a "<" or a ">"; the writer then uses a CDATA section.
     bool TextNeedsCDATA() const { return (documentAndFlags_ & CDataFlag) != 0; }
     // The document whose id index this node belongs to, or null (not an owner).
-    TzelXMLParser2 *Document() const { return reinterpret_cast<TzelXMLParser2 *>(documentAndFlags_ & ~FlagMask); }
+    TzelXMLParser2 *Document() const
+    {
+        const uintptr_t pointer = documentAndFlags_ & ~FlagMask;
+        if (documentAndFlags_ & ExtrasFlag)
+            return reinterpret_cast<const TzelXMLNodeExtras *>(pointer)->document;
+        return reinterpret_cast<TzelXMLParser2 *>(pointer);
+    }
+
+    // What an XML-compatible read kept beside the tree (see TzelXMLNodeExtras); setting a
+    // different text forgets the first two.
+    // The text was read from one CDATA section and is written back as one.
+    bool TextFromCDATA() const { return (documentAndFlags_ & CDataSourceFlag) != 0; }
+    // The content before the first child as written in the source, or empty.
+    std::string_view KeptContent() const { return Extras() ? std::string_view(Extras()->content) : std::string_view(); }
+    // The markup (and in mixed content, text) after the end tag, as written, or empty.
+    std::string_view KeptTail() const { return Extras() ? std::string_view(Extras()->tail) : std::string_view(); }
+    // Text stands between the children.
+    bool MixedContent() const { return Extras() && Extras()->mixed; }
 
     TzelXMLNodeList2<TzelXMLNode2> &Children() { return children_; }
     const TzelXMLNodeList2<TzelXMLNode2> &Children() const { return children_; }
@@ -80,7 +98,8 @@ public:
     const TzelXMLNodeList2<TzelXMLAttribute2> &Attributes() const { return attributes_; }
 
     void SetName(std::string_view name);
-    // Sets Text and recomputes TextNeedsCDATA. Never raises.
+    // Sets Text and recomputes TextNeedsCDATA. Never raises. Setting the text it already
+    // has changes nothing (what was kept of its source form stays).
     void SetText(std::string_view text) noexcept;
 
     // Appends the node (taking it over), sets its Document to this node's document (or to
@@ -118,6 +137,8 @@ public:
     // its subtree) stops borrowing bytes from the document it came from.
     static void TakenOutOfList(TzelXMLNode2 *node);
 
+    static constexpr uintptr_t FlagMask = 15; // the low bits of the Document link hold flags
+
 private:
     friend class TzelXMLParser2;
     friend class TzelXMLReader;
@@ -129,19 +150,38 @@ private:
     // Destroys every listed child and its subtree without recursion.
     void DestroyChildren();
 
-    static constexpr uintptr_t CDataFlag = 1;    // TextNeedsCDATA
-    static constexpr uintptr_t DocumentFlag = 2; // this node is a TzelXMLParser2
-    static constexpr uintptr_t FlagMask = 3;
+    static constexpr uintptr_t CDataFlag = 1;       // TextNeedsCDATA
+    static constexpr uintptr_t DocumentFlag = 2;    // this node is a TzelXMLParser2
+    static constexpr uintptr_t ExtrasFlag = 4;      // the pointer is a TzelXMLNodeExtras
+    static constexpr uintptr_t CDataSourceFlag = 8; // TextFromCDATA
 
     void SetDocument(TzelXMLParser2 *document)
     {
-        documentAndFlags_ = reinterpret_cast<uintptr_t>(document) | (documentAndFlags_ & FlagMask);
+        if (documentAndFlags_ & ExtrasFlag)
+            Extras()->document = document;
+        else
+            documentAndFlags_ = reinterpret_cast<uintptr_t>(document) | (documentAndFlags_ & FlagMask);
     }
     void SetTextNeedsCDATA(bool needed) { documentAndFlags_ = (documentAndFlags_ & ~CDataFlag) | (needed ? CDataFlag : 0); }
+    void SetTextFromCDATA(bool fromCDATA)
+    {
+        documentAndFlags_ = (documentAndFlags_ & ~CDataSourceFlag) | (fromCDATA ? CDataSourceFlag : 0);
+    }
+    TzelXMLNodeExtras *Extras() const
+    {
+        return (documentAndFlags_ & ExtrasFlag) ? reinterpret_cast<TzelXMLNodeExtras *>(documentAndFlags_ & ~FlagMask)
+                                                : nullptr;
+    }
+    // The node's extras, made on first use.
+    TzelXMLNodeExtras &MakeExtras();
+    void FreeExtras() noexcept;
+    // Copies the source's CDATA mark and extras (its tail only when asked).
+    void CopyKeptMarkup(const TzelXMLNode2 &source, bool withTail);
     bool IsDocument() const { return (documentAndFlags_ & DocumentFlag) != 0; }
 
-    // 48 bytes in all: the two strings, the Document link with the two flags in its low
-    // bits (a document is at least 4-aligned), and the two one-pointer lists.
+    // 48 bytes in all: the two strings, the Document link (or the extras holding it) with
+    // four flags in its low bits (documents and extras are 16-aligned), and the two
+    // one-pointer lists.
     TzelNodeString name_;
     TzelNodeString text_;
     uintptr_t documentAndFlags_ = 0;

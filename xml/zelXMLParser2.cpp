@@ -38,6 +38,10 @@ void TzelXMLParser2::ResetForRead()
     name_.Borrow({});
     SetText({});
     declaration_.Attributes().Clear();
+    prolog_.clear();
+    epilog_.clear();
+    droppedContent_.clear();
+    byteOrderMark_ = false;
 }
 
 void TzelXMLParser2::SetSourceText(std::string text)

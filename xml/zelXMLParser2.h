@@ -16,12 +16,13 @@
 // Nodes read from a text borrow their bytes from SourceText(); they stay valid as long as
 // they are in this document's tree (a node taken out of the tree copies its bytes).
 #include <string>
+#include <vector>
 
 #include "zelHash.h"
 #include "zelXMLNode2.h"
 #include "zelXMLNodePool.h"
 
-class TzelXMLParser2 : public TzelXMLNode2 {
+class alignas(16) TzelXMLParser2 : public TzelXMLNode2 {
 public:
     // Elements may nest at most this deep (the root is level 1); deeper input is refused with
     // an ordinary reader error in LastError().
@@ -67,6 +68,30 @@ public:
     // Removes the node's own entry (by name and id), if any. Descendants are not visited.
     void UnindexNode(TzelXMLNode2 *node);
 
+    // XML-compatible mode (false at creation). The reader then takes the forms well-formed
+    // XML allows beyond the engine's own subset: any blank after a name and around "=",
+    // blanks before an end tag's ">", a ">" inside attribute values, comments, processing
+    // instructions and CDATA sections wherever content may stand, text after child
+    // elements, and comments, processing instructions and a DOCTYPE before and after the
+    // root. It keeps them for the writer: the prolog and a UTF-8 byte-order mark byte for
+    // byte, CDATA sections, comments and mixed content (see TzelXMLNode2's kept markup),
+    // character and entity references in attribute values. The writer then puts a text
+    // holding a "&" that starts no reference into a CDATA section, so the file stays
+    // well-formed. Input the default mode refuses with an error is refused with the same
+    // message and position when it is an error in XML as well.
+    bool XmlCompatible() const { return xmlCompatible_; }
+    void SetXmlCompatible(bool enabled) { xmlCompatible_ = enabled; }
+    // What the last XML-compatible read found and the writer gives back as it was.
+    bool HasByteOrderMark() const { return byteOrderMark_; }
+    // Between the declaration (or the start, when there is none) and the root element; kept
+    // only when it holds markup.
+    const std::string &Prolog() const { return prolog_; }
+    // After the root element: comments and processing instructions.
+    const std::string &Epilog() const { return epilog_; }
+    // What the last read found and a save would not write back, one line each (empty when
+    // nothing is lost). Counted in XML-compatible mode only.
+    const std::vector<std::string> &DroppedContent() const { return droppedContent_; }
+
     bool Parsing() const { return parsing_; }
     bool Clearing() const { return clearing_; }
     // Minimum growth step of the writer's buffer.
@@ -82,11 +107,16 @@ private:
 
     std::string sourceText_;
     std::string lastError_;
+    std::string prolog_;
+    std::string epilog_;
+    std::vector<std::string> droppedContent_;
     TzelXMLNode2 declaration_;
     TNameIndex nameIndex_;
     TzelXMLNodePool nodePool_; // the reader's nodes
     int outputGrowth_ = 0x10000;
     bool parsing_ = false;
     bool nameIndexEnabled_ = false;
+    bool xmlCompatible_ = false;
+    bool byteOrderMark_ = false;
     bool clearing_ = false;
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "zelStrings.h"
+#include "zelXMLReference.h"
 #include "zelXMLParser2.h"
 #include "zelXMLWriter.h"
 
@@ -30,6 +31,76 @@ std::string_view Trim(std::string_view text)
     return text.substr(first, last - first);
 }
 
+// The blanks XML allows between names and attributes.
+bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool AllBlank(std::string_view text)
+{
+    for (char c : text)
+        if (!IsBlank(c))
+            return false;
+    return true;
+}
+
+std::string_view TrimXmlBlanksRight(std::string_view text)
+{
+    while (!text.empty() && IsXmlBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Attribute values in XML-compatible mode, in one pass: the five predefined entities are
+// decoded, other references stay as written, and "&amp;" stays as written when the
+// decoded "&" would start a reference, so every "&" kept that starts a reference is one
+// (the writer writes those as they are and escapes every other "&").
+std::string DecodeAttributeValue(std::string_view value)
+{
+    static constexpr std::pair<std::string_view, char> Entities[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&amp;", '&'}};
+    std::string decoded;
+    decoded.reserve(value.size());
+    for (size_t i = 0; i < value.size();) {
+        if (value[i] == '&') {
+            bool done = false;
+            for (const auto &[entity, character] : Entities) {
+                if (value.compare(i, entity.size(), entity) != 0)
+                    continue;
+                if (character == '&' && ReferenceLength(value.substr(i + 4), 0) > 0) // as if the ";" were the "&"
+                    break; // "&amp;" before "#65;" or "name;": kept
+                decoded += character;
+                i += entity.size();
+                done = true;
+                break;
+            }
+            if (done)
+                continue;
+        }
+        decoded += value[i++];
+    }
+    return decoded;
+}
+
+// What a reader reads from mixed content: the text with comments and processing
+// instructions taken out and CDATA sections unwrapped, trimmed.
+std::string ReadableText(std::string_view content)
+{
+    std::string text;
+    size_t i = 0;
+    while (i < content.size()) {
+        size_t lt = content.find('<', i);
+        text += content.substr(i, lt == std::string_view::npos ? std::string_view::npos : lt - i);
+        if (lt == std::string_view::npos)
+            break;
+        std::string_view rest = content.substr(lt);
+        std::string_view closer = rest.substr(0, 9) == "<![CDATA[" ? "]]>" : rest.substr(0, 4) == "<!--" ? "-->" : "?>";
+        size_t end = rest.find(closer);
+        if (closer == "]]>")
+            text += rest.substr(9, end - 9);
+        i = end == std::string_view::npos ? content.size() : lt + end + closer.size();
+    }
+    return std::string(Trim(text));
+}
+
 class ParsingFlag {
 public:
     explicit ParsingFlag(bool &flag) : flag_(flag) { flag_ = true; }
@@ -42,7 +113,7 @@ private:
 } // namespace
 
 TzelXMLReader::TzelXMLReader(TzelXMLParser2 &document)
-    : document_(document), source_(document.sourceText_)
+    : document_(document), source_(document.sourceText_), xml_(document.XmlCompatible())
 {
 }
 
@@ -82,18 +153,28 @@ std::string TzelXMLReader::ParseXml(TzelXMLParser2 &document)
     document.ResetForRead();
     ParsingFlag parsing(document.parsing_);
 
-    // The declaration: only when the first "<" starts "<?xml" exactly.
+    size_t prologStart = 1;
+    if (reader.xml_ && reader.StartsAt(1, "\xEF\xBB\xBF")) {
+        document.byteOrderMark_ = true;
+        prologStart = 4;
+    }
+    // The declaration: only when the first "<" starts "<?xml" exactly (and, in XML-compatible
+    // mode, a blank follows, as "<?xml-stylesheet" is an instruction).
     size_t opener = reader.Find('<', 1);
-    if (opener && reader.StartsAt(opener, "<?xml")) {
+    if (opener && reader.StartsAt(opener, "<?xml") &&
+        (!reader.xml_ || (opener + 5 <= reader.source_.size() && IsXmlBlank(reader.source_[opener + 4])))) {
         size_t closer = reader.Find("?>", opener);
         if (!closer)
             return "Missing ?> in xml declaration.";
         reader.position_ = closer + 2;
+        prologStart = reader.position_;
         // From the byte after "<?xml " up to the byte before "?>"; an error here is raised.
         reader.ParseAttributes(&document.declaration_, Trim(reader.Slice(opener + 6, closer - 1)), false);
     }
 
     try {
+        if (reader.xml_)
+            reader.ReadProlog(prologStart);
         reader.ParseBody();
         return std::string();
     } catch (const std::exception &error) {
@@ -108,20 +189,204 @@ std::string TzelXMLReader::ParseXml(TzelXMLParser2 &document)
 void TzelXMLReader::ParseBody()
 {
     TzelXMLNode2 *element = nullptr;
-    if (ReadStartTag(true, 1, element) != TagKind::ElementWithContent)
-        return; // an end tag first (empty root) or an empty root element
+    const TagKind rootKind = ReadStartTag(true, 1, element);
+    if (rootKind != TagKind::ElementWithContent) {
+        // an end tag first (empty root) or an empty root element
+        if (xml_ && rootKind == TagKind::EmptyElement)
+            ReadEpilog();
+        return;
+    }
+    size_t contentStart = position_;
     ParseTextContent(element);
-    open_.push_back({element, 0});
+    open_.push_back({element, 0, contentStart, position_});
     while (!open_.empty()) {
         TagKind kind = ReadStartTag(false, static_cast<int>(open_.size()) + 1, element);
         if (kind == TagKind::ElementWithContent) {
+            contentStart = position_;
             ParseTextContent(element);
-            open_.push_back({element, pendingChildren_.size()});
+            open_.push_back({element, pendingChildren_.size(), contentStart, position_});
         } else if (kind == TagKind::EndTag) {
-            ReadEndTag(open_.back().node);
+            TzelXMLNode2 *closed = open_.back().node;
+            ReadEndTag(closed);
             CloseInnermost();
+            if (xml_ && open_.empty())
+                ReadEpilog();
+            else if (xml_)
+                KeepTail(closed);
+        } else if (xml_) {
+            KeepTail(element);
         }
     }
+}
+
+TzelXMLReader::Content TzelXMLReader::ScanContent(size_t from, const char *missingTag)
+{
+    Content content;
+    size_t at = from;
+    for (;;) {
+        const size_t opener = FindTagStart(at);
+        if (!opener) {
+            // "Missing <" reports position 0; a text without "<" its start tag's end.
+            position_ = std::strcmp(missingTag, "Missing <") == 0 ? 0 : from;
+            throw Exception(missingTag);
+        }
+        if (!content.characterData && !AllBlank(Slice(at, opener - 1)))
+            content.characterData = true;
+        const char next = opener < source_.size() ? source_[opener] : '\0';
+        if (next != '!' && next != '?') {
+            content.end = opener;
+            return content;
+        }
+        position_ = opener;
+        if (StartsAt(opener, "<![CDATA[")) {
+            position_ = opener + 9;
+            const size_t closer = Find("]]>", position_);
+            if (!closer)
+                throw Exception("Expected ]]> when parsing CDATA section");
+            if (content.sections++ == 0) {
+                content.sectionStart = opener + 9;
+                content.sectionEnd = closer;
+            }
+            content.characterData = content.markup = true;
+            at = closer + 3;
+        } else if (SkipMarkup()) {
+            content.markup = true;
+            content.sections += 2; // not a lone CDATA section any more
+            at = position_;
+        } else {
+            content.end = opener; // "<!" or "<?" of something else: read as a tag
+            return content;
+        }
+    }
+}
+
+bool TzelXMLReader::SkipMarkup()
+{
+    const size_t opener = position_;
+    if (StartsAt(opener, "<!--")) {
+        const size_t closer = Find("-->", opener + 4);
+        if (!closer)
+            throw Exception("Missing comment terminator -->");
+        position_ = closer + 3;
+        return true;
+    }
+    if (StartsAt(opener, "<?")) {
+        const size_t closer = Find("?>", opener + 2);
+        if (!closer)
+            throw Exception("Missing ?> in processing instruction");
+        position_ = closer + 2;
+        return true;
+    }
+    if (StartsAt(opener, "<!DOCTYPE")) {
+        // Quoted literals, and in the internal subset comments and declarations, may hold ">".
+        size_t at = opener + 9;
+        int depth = 0;
+        while (at <= source_.size()) {
+            const char c = source_[at - 1];
+            if (c == '"' || c == '\'') {
+                const size_t quote = Find(c, at + 1);
+                if (!quote)
+                    break;
+                at = quote + 1;
+            } else if (depth > 0 && StartsAt(at, "<!--")) {
+                const size_t closer = Find("-->", at + 4);
+                if (!closer)
+                    break;
+                at = closer + 3;
+            } else if (c == '[') {
+                ++depth, ++at;
+            } else if (c == ']') {
+                --depth, ++at;
+            } else if (c == '>' && depth <= 0) {
+                position_ = at + 1;
+                return true;
+            } else {
+                ++at;
+            }
+        }
+        throw Exception("Missing > in DOCTYPE");
+    }
+    return false;
+}
+
+void TzelXMLReader::ReadProlog(size_t start)
+{
+    // Comments, processing instructions and a DOCTYPE may stand before the root.
+    for (;;) {
+        position_ = Find('<', position_ > start ? position_ : start);
+        if (!position_)
+            throw Exception("Missing <");
+        if (!SkipMarkup())
+            break;
+    }
+    const std::string_view prolog = Slice(start, position_ - 1);
+    if (Contains(prolog, '<'))
+        document_.prolog_.assign(prolog);
+}
+
+void TzelXMLReader::ReadEpilog()
+{
+    // Nothing after the root is an error: what cannot be kept is counted as dropped.
+    const size_t start = position_;
+    size_t kept = start;
+    for (;;) {
+        size_t at = kept;
+        while (at <= source_.size() && IsBlank(source_[at - 1]))
+            ++at;
+        if (at > source_.size())
+            break;
+        position_ = at;
+        bool skipped = false;
+        try {
+            skipped = SkipMarkup() && !StartsAt(at, "<!DOCTYPE");
+        } catch (const std::exception &) {
+        }
+        if (!skipped) {
+            document_.droppedContent_.push_back("what follows the root element from byte " + std::to_string(at) + " (" +
+                                                std::to_string(source_.size() - at + 1) + " bytes)");
+            break;
+        }
+        kept = position_;
+    }
+    const std::string_view epilog = Slice(start, kept - 1);
+    if (Contains(epilog, '<'))
+        document_.epilog_.assign(epilog);
+    position_ = kept;
+}
+
+void TzelXMLReader::KeepTail(TzelXMLNode2 *child)
+{
+    OpenElement &parent = open_.back();
+    const size_t from = position_;
+    const Content content = ScanContent(from, "Missing <");
+    position_ = content.end;
+    if (content.end == from)
+        return;
+    const std::string_view tail = Slice(from, content.end - 1);
+    if (content.markup || !AllBlank(tail))
+        child->MakeExtras().tail.assign(tail);
+    if (content.characterData) {
+        TzelXMLNodeExtras &extras = parent.node->MakeExtras();
+        if (!extras.mixed && extras.content.empty())
+            extras.content.assign(Slice(parent.contentStart, parent.contentEnd - 1));
+        extras.mixed = true;
+    }
+}
+
+size_t TzelXMLReader::FindTagEndOutsideQuotes(size_t from) const
+{
+    for (size_t at = from + 1; at <= source_.size(); ++at) {
+        const char c = source_[at - 1];
+        if (c == '>')
+            return at;
+        if (c == '"' || c == '\'') {
+            const size_t quote = Find(c, at + 1);
+            if (!quote)
+                return Find('>', at); // an unclosed value: reported as in the default mode
+            at = quote;
+        }
+    }
+    return 0;
 }
 
 TzelXMLNode2 *TzelXMLReader::NewElement()
@@ -174,7 +439,7 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(bool topLevel, int level, Tze
         if (!position_)
             throw Exception("Missing <");
     }
-    size_t closer = FindTagEnd(position_);
+    size_t closer = xml_ ? FindTagEndOutsideQuotes(position_) : FindTagEnd(position_);
     if (!closer)
         throw Exception("Missing >");
     std::string_view tag = Slice(position_ + 1, closer - 1);
@@ -189,7 +454,7 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(bool topLevel, int level, Tze
         tag = Trim(tag.substr(0, tag.size() - 1));
     // Only a space ends the name: a tab or line break after it belongs to the name.
     std::string_view name = tag, attributes;
-    size_t space = tag.find(' ');
+    size_t space = xml_ ? tag.find_first_of(" \t\r\n") : tag.find(' ');
     if (space != std::string_view::npos) {
         name = tag.substr(0, space);
         attributes = Trim(tag.substr(space + 1));
@@ -216,6 +481,8 @@ void TzelXMLReader::ReadEndTag(TzelXMLNode2 *element)
 {
     // The end tag's "<" is at the read position and its ">" was found by ReadStartTag.
     std::string_view endName = Slice(position_ + 2, pendingTagEnd_ - 1);
+    if (xml_)
+        endName = TrimXmlBlanksRight(endName);
     if (endName != element->name_.View())
         throw Exception("Opening and closing tags don't match " + std::string(element->name_.View()) + " " +
                         std::string(endName));
@@ -224,6 +491,29 @@ void TzelXMLReader::ReadEndTag(TzelXMLNode2 *element)
 
 void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
 {
+    if (xml_) {
+        const size_t start = position_;
+        const Content content = ScanContent(start, "Expected < when parsing text");
+        if (content.markup) {
+            position_ = content.end;
+            const std::string_view whole = Slice(start, content.end - 1);
+            if (content.sections == 1 && AllBlank(Slice(start, content.sectionStart - 10)) &&
+                AllBlank(Slice(content.sectionEnd + 3, content.end - 1))) {
+                // One CDATA section: its text, and the mark to write it as one again.
+                const std::string_view text = Trim(Slice(content.sectionStart, content.sectionEnd - 1));
+                element->text_.Borrow(text);
+                element->SetTextNeedsCDATA(Contains(text, '<') || Contains(text, '>'));
+                element->SetTextFromCDATA(true);
+            } else {
+                // Comments, instructions or several pieces: kept as written, shown as read.
+                const std::string text = ReadableText(whole);
+                element->text_.Assign(text);
+                element->SetTextNeedsCDATA(Contains(text, '<') || Contains(text, '>'));
+                element->MakeExtras().content.assign(whole);
+            }
+            return;
+        }
+    }
     size_t opener = FindTagStart(position_);
     if (!opener)
         throw Exception("Expected < when parsing text");
@@ -242,6 +532,10 @@ void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
         text = Trim(Slice(position_, opener - 1));
         position_ = opener;
         needsCDATA = Contains(text, '>');
+        // XML text may hold a ">": kept as written, where a CDATA section would show its
+        // references as text.
+        if (xml_ && needsCDATA)
+            element->MakeExtras().content.assign(text);
     }
     element->text_.Borrow(text);
     element->SetTextNeedsCDATA(needsCDATA);
@@ -258,16 +552,21 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
             size_t equals = rest.find('=');
             if (equals == std::string_view::npos)
                 throw Exception("missing = when parsing attributes");
-            char delimiter = equals + 1 < rest.size() ? rest[equals + 1] : '\0';
+            size_t valueStart = equals + 1;
+            while (xml_ && valueStart < rest.size() && IsXmlBlank(rest[valueStart]))
+                ++valueStart;
+            char delimiter = valueStart < rest.size() ? rest[valueStart] : '\0';
             if (delimiter != '"' && delimiter != '\'')
                 throw Exception("missing value delimiter when parsing attributes");
-            size_t closer = rest.find(delimiter, equals + 2);
+            size_t closer = rest.find(delimiter, valueStart + 1);
             if (closer == std::string_view::npos)
                 throw Exception(std::string("Expected closing ") + delimiter + " when parsing attributes");
             std::string_view name = Trim(rest.substr(0, equals));
-            std::string_view value = rest.substr(equals + 2, closer - equals - 2);
+            std::string_view value = rest.substr(valueStart + 1, closer - valueStart - 1);
             if (value.find('&') == std::string_view::npos) {
                 AddAttribute(name, std::string(value));
+            } else if (xml_) {
+                AddAttribute(name, DecodeAttributeValue(value));
             } else {
                 // "&amp;" goes last, so "&amp;lt;" gives "&lt;" and is not decoded again.
                 std::string decoded = ReplaceEvery(value, "&lt;", "<");

@@ -22,6 +22,26 @@ private:
 
     explicit TzelXMLReader(TzelXMLParser2 &document);
     void ParseBody();
+
+    // XML-compatible mode (see TzelXMLParser2::XmlCompatible).
+    // What stands between two tags: text, comments, processing instructions, CDATA sections.
+    struct Content {
+        size_t end = 0;            // the "<" of the next start or end tag
+        bool markup = false;       // holds a comment, processing instruction or CDATA section
+        bool characterData = false; // holds text or a CDATA section
+        size_t sections = 0;       // CDATA sections
+        size_t sectionStart = 0, sectionEnd = 0; // the first section's content
+    };
+    // Scans from `from` to the next start or end tag; missingTag is raised when none follows.
+    Content ScanContent(size_t from, const char *missingTag);
+    // Skips a comment, processing instruction or DOCTYPE starting at the read position;
+    // returns false when none starts there.
+    bool SkipMarkup();
+    void ReadProlog(size_t start);
+    void ReadEpilog();
+    // Keeps what follows a child that has just ended, up to the next tag, as its tail.
+    void KeepTail(TzelXMLNode2 *child);
+    size_t FindTagEndOutsideQuotes(size_t from) const;
     TagKind ReadStartTag(bool topLevel, int level, TzelXMLNode2 *&element);
     TzelXMLNode2 *NewElement();
     // Lists the children read for the innermost open element in it, in one exact-size block.
@@ -65,6 +85,7 @@ private:
 
     TzelXMLParser2 &document_;
     std::string_view source_;
+    const bool xml_; // XML-compatible mode
     size_t position_ = 1; // the read position, 1-based; 0 after a failed search for "<"
     size_t pendingTagEnd_ = 0; // the ">" of an end tag found by ReadStartTag
 
@@ -73,6 +94,7 @@ private:
     struct OpenElement {
         TzelXMLNode2 *node;
         size_t firstChild;
+        size_t contentStart = 0, contentEnd = 0; // its content before the first child
     };
     std::vector<OpenElement> open_;
     std::vector<TzelXMLNode2 *> pendingChildren_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "zelXMLParser2.h"
+#include "zelXMLReference.h"
 
 namespace {
 
@@ -36,12 +37,12 @@ public:
     static constexpr bool Checks = true;
     void Put(std::string_view piece) { size_ += piece.size(); }
     void PutSpaces(size_t count) { size_ += count; }
-    void PutEscaped(std::string_view value)
+    void PutEscaped(std::string_view value, bool keepReferences = false)
     {
         size_ += value.size();
-        for (char c : value)
-            if (NeedsEscape(c))
-                size_ += EntityFor(c).size() - 1;
+        for (size_t i = 0; i < value.size(); ++i)
+            if (NeedsEscape(value[i]) && !(keepReferences && value[i] == '&' && ReferenceLength(value, i)))
+                size_ += EntityFor(value[i]).size() - 1;
     }
     size_t Size() const { return size_; }
 
@@ -65,10 +66,11 @@ public:
         std::memset(out_, ' ', count);
         out_ += count;
     }
-    void PutEscaped(std::string_view value)
+    void PutEscaped(std::string_view value, bool keepReferences = false)
     {
-        for (char c : value) {
-            if (NeedsEscape(c))
+        for (size_t i = 0; i < value.size(); ++i) {
+            const char c = value[i];
+            if (NeedsEscape(c) && !(keepReferences && c == '&' && ReferenceLength(value, i)))
                 Put(EntityFor(c));
             else
                 *out_++ = c;
@@ -104,6 +106,15 @@ std::string_view DeclarationValue(const TzelXMLParser2 &document, const char *na
 }
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
@@ -174,13 +185,22 @@ void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, boo
                         "\": its text contains \"]]>\", which would end its CDATA section early");
 }
 
+// How an element is laid out: xml = the document's XML-compatible mode; compact = inside
+// mixed content, where line breaks and indentation would add text.
+struct Layout {
+    TzelXMLWriter::TextPolicy policy;
+    bool xml;
+    bool compact;
+};
+
 template <class Sink>
-void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, bool hasChildren,
-                         TzelXMLWriter::TextPolicy policy)
+void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, bool hasChildren, Layout layout)
 {
+    const TzelXMLWriter::TextPolicy policy = layout.policy;
     const std::string_view name = node->NameView();
     const std::string_view text = node->TextView();
-    sink.PutSpaces(2 * level);
+    if (!layout.compact)
+        sink.PutSpaces(2 * level);
     sink.Put("<");
     sink.Put(name);
     for (const TzelXMLAttribute2 *attribute : node->Attributes()) {
@@ -191,15 +211,24 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
         sink.Put("=\"");
         const TzelVariant &value = attribute->Value();
         if (value.IsString())
-            sink.PutEscaped(value.String());
+            sink.PutEscaped(value.String(), layout.xml);
         else
-            sink.PutEscaped(value.AsString());
+            sink.PutEscaped(value.AsString(), layout.xml);
         sink.Put("\"");
     }
-    const bool cdata = node->TextNeedsCDATA() && (hasChildren || !text.empty());
+    // The content as it was read, while its text is unchanged.
+    const std::string_view kept = layout.xml ? node->KeptContent() : std::string_view();
+    // In XML-compatible mode a text read from a CDATA section goes back into one, and so
+    // does a text with a "&" that starts no reference: bare, it would break the file.
+    const bool cdata = kept.empty() &&
+                       (node->TextNeedsCDATA() || (layout.xml && (node->TextFromCDATA() || HasBareAmpersand(text)))) &&
+                       (hasChildren || !text.empty());
     if (Sink::Checks && policy == TzelXMLWriter::RefuseUnwritableText)
         CheckWritable(node, level, hasChildren, cdata);
-    if (!hasChildren && text.empty()) {
+    if (!kept.empty()) {
+        sink.Put(">");
+        sink.Put(layout.compact || node->MixedContent() ? kept : Trim(kept));
+    } else if (!hasChildren && text.empty()) {
         sink.Put("/>");
     } else if (cdata) {
         sink.Put("><![CDATA[");
@@ -209,57 +238,97 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
         sink.Put(">");
         sink.Put(text);
     }
-    if (!hasChildren && !text.empty()) {
+    if (!hasChildren && (!text.empty() || !kept.empty())) {
         sink.Put("</");
         sink.Put(name);
         sink.Put(">");
     }
 }
 
+// What followed the element in its parent: as it was inside mixed content, otherwise on a
+// line of its own.
+template <class Sink>
+void WriteTail(Sink &sink, const TzelXMLNode2 *node, size_t level, bool parentCompact)
+{
+    const std::string_view tail = node->KeptTail();
+    if (parentCompact) {
+        sink.Put(tail);
+        return;
+    }
+    const std::string_view markup = Trim(tail);
+    if (markup.empty())
+        return;
+    sink.Put(LineBreak);
+    sink.PutSpaces(2 * level);
+    sink.Put(markup);
+}
+
 template <class Sink>
 void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::TextPolicy policy)
 {
-    std::string versionStorage, encodingStorage;
+    const bool xml = document.XmlCompatible();
+    if (xml && document.HasByteOrderMark())
+        sink.Put("\xEF\xBB\xBF");
+    std::string versionStorage, encodingStorage, standaloneStorage;
     // The reader decodes declaration values as attribute values, so they are escaped alike.
     sink.Put("<?xml version=\"");
     sink.PutEscaped(DeclarationValue(document, "version", versionStorage, "1.0"));
     sink.Put("\" encoding=\"");
     sink.PutEscaped(DeclarationValue(document, "encoding", encodingStorage, "ISO-8859-1"));
+    if (xml && !DeclarationValue(document, "standalone", standaloneStorage, "").empty()) {
+        sink.Put("\" standalone=\"");
+        sink.PutEscaped(standaloneStorage);
+    }
     sink.Put("\" ?>");
-    sink.Put(LineBreak);
+    // The prolog as it was read, right after the declaration when it followed one.
+    const std::string_view prolog = xml ? std::string_view(document.Prolog()) : std::string_view();
+    if (prolog.empty() || !IsBlank(prolog.front()))
+        sink.Put(LineBreak);
+    sink.Put(prolog);
 
     // Elements whose children are being written, with the position of the next child.
     struct Open {
         const TzelXMLNode2 *node;
         int next;
+        bool compact; // its children go without line breaks and indentation
     };
     std::vector<Open> open;
     const TzelXMLNode2 *root = &document;
     bool rootHasChildren = HasChildren(root);
-    WriteStartOfElement(sink, root, 0, rootHasChildren, policy);
+    const bool rootCompact = xml && root->MixedContent();
+    WriteStartOfElement(sink, root, 0, rootHasChildren, Layout{policy, xml, false});
     if (rootHasChildren)
-        open.push_back({root, 0});
+        open.push_back({root, 0, rootCompact});
     while (!open.empty()) {
         Open &current = open.back();
         const TzelXMLNode2 *child = NextChild(current.node, current.next);
         if (!child) {
             // All children written: the end tag, at the element's own indent.
             const size_t level = open.size() - 1;
-            const std::string_view name = current.node->NameView();
-            sink.Put(LineBreak);
-            sink.PutSpaces(2 * level);
+            const TzelXMLNode2 *node = current.node;
+            if (!current.compact) {
+                sink.Put(LineBreak);
+                sink.PutSpaces(2 * level);
+            }
             sink.Put("</");
-            sink.Put(name);
+            sink.Put(node->NameView());
             sink.Put(">");
             open.pop_back();
+            if (xml && !open.empty())
+                WriteTail(sink, node, level, open.back().compact);
             continue;
         }
         const bool childHasChildren = HasChildren(child);
-        sink.Put(LineBreak);
-        WriteStartOfElement(sink, child, open.size(), childHasChildren, policy);
+        if (!current.compact)
+            sink.Put(LineBreak);
+        WriteStartOfElement(sink, child, open.size(), childHasChildren, Layout{policy, xml, current.compact});
         if (childHasChildren)
-            open.push_back({child, 0});
+            open.push_back({child, 0, current.compact || (xml && child->MixedContent())});
+        else if (xml)
+            WriteTail(sink, child, open.size(), current.compact);
     }
+    if (xml)
+        sink.Put(document.Epilog());
 }
 
 } // namespace
