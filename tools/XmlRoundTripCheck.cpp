@@ -43,11 +43,11 @@ bool DeclaresExternalEntity(xmlDocPtr doc)
     for (xmlNodePtr node = doc->intSubset->children; node; node = node->next)
         if (node->type == XML_ENTITY_DECL) {
             auto *entity = reinterpret_cast<xmlEntityPtr>(node);
-            if (entity->etype == XML_EXTERNAL_GENERAL_PARSED_ENTITY || entity->etype == XML_EXTERNAL_GENERAL_UNPARSED_ENTITY ||
+            if (entity->etype == XML_EXTERNAL_GENERAL_PARSED_ENTITY ||
                 entity->etype == XML_EXTERNAL_PARAMETER_ENTITY)
                 return true;
         }
-    return doc->intSubset->ExternalID || doc->intSubset->SystemID;
+    return false;
 }
 
 std::string Str(const xmlChar *text) { return text ? reinterpret_cast<const char *>(text) : ""; }
