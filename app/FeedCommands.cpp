@@ -4,6 +4,7 @@
 #include "zelXMLParser2.h"
 
 #include <array>
+#include <memory>
 #include <filesystem>
 
 namespace {
@@ -11,13 +12,20 @@ namespace {
 // What a user reads: the file's name as it is stored.
 std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
 
-TzelXMLNode2 &RequireChild(const TzelXMLNode2 &parent, const char *name, const std::string &path)
+std::string ChildText(const TzelXMLNode2 &parent, const char *name)
 {
-    TzelXMLNode2 *child = parent.FindChild(name, false);
-    if (!child)
-        throw Exception("The feed " + Quoted(path) + " has no \"" + name +
-                        "\" element in its channel.");
-    return *child;
+    const TzelXMLNode2 *child = parent.FindChild(name, false);
+    return child ? child->Text() : std::string();
+}
+
+// Where the channel's own elements end: its first "item" (the child count when it has none).
+int FirstItemPosition(const TzelXMLNode2 &channel)
+{
+    int position = 0;
+    while (position < channel.ChildCount() &&
+           !(channel.ChildAt(position) && channel.ChildAt(position)->NameView() == "item"))
+        ++position;
+    return position;
 }
 
 } // namespace
@@ -59,28 +67,34 @@ TzelXMLNode2 &RequireChannel(const TzelXMLParser2 &document, const std::string &
 TChannelFields ReadChannelFields(const TzelXMLParser2 &document, const std::string &path)
 {
     const TzelXMLNode2 &channel = RequireChannel(document, path);
-    TChannelFields fields;
-    fields.Title = RequireChild(channel, "title", path).Text();
-    fields.Description = RequireChild(channel, "description", path).Text();
-    fields.Link = RequireChild(channel, "link", path).Text();
-    fields.Date = RequireChild(channel, "pubDate", path).Text();
-    return fields;
+    return {ChildText(channel, "title"), ChildText(channel, "description"), ChildText(channel, "link"),
+            ChildText(channel, "pubDate")};
 }
 
 void WriteChannelFields(TzelXMLParser2 &document, const std::string &path,
                         const TChannelFields &fields)
 {
-    const TzelXMLNode2 &channel = RequireChannel(document, path);
-    // Look every element up before changing any, so a missing one changes nothing.
-    const std::array<TzelXMLNode2 *, 5> targets = {
-        &RequireChild(channel, "title", path), &RequireChild(channel, "description", path),
-        &RequireChild(channel, "link", path), &RequireChild(channel, "pubDate", path),
-        &RequireChild(channel, "lastBuildDate", path)};
-    targets[0]->SetText(fields.Title);
-    targets[1]->SetText(fields.Description);
-    targets[2]->SetText(fields.Link);
-    targets[3]->SetText(fields.Date);
-    targets[4]->SetText(fields.Date);
+    TzelXMLNode2 &channel = RequireChannel(document, path);
+    const std::array<std::pair<const char *, const std::string *>, 5> targets = {{
+        {"title", &fields.Title},
+        {"description", &fields.Description},
+        {"link", &fields.Link},
+        {"pubDate", &fields.Date},
+        {"lastBuildDate", &fields.Date},
+    }};
+    for (const auto &[name, text] : targets) {
+        if (TzelXMLNode2 *child = channel.FindChild(name, false)) {
+            child->SetText(*text);
+        } else if (!text->empty()) {
+            // A missing element is made where the channel's own elements end, before its
+            // first item, so the items stay together at the end.
+            auto created = std::make_unique<TzelXMLNode2>();
+            created->SetName(name);
+            created->SetText(*text);
+            channel.InsertChild(FirstItemPosition(channel), created.get());
+            created.release();
+        }
+    }
 }
 
 std::string FeedListLine(const std::string &title)

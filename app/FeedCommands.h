@@ -31,13 +31,13 @@ void RequireWholeDocument(const TzelXMLParser2 &document, const std::string &pat
 // The root's first direct child "channel"; raises a message naming the file when it is missing.
 TzelXMLNode2 &RequireChannel(const TzelXMLParser2 &document, const std::string &path);
 
-// Reads "title", "description", "link" and "pubDate" of the channel. Raises a message naming
-// the first missing element.
+// Reads "title", "description", "link" and "pubDate" of the channel; a missing one (all are
+// optional in RSS 2.0 but the title, and real feeds omit the dates) reads as empty.
 TChannelFields ReadChannelFields(const TzelXMLParser2 &document, const std::string &path);
 
 // Sets "title", "description", "link" to the fields and both "pubDate" and "lastBuildDate" to
-// the date. Every element is looked up first: when one is missing the message names it and
-// nothing is changed.
+// the date. A missing element is created before the channel's first item (in that order,
+// nothing else moves), unless its text is empty: an empty element would be an invalid value.
 void WriteChannelFields(TzelXMLParser2 &document, const std::string &path,
                         const TChannelFields &fields);
 

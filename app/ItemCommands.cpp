@@ -40,7 +40,8 @@ TzelXMLNode2 &ChannelToChange(const TzelXMLParser2 &document, const std::string 
 // The new item: the channel's name, text and attributes and copies of its first four
 // children. This is what a whole copy of the channel cut down to four children holds,
 // without copying (and then freeing) every item of the channel.
-std::unique_ptr<TzelXMLNode2> NewItemFrom(const TzelXMLNode2 &channel, const std::string &dateStamp)
+std::unique_ptr<TzelXMLNode2> NewItemFrom(const TzelXMLNode2 &channel, int firstItemIndex,
+                                          const std::string &dateStamp)
 {
     auto item = std::make_unique<TzelXMLNode2>();
     item->SetName("item");
@@ -49,7 +50,9 @@ std::unique_ptr<TzelXMLNode2> NewItemFrom(const TzelXMLNode2 &channel, const std
         if (attribute)
             item->Attributes().Add(attribute->Clone());
     for (int i = 0; i < static_cast<int>(ItemChildNames.size()); ++i) {
-        const TzelXMLNode2 *source = channel.ChildAt(i);
+        // Only the channel's own elements serve as models: an item copied into the new
+        // item's "description" would carry that item's whole content.
+        const TzelXMLNode2 *source = i < firstItemIndex ? channel.ChildAt(i) : nullptr;
         TzelXMLNode2 *child = source ? source->CloneTree() : new TzelXMLNode2;
         item->Children().Add(child);
         child->SetName(ItemChildNames[i]);
@@ -118,7 +121,7 @@ void AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemInd
              const std::string &dateStamp)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
-    std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, dateStamp);
+    std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, firstItemIndex, dateStamp);
     channel.InsertChild(firstItemIndex, item.get()); // raises, keeping the node ours, when out of range
     TzelXMLNode2 *added = item.release();
     SaveOrUndo(document, path, [&] { channel.DeleteChild(added); });
@@ -149,9 +152,18 @@ void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIn
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     TzelXMLNode2 &item = ListedChild(channel, firstItemIndex, row, path);
-    std::string title = typed.Title, description = typed.Description;
-    EncodeQuot(title);
-    EncodeQuot(description);
+    // A title or description shown and left as it was keeps its bytes: EncodeQuot would turn a
+    // double quote the file holds as it is (in a CDATA section, say) into "&quot;".
+    auto stored = [&item](const char *name, const std::string &typedText) {
+        std::string shown = ChildText(item, name);
+        DecodeQuot(shown);
+        if (typedText == shown && item.FindChild(name, false))
+            return ChildText(item, name);
+        std::string text = typedText;
+        EncodeQuot(text);
+        return text;
+    };
+    const std::string title = stored("title", typed.Title), description = stored("description", typed.Description);
     const std::array<std::string, 4> texts = {title, description, typed.Link, typed.PubDate};
 
     // What the four children held, so a failed write can restore them.

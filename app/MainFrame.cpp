@@ -118,6 +118,8 @@ void TForm1::FormCreate()
 {
     WriteRegistryFlag();
     document_ = std::make_unique<TzelXMLParser2>();
+    // Real feeds use more of XML than the engine's own subset; the editor reads and keeps it.
+    document_->SetXmlCompatible(true);
     LoadCatalogue(*catalogue_, catalogueDirectory_); // problems with the file are not reported
     ui->CheckBox1->setChecked(AutoDateOption(*catalogue_));
     ui->CheckBox2->setChecked(AutoLinkOption(*catalogue_));

@@ -131,6 +131,9 @@ void TForm1::LoadDocument(const std::string &path)
     documentEncoding_.reset(); // also when the read fails: the document has changed
     document_->LoadFromFile(path);
     DeclareUndeclaredUtf8(*document_);
+    const std::string notice = dropNotice_.NoticeFor(*document_, path);
+    if (!notice.empty())
+        dialogs_.ShowMessage(QString::fromUtf8(notice));
 }
 
 std::string TForm1::SelectedFeedPath() const

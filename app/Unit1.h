@@ -4,6 +4,7 @@
 // handlers. Unit1.cpp creates and destroys the window, MainFrame.cpp holds the frame (menus,
 // page guard, close), WindowKeys.cpp and WindowMouse.cpp the event filter's rules, FeedsPage.cpp
 // the Feeds page and ItemsPage.cpp the Items page.
+#include "DropNotice.h"
 #include "FeedCatalogue.h"
 #include "FeedTextCodec.h"
 #include "ItemCommands.h"
@@ -155,6 +156,7 @@ private:
     // The document's encoding, found on first use after a load (a UTF-8 check of the whole file
     // when it has no declaration).
     mutable std::optional<TTextEncoding> documentEncoding_;
+    TDropNotice dropNotice_;
     // The window's XML table dataset component: created with it, writable, never opened.
     std::unique_ptr<TzelXMLDataSet2> XMLDataSet1;
     std::vector<TMenuCommand> menuCommands_;

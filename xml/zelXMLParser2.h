@@ -75,9 +75,9 @@ public:
     // elements, and comments, processing instructions and a DOCTYPE before and after the
     // root. It keeps them for the writer: the prolog and a UTF-8 byte-order mark byte for
     // byte, CDATA sections, comments and mixed content (see TzelXMLNode2's kept markup),
-    // character and entity references in attribute values. The writer then puts a text
-    // holding a "&" that starts no reference into a CDATA section, so the file stays
-    // well-formed. Input the default mode refuses with an error is refused with the same
+    // character and entity references in attribute values. The writer then writes a "&"
+    // in a text that starts no reference as a CDATA section of its own ("<![CDATA[&]]>"), so
+    // the file stays well-formed and the text reads back as it was. Input the default mode refuses with an error is refused with the same
     // message and position when it is an error in XML as well.
     bool XmlCompatible() const { return xmlCompatible_; }
     void SetXmlCompatible(bool enabled) { xmlCompatible_ = enabled; }

@@ -25,11 +25,3 @@ size_t ReferenceLength(std::string_view text, size_t at)
         ++i;
     return i > first && i < text.size() && text[i] == ';' ? i - at + 1 : 0;
 }
-
-bool HasBareAmpersand(std::string_view text)
-{
-    for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1))
-        if (ReferenceLength(text, at) == 0)
-            return true;
-    return false;
-}

@@ -6,6 +6,3 @@
 
 // The length of the reference the "&" at text[at] starts, or 0 when it starts none.
 size_t ReferenceLength(std::string_view text, size_t at);
-
-// True when the text holds a "&" that starts no reference.
-bool HasBareAmpersand(std::string_view text);

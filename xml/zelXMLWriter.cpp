@@ -185,6 +185,24 @@ void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, boo
                         "\": its text contains \"]]>\", which would end its CDATA section early");
 }
 
+// A text goes out with its references as they are; a "&" that starts none (one typed by the
+// user, or from a feed that was not well-formed) would break the file, and "&amp;" would
+// show differently when read back, so it goes out as a CDATA section of its own: other
+// readers read the "&" and this reader shows the text as it was.
+template <class Sink>
+void PutTextKeepingReferences(Sink &sink, std::string_view text)
+{
+    size_t done = 0;
+    for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {
+        if (ReferenceLength(text, at))
+            continue;
+        sink.Put(text.substr(done, at - done));
+        sink.Put("<![CDATA[&]]>");
+        done = at + 1;
+    }
+    sink.Put(text.substr(done));
+}
+
 // How an element is laid out: xml = the document's XML-compatible mode; compact = inside
 // mixed content, where line breaks and indentation would add text.
 struct Layout {
@@ -218,10 +236,8 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
     }
     // The content as it was read, while its text is unchanged.
     const std::string_view kept = layout.xml ? node->KeptContent() : std::string_view();
-    // In XML-compatible mode a text read from a CDATA section goes back into one, and so
-    // does a text with a "&" that starts no reference: bare, it would break the file.
-    const bool cdata = kept.empty() &&
-                       (node->TextNeedsCDATA() || (layout.xml && (node->TextFromCDATA() || HasBareAmpersand(text)))) &&
+    // In XML-compatible mode a text read from a CDATA section goes back into one.
+    const bool cdata = kept.empty() && (node->TextNeedsCDATA() || (layout.xml && node->TextFromCDATA())) &&
                        (hasChildren || !text.empty());
     if (Sink::Checks && policy == TzelXMLWriter::RefuseUnwritableText)
         CheckWritable(node, level, hasChildren, cdata);
@@ -234,6 +250,9 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
         sink.Put("><![CDATA[");
         sink.Put(text);
         sink.Put("]]>");
+    } else if (layout.xml) {
+        sink.Put(">");
+        PutTextKeepingReferences(sink, text);
     } else {
         sink.Put(">");
         sink.Put(text);

@@ -41,21 +41,47 @@ private slots:
         QCOMPARE(channel->FindChild("item")->FindChild("title")->Text(), std::string("item"));
     }
 
-    void missingElementChangesNothing()
+    void missingChannelElementsReadEmptyAndAreMadeBeforeTheFirstItem()
     {
-        TzelXMLParser2 document;
-        document.SetSourceText("<rss><channel><title>T</title><description>D</description>"
-                               "<link>L</link><pubDate>P</pubDate></channel></rss>");
-        const std::string before = document.BuildXmlText();
-        try {
-            WriteChannelFields(document, "f.xml", {"t2", "d2", "l2", "p2"});
-            QFAIL("a channel without lastBuildDate was written");
-        } catch (const Exception &error) {
-            QCOMPARE(std::string(error.what()),
-                     std::string("The feed \"f.xml\" has no \"lastBuildDate\" element in its channel."));
+        // The channel's children after Save Feed, as name=text in order.
+        auto childrenOf = [](const TzelXMLNode2 &channel) {
+            std::string line;
+            for (const TzelXMLNode2 *child : channel.Children())
+                line += (line.empty() ? "" : ",") + child->Name() + "=" + child->Text();
+            return line;
+        };
+        struct Row {
+            const char *channel;
+            TChannelFields typed;
+            const char *read;  // title|description|link|date as read
+            const char *after; // the channel's children after the write
+        };
+        const Row rows[] = {
+            // No lastBuildDate: made before the first item, the rest stays in place.
+            {"<title>T</title><link>L</link><description>D</description><pubDate>P</pubDate><item/><x>X</x>",
+             {"T", "D", "L", "P2"}, "T|D|L|P",
+             "title=T,link=L,description=D,pubDate=P2,lastBuildDate=P2,item=,x=X"},
+            // Only a title, and items: the others made in order before the items.
+            {"<title>T</title><item><title>i</title></item><item/>", {"T", "D", "L", "P"}, "T|||",
+             "title=T,description=D,link=L,pubDate=P,lastBuildDate=P,item=,item="},
+            // No item at all: appended.
+            {"<language>en</language>", {"T", "", "L", "P"}, "|||",
+             "language=en,title=T,link=L,pubDate=P,lastBuildDate=P"},
+            // Empty boxes make nothing: an empty date is no date.
+            {"<title>T</title><item/>", {"T", "", "", ""}, "T|||", "title=T,item="},
+            // Present but empty elements are set, even to empty.
+            {"<title/><pubDate>P</pubDate><item/>", {"", "", "", ""}, "|||P", "title=,pubDate=,item="},
+        };
+        for (const Row &row : rows) {
+            TzelXMLParser2 document;
+            document.SetXmlCompatible(true);
+            document.SetSourceText(std::string("<rss><channel>") + row.channel + "</channel></rss>");
+            const TChannelFields read = ReadChannelFields(document, "f.xml");
+            QCOMPARE(read.Title + "|" + read.Description + "|" + read.Link + "|" + read.Date, std::string(row.read));
+            WriteChannelFields(document, "f.xml", row.typed);
+            QCOMPARE(childrenOf(*document.FindChild("channel")), std::string(row.after));
         }
-        QCOMPARE(document.BuildXmlText(), before);
-
+        TzelXMLParser2 document;
         document.SetSourceText("<rss><item/></rss>");
         QVERIFY_THROWS_EXCEPTION(Exception, ReadChannelFields(document, "f.xml"));
     }

@@ -195,7 +195,7 @@ private slots:
         // The lines keep their breaks, in the file's own CR LF form.
         const std::string description = "one\r\ntwo &quot;q&quot;\r\nthree";
         COMPARE_BYTES(window.File(),
-                 window.Feed(Item("Say &quot;Hi&quot; & bye", description,
+                 window.Feed(Item("Say &quot;Hi&quot; <![CDATA[&]]> bye", description,
                                   "http://x/a?b=\"c\"", window.Stamp()) + Item("Other")));
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"Say \"Hi\" & bye", "Other"}));
         QCOMPARE(window.Fields(), QStringList({"Say \"Hi\" & bye", "one\ntwo \"q\"\nthree", "http://x/a?b=\"c\"",
