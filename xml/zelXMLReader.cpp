@@ -348,6 +348,8 @@ void TzelXMLReader::ReadEpilog()
         }
         kept = position_;
     }
+    if (document_.droppedContent_.empty())
+        kept = source_.size() + 1; // the blanks at the end too
     const std::string_view epilog = Slice(start, kept - 1);
     if (Contains(epilog, '<'))
         document_.epilog_.assign(epilog);

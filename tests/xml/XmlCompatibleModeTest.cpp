@@ -1,0 +1,129 @@
+// The XML-compatible mode: what it reads beyond the engine's subset, the exact bytes it
+// writes back, the texts it shows, what it reports as dropped, and its error texts.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "zelXMLParser2.h"
+
+namespace {
+
+const std::string Declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>";
+
+struct Compatible {
+    explicit Compatible(const std::string &text)
+    {
+        document.SetXmlCompatible(true);
+        document.SetSourceText(text);
+    }
+    TzelXMLParser2 document;
+};
+
+} // namespace
+
+TEST(XmlCompatibleMode, ReadsWellFormedFormsAndWritesBackWhatOtherReadersRead)
+{
+    struct Row {
+        const char *name;
+        std::string source;
+        std::string saved;
+        std::string firstChildText; // the Text of the root's first child, as the editor shows it
+    };
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string prolog = "\n<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>\n<!-- one --><!-- two -->\n"
+                               "<!DOCTYPE rss [\n<!ENTITY e \"x > y\">\n<!-- ]> -->\n]>\n";
+    const Row rows[] = {
+        {"prolog and byte-order mark byte for byte",
+         bom + "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + prolog + "<rss><c>&e;</c></rss>",
+         bom + "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>" + prolog + "<rss>\r\n  <c>&e;</c>\r\n</rss>", "&e;"},
+        {"an instruction first is no declaration", "<?xml-stylesheet href=\"s\"?><r/>",
+         Declaration + "\r\n<?xml-stylesheet href=\"s\"?><r/>", ""},
+        {"blanks after names, around = and before an end tag's >",
+         "<rss\n\tversion = '2.0'\r\n><a\nx=\"1\"\n/><b >t</b\n ></rss >",
+         Declaration + "\r\n<rss version=\"2.0\">\r\n  <a x=\"1\"/>\r\n  <b>t</b>\r\n</rss>", ""},
+        {"> in attribute values, references kept, & escaped once",
+         "<r a=\"x>y\" b=\"&#65;&#x42;&amp;#67;&amp;T&lt;&e;\"/>",
+         Declaration + "\r\n<r a=\"x&gt;y\" b=\"&#65;&#x42;&amp;#67;&amp;T&lt;&e;\"/>", ""},
+        {"CDATA remembered, also without < or >",
+         "<r><a><![CDATA[Books & Reading]]></a><b> <![CDATA[&lt;p&gt;]]> </b></r>",
+         Declaration + "\r\n<r>\r\n  <a><![CDATA[Books & Reading]]></a>\r\n  <b><![CDATA[&lt;p&gt;]]></b>\r\n</r>",
+         "Books & Reading"},
+        {"text around CDATA and comments kept as written, shown as read",
+         "<r><a>Intro <![CDATA[<b>]]> end<!-- c --></a></r>",
+         Declaration + "\r\n<r>\r\n  <a>Intro <![CDATA[<b>]]> end<!-- c --></a>\r\n</r>", "Intro <b> end"},
+        {"a > in text stays text", "<r><a>a > b &amp; c</a></r>",
+         Declaration + "\r\n<r>\r\n  <a>a > b &amp; c</a>\r\n</r>", "a > b &amp; c"},
+        {"comments and instructions between children, each kept on its line",
+         "<r>\n<a>1</a>\n<!-- c1 --> <!-- c2 -->\n<b/><?php x ?></r>",
+         Declaration + "\r\n<r>\r\n  <a>1</a>\r\n  <!-- c1 --> <!-- c2 -->\r\n  <b/>\r\n  <?php x ?>\r\n</r>", "1"},
+        {"mixed content without added line breaks, down to its last descendant",
+         "<r><p>submitted by <a href=\"u\">X</a> to <a><i>Y</i></a>\n end</p></r>",
+         Declaration + "\r\n<r>\r\n  <p>submitted by <a href=\"u\">X</a> to <a><i>Y</i></a>\n end</p>\r\n</r>",
+         "submitted by"},
+        {"comments and instructions after the root", "<r/>\n<!-- after --><?pi?>\n",
+         Declaration + "\r\n<r/>\n<!-- after --><?pi?>\n", ""},
+        {"standalone kept", "<?xml version='1.0' standalone='yes'?><r/>",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\" ?>\r\n<r/>", ""},
+    };
+    for (const Row &row : rows) {
+        Compatible read(row.source);
+        EXPECT_EQ(read.document.LastError(), "") << row.name;
+        EXPECT_EQ(read.document.BuildXmlText(), row.saved) << row.name;
+        EXPECT_TRUE(read.document.DroppedContent().empty()) << row.name;
+        const TzelXMLNode2 *first = read.document.ChildAt(0);
+        EXPECT_EQ(first ? first->Text() : std::string(), row.firstChildText) << row.name;
+        // Read back, the copy gives the same text again.
+        Compatible again(row.saved);
+        EXPECT_EQ(again.document.BuildXmlText(), row.saved) << row.name;
+    }
+}
+
+TEST(XmlCompatibleMode, EditedTextsAreWrittenWellFormed)
+{
+    Compatible read("<r><a><![CDATA[old]]></a><b>x<!-- c --></b><c>keep</c></r>");
+    TzelXMLNode2 &root = read.document;
+    root.ChildAt(0)->SetText("old");           // the same text: its CDATA section stays
+    root.ChildAt(1)->SetText("Fish & Chips");  // a bare & goes out as a section of its own
+    root.ChildAt(2)->SetText("T &amp; &#38; <"); // a < keeps the engine's CDATA rule
+    EXPECT_EQ(read.document.BuildXmlText(), Declaration + "\r\n<r>\r\n  <a><![CDATA[old]]></a>\r\n"
+                                                          "  <b>Fish <![CDATA[&]]> Chips</b>\r\n"
+                                                          "  <c><![CDATA[T &amp; &#38; <]]></c>\r\n</r>");
+    // The box shows after the save what was typed.
+    Compatible saved(read.document.BuildXmlText());
+    EXPECT_EQ(saved.document.ChildAt(1)->Text(), "Fish & Chips");
+    EXPECT_EQ(saved.document.BuildXmlText(), read.document.BuildXmlText());
+}
+
+TEST(XmlCompatibleMode, WhatCannotBeKeptIsReported)
+{
+    Compatible read("<r/>\n<!-- kept -->junk<x/>");
+    ASSERT_EQ(read.document.DroppedContent().size(), 1u);
+    EXPECT_EQ(read.document.DroppedContent()[0], "what follows the root element from byte 19 (8 bytes)");
+    EXPECT_EQ(read.document.BuildXmlText(), Declaration + "\r\n<r/>\n<!-- kept -->");
+}
+
+TEST(XmlCompatibleMode, ErrorsStayAsTheEngineReportsThem)
+{
+    // Input that is an error in XML as well gives the default mode's message, excerpt and
+    // position (the partial tree shown after them is written in the mode's own way).
+    auto messageAndPosition = [](const std::string &error) {
+        const size_t position = error.find("Error position=");
+        return position == std::string::npos ? error : error.substr(0, error.find("\r\n", position));
+    };
+    for (const std::string source :
+         {"", "<a></b>", "<a b></a>", "<a b=c></a>", "<a b=\"c></a>", "<a><!-- x", "<a><![CDATA[ abc", "<a",
+          "<a>abc", "<a><b>x</a>", "<?xml version=\"1.0\"?>", "<a><!-- x --><b></a>"}) {
+        TzelXMLParser2 plain;
+        plain.SetSourceText(source);
+        Compatible compatible(source);
+        EXPECT_FALSE(plain.LastError().empty()) << source;
+        EXPECT_EQ(messageAndPosition(compatible.document.LastError()), messageAndPosition(plain.LastError()))
+            << source;
+    }
+    // The new forms have messages of their own, at the markup's "<".
+    EXPECT_EQ(Compatible("<?pi <a/>").document.LastError().substr(0, 60),
+              "Missing ?> in processing instruction near <?pi <a/>\r\nError p");
+    const std::string doctype = Compatible(" <!DOCTYPE a [ <!ENTITY e 'v'> <a/>").document.LastError();
+    EXPECT_EQ(doctype.substr(0, doctype.find("\r\n")), "Missing > in DOCTYPE near  <!DOCTYPE a [ <!ENTITY e 'v'> <a/>");
+    EXPECT_NE(doctype.find("Error position=2\r\n"), std::string::npos);
+}
