@@ -32,6 +32,8 @@ int FirstItemPosition(const TzelXMLNode2 &channel)
 
 TTextEncoding DocumentEncoding(const TzelXMLParser2 &document)
 {
+    if (document.IsUtf16())
+        return TTextEncoding::Utf8; // the engine holds a UTF-16 file's text as UTF-8
     const std::string declared =
         document.Declaration().AttributeValue(TzelVariant("encoding")).AsString();
     return EncodingFor(declared, document.SourceText());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "zelStrings.h"
+#include "zelUtf16.h"
 #include "zelXMLReader.h"
 #include "zelXMLWriter.h"
 
@@ -48,7 +49,11 @@ void TzelXMLParser2::SetSourceText(std::string text)
 {
     // The old tree borrows bytes from the old text, so it goes before the text is replaced.
     ResetForRead();
-    sourceText_ = std::move(text);
+    utf16Order_ = xmlCompatible_ ? Utf16OrderOf(text) : TUtf16Order::None;
+    std::optional<std::string> utf8 = Utf16ToUtf8(text, utf16Order_);
+    if (!utf8)
+        utf16Order_ = TUtf16Order::None; // not UTF-16 after all: read as it is
+    sourceText_ = utf8 ? std::move(*utf8) : std::move(text);
     lastError_ = TzelXMLReader::ParseXml(*this);
 }
 
@@ -64,7 +69,8 @@ void TzelXMLParser2::SaveToFile(const std::string &path) const
 
 std::string TzelXMLParser2::BuildXmlText() const
 {
-    return TzelXMLWriter::BuildXmlText(*this, TzelXMLWriter::RefuseUnwritableText);
+    std::string text = TzelXMLWriter::BuildXmlText(*this, TzelXMLWriter::RefuseUnwritableText);
+    return utf16Order_ == TUtf16Order::None ? text : Utf8ToUtf16(text, utf16Order_);
 }
 
 void TzelXMLParser2::IndexNode(TzelXMLNode2 *node)

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "zelHash.h"
+#include "zelUtf16.h"
 #include "zelXMLNode2.h"
 #include "zelXMLNodePool.h"
 
@@ -83,6 +84,9 @@ public:
     void SetXmlCompatible(bool enabled) { xmlCompatible_ = enabled; }
     // What the last XML-compatible read found and the writer gives back as it was.
     bool HasByteOrderMark() const { return byteOrderMark_; }
+    // A file with a UTF-16 byte-order mark: SourceText() holds its UTF-8 form, and
+    // BuildXmlText() gives UTF-16 again (labelled UTF-16 when no encoding is declared).
+    bool IsUtf16() const { return utf16Order_ != TUtf16Order::None; }
     // Between the declaration (or the start, when there is none) and the root element; kept
     // only when it holds markup.
     const std::string &Prolog() const { return prolog_; }
@@ -118,5 +122,6 @@ private:
     bool nameIndexEnabled_ = false;
     bool xmlCompatible_ = false;
     bool byteOrderMark_ = false;
+    TUtf16Order utf16Order_ = TUtf16Order::None;
     bool clearing_ = false;
 };

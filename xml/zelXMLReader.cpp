@@ -493,6 +493,7 @@ void TzelXMLReader::ReadEndTag(TzelXMLNode2 *element)
 
 void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
 {
+    size_t opener = 0;
     if (xml_) {
         const size_t start = position_;
         const Content content = ScanContent(start, "Expected < when parsing text");
@@ -515,8 +516,11 @@ void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
             }
             return;
         }
+        position_ = start; // plain text: read as in the engine's own mode
+        opener = content.end;
+    } else {
+        opener = FindTagStart(position_);
     }
-    size_t opener = FindTagStart(position_);
     if (!opener)
         throw Exception("Expected < when parsing text");
     std::string_view text;

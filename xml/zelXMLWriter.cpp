@@ -120,8 +120,11 @@ bool StartsWith(std::string_view text, std::string_view prefix) { return text.su
 
 // Why the reader would not give back this element name as written, or null when it would.
 // The start tag is "<" name [attributes] and then "/>" (empty form) or ">".
-const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttributes, bool emptyForm)
+const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttributes, bool emptyForm, bool xml)
 {
+    // The XML-compatible reader ends a name at any blank and skips quoted values in a tag.
+    if (xml && name.find_first_of("\t\r\n\"'") != std::string_view::npos)
+        return "its name contains a blank or a quote, which would end the name or the tag elsewhere";
     if (name.find('>') != std::string_view::npos)
         return "its name contains \">\", which would end the tag early";
     if (name.find(' ') != std::string_view::npos)
@@ -148,8 +151,10 @@ const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttri
 }
 
 // The same for an attribute name, written as " name=\"value\"".
-const char *AttributeNameProblem(std::string_view name)
+const char *AttributeNameProblem(std::string_view name, bool xml)
 {
+    if (xml && name.find_first_of(" \t\r\n\"'") != std::string_view::npos)
+        return "its name contains a blank or a quote, which would end the name or the tag elsewhere";
     if (name.find('>') != std::string_view::npos)
         return "its name contains \">\", which would end the tag early";
     if (name.find('=') != std::string_view::npos)
@@ -162,7 +167,7 @@ const char *AttributeNameProblem(std::string_view name)
 // Refuses an element the reader would not give back as it is: a name it would read
 // differently, nesting deeper than the reader takes, or a CDATA text holding "]]>", which
 // would end the section early.
-void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, bool cdata)
+void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, bool cdata, bool xml)
 {
     const std::string_view name = node->NameView();
     bool hasAttributes = false;
@@ -170,12 +175,12 @@ void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, boo
         if (!attribute)
             continue;
         hasAttributes = true;
-        if (const char *problem = AttributeNameProblem(attribute->Name()))
+        if (const char *problem = AttributeNameProblem(attribute->Name(), xml))
             throw Exception("Cannot write attribute \"" + attribute->Name() + "\" of element \"" + std::string(name) +
                             "\": " + problem);
     }
     const bool emptyForm = !hasChildren && node->TextView().empty();
-    if (const char *problem = ElementNameProblem(name, level == 0, hasAttributes, emptyForm))
+    if (const char *problem = ElementNameProblem(name, level == 0, hasAttributes, emptyForm, xml))
         throw Exception("Cannot write element \"" + std::string(name) + "\": " + problem);
     if (level >= static_cast<size_t>(TzelXMLParser2::MaxNestingDepth))
         throw Exception("Cannot write element \"" + std::string(name) + "\": it is nested deeper than " +
@@ -240,7 +245,7 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
     const bool cdata = kept.empty() && (node->TextNeedsCDATA() || (layout.xml && node->TextFromCDATA())) &&
                        (hasChildren || !text.empty());
     if (Sink::Checks && policy == TzelXMLWriter::RefuseUnwritableText)
-        CheckWritable(node, level, hasChildren, cdata);
+        CheckWritable(node, level, hasChildren, cdata, layout.xml);
     if (!kept.empty()) {
         sink.Put(">");
         sink.Put(layout.compact || node->MixedContent() ? kept : Trim(kept));
@@ -291,12 +296,13 @@ void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::Te
     std::string versionStorage, encodingStorage, standaloneStorage;
     // The reader decodes declaration values as attribute values, so they are escaped alike.
     sink.Put("<?xml version=\"");
-    sink.PutEscaped(DeclarationValue(document, "version", versionStorage, "1.0"));
+    sink.PutEscaped(DeclarationValue(document, "version", versionStorage, "1.0"), xml);
     sink.Put("\" encoding=\"");
-    sink.PutEscaped(DeclarationValue(document, "encoding", encodingStorage, "ISO-8859-1"));
+    sink.PutEscaped(DeclarationValue(document, "encoding", encodingStorage, document.IsUtf16() ? "UTF-16" : "ISO-8859-1"),
+                    xml);
     if (xml && !DeclarationValue(document, "standalone", standaloneStorage, "").empty()) {
         sink.Put("\" standalone=\"");
-        sink.PutEscaped(standaloneStorage);
+        sink.PutEscaped(standaloneStorage, xml);
     }
     sink.Put("\" ?>");
     // The prolog as it was read, right after the declaration when it followed one.

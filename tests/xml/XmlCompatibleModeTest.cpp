@@ -94,6 +94,25 @@ TEST(XmlCompatibleMode, EditedTextsAreWrittenWellFormed)
     EXPECT_EQ(saved.document.BuildXmlText(), read.document.BuildXmlText());
 }
 
+TEST(XmlCompatibleMode, Utf16IsReadAsUtf8AndWrittenBackAsUtf16)
+{
+    auto utf16 = [](const std::string &ascii) {
+        std::string wide;
+        for (char c : ascii)
+            wide += std::string{c, '\0'};
+        return wide;
+    };
+    const std::string source = "\xFF\xFE" + utf16("<r><a>") + std::string("\xE9\x00", 2) + utf16("&#233;</a></r>");
+    Compatible read(source);
+    EXPECT_TRUE(read.document.IsUtf16());
+    EXPECT_EQ(read.document.ChildAt(0)->Text(), "\xC3\xA9&#233;");
+    EXPECT_EQ(read.document.BuildXmlText(),
+              "\xFF\xFE" + utf16("<?xml version=\"1.0\" encoding=\"UTF-16\" ?>\r\n<r>\r\n  <a>") + std::string("\xE9\x00", 2) +
+                  utf16("&#233;</a>\r\n</r>"));
+    // Odd bytes after the mark are no UTF-16: read as they are, which fails.
+    EXPECT_FALSE(Compatible(source + "x").document.IsUtf16());
+}
+
 TEST(XmlCompatibleMode, WhatCannotBeKeptIsReported)
 {
     Compatible read("<r/>\n<!-- kept -->junk<x/>");
