@@ -38,6 +38,8 @@ void TzelXMLParser2::ResetForRead()
     nodePool_.Release();
     name_.Borrow({});
     SetText({});
+    SetTextFromCDATA(false);
+    FreeExtras(); // what the root kept of the previous text
     declaration_.Attributes().Clear();
     prolog_.clear();
     epilog_.clear();
