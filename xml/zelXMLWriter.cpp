@@ -125,6 +125,8 @@ const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttri
     // The XML-compatible reader ends a name at any blank and skips quoted values in a tag.
     if (xml && name.find_first_of("\t\r\n\"'") != std::string_view::npos)
         return "its name contains a blank or a quote, which would end the name or the tag elsewhere";
+    if (xml && (StartsWith(name, "?") || StartsWith(name, "!")))
+        return "its name starts with \"?\" or \"!\", which would read as other markup";
     if (name.find('>') != std::string_view::npos)
         return "its name contains \">\", which would end the tag early";
     if (name.find(' ') != std::string_view::npos)
