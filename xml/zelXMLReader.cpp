@@ -365,7 +365,7 @@ void TzelXMLReader::KeepTail(TzelXMLNode2 *child)
     if (content.end == from)
         return;
     const std::string_view tail = Slice(from, content.end - 1);
-    if (content.markup || !AllBlank(tail))
+    if (content.markup || content.characterData)
         child->MakeExtras().tail.assign(tail);
     if (content.characterData) {
         TzelXMLNodeExtras &extras = parent.node->MakeExtras();
@@ -377,15 +377,19 @@ void TzelXMLReader::KeepTail(TzelXMLNode2 *child)
 
 size_t TzelXMLReader::FindTagEndOutsideQuotes(size_t from) const
 {
-    for (size_t at = from + 1; at <= source_.size(); ++at) {
-        const char c = source_[at - 1];
+    // A plain loop: tags and their values are short.
+    const char *data = source_.data();
+    const size_t size = source_.size();
+    for (size_t at = from; at < size; ++at) {
+        const char c = data[at];
         if (c == '>')
-            return at;
+            return at + 1;
         if (c == '"' || c == '\'') {
-            const size_t quote = Find(c, at + 1);
-            if (!quote)
-                return Find('>', at); // an unclosed value: reported as in the default mode
-            at = quote;
+            const size_t open = at;
+            while (++at < size && data[at] != c) {
+            }
+            if (at >= size)
+                return Find('>', open + 1); // an unclosed value: reported as in the default mode
         }
     }
     return 0;
@@ -456,7 +460,14 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(bool topLevel, int level, Tze
         tag = Trim(tag.substr(0, tag.size() - 1));
     // Only a space ends the name: a tab or line break after it belongs to the name.
     std::string_view name = tag, attributes;
-    size_t space = xml_ ? tag.find_first_of(" \t\r\n") : tag.find(' ');
+    size_t space = std::string_view::npos;
+    if (xml_) {
+        for (size_t i = 0; i < tag.size() && space == std::string_view::npos; ++i)
+            if (IsXmlBlank(tag[i]))
+                space = i;
+    } else {
+        space = tag.find(' ');
+    }
     if (space != std::string_view::npos) {
         name = tag.substr(0, space);
         attributes = Trim(tag.substr(space + 1));

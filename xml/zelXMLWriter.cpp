@@ -118,12 +118,21 @@ std::string_view Trim(std::string_view text)
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
+// A blank or a quote, which the XML-compatible reader takes as the end of a name.
+bool HasBlankOrQuote(std::string_view name)
+{
+    for (char c : name)
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '"' || c == '\'')
+            return true;
+    return false;
+}
+
 // Why the reader would not give back this element name as written, or null when it would.
 // The start tag is "<" name [attributes] and then "/>" (empty form) or ">".
 const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttributes, bool emptyForm, bool xml)
 {
     // The XML-compatible reader ends a name at any blank and skips quoted values in a tag.
-    if (xml && name.find_first_of("\t\r\n\"'") != std::string_view::npos)
+    if (xml && HasBlankOrQuote(name))
         return "its name contains a blank or a quote, which would end the name or the tag elsewhere";
     if (xml && (StartsWith(name, "?") || StartsWith(name, "!")))
         return "its name starts with \"?\" or \"!\", which would read as other markup";
@@ -155,7 +164,7 @@ const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttri
 // The same for an attribute name, written as " name=\"value\"".
 const char *AttributeNameProblem(std::string_view name, bool xml)
 {
-    if (xml && name.find_first_of(" \t\r\n\"'") != std::string_view::npos)
+    if (xml && HasBlankOrQuote(name))
         return "its name contains a blank or a quote, which would end the name or the tag elsewhere";
     if (name.find('>') != std::string_view::npos)
         return "its name contains \">\", which would end the tag early";
