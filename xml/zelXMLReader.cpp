@@ -1,6 +1,8 @@
 // The reader. It accepts a small XML subset: an optional declaration, one root element,
 // nested elements with quoted attributes, one text or CDATA segment per element (the one
-// before its first child) and a comment where a tag is expected. Names and texts are not
+// before its first child) and a comment where a tag is expected; in the document's
+// XML-compatible mode it also takes what well-formed XML allows beyond that and keeps it for
+// the writer (prolog, epilog, CDATA marks, comments, mixed content). Names and texts are not
 // copied: they point into the document's SourceText. Nesting is followed with an explicit
 // stack, so deep input cannot exhaust the call stack.
 #include "zelXMLReader.h"
@@ -250,8 +252,7 @@ TzelXMLReader::Content TzelXMLReader::ScanContent(size_t from, const char *missi
             content.characterData = content.markup = true;
             at = closer + 3;
         } else if (SkipMarkup()) {
-            content.markup = true;
-            content.sections += 2; // not a lone CDATA section any more
+            content.markup = content.otherMarkup = true;
             at = position_;
         } else {
             content.end = opener; // "<!" or "<?" of something else: read as a tag
@@ -511,7 +512,7 @@ void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
         if (content.markup) {
             position_ = content.end;
             const std::string_view whole = Slice(start, content.end - 1);
-            if (content.sections == 1 && AllBlank(Slice(start, content.sectionStart - 10)) &&
+            if (content.sections == 1 && !content.otherMarkup && AllBlank(Slice(start, content.sectionStart - 10)) &&
                 AllBlank(Slice(content.sectionEnd + 3, content.end - 1))) {
                 // One CDATA section: its text, and the mark to write it as one again.
                 const std::string_view text = Trim(Slice(content.sectionStart, content.sectionEnd - 1));

@@ -29,6 +29,7 @@ private:
         size_t end = 0;            // the "<" of the next start or end tag
         bool markup = false;       // holds a comment, processing instruction or CDATA section
         bool characterData = false; // holds text or a CDATA section
+        bool otherMarkup = false;  // holds a comment or processing instruction
         size_t sections = 0;       // CDATA sections
         size_t sectionStart = 0, sectionEnd = 0; // the first section's content
     };
