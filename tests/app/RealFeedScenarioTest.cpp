@@ -122,6 +122,23 @@ private slots:
         xmlFreeDoc(expected);
         xmlFreeDoc(actual);
     }
+
+    void whatASaveWouldDropIsToldOnceWhenTheFeedOpens()
+    {
+        TWindowFixture window;
+        const std::string feed = FeedBytes("T", "D", "L", "P") + "\n<!-- kept -->stray text";
+        const std::string path = window.WriteFeed("stray.xml", feed);
+        window.WriteCatalogue({{path, "T", "D", "L", "P"}});
+        window.Start();
+        window.ClickRow("ListBox1", 0); // opens the feed
+        window.ClickTab(1);             // and again, for the Items page
+        window.ClickTab(0);
+        const QString expected = QString::fromStdString("message: The feed \"" + path) +
+                                 "\" holds content that the editor cannot keep. The next save of this feed will not "
+                                 "write back:\n- what follows the root element from byte " +
+                                 QString::number(feed.size() - 10 + 1) + " (10 bytes)";
+        QCOMPARE(window.Dialogs.Log(), QStringList({expected}));
+    }
 };
 
 QTEST_MAIN(RealFeedScenarioTest)
