@@ -226,14 +226,20 @@ TzelXMLReader::Content TzelXMLReader::ScanContent(size_t from, const char *missi
     Content content;
     size_t at = from;
     for (;;) {
-        const size_t opener = FindTagStart(at);
+        // Blanks first (between tags there is usually nothing else), then the next "<".
+        size_t first = at;
+        while (first <= source_.size() && IsBlank(source_[first - 1]))
+            ++first;
+        size_t opener = first;
+        if (first > source_.size() || source_[first - 1] != '<') {
+            opener = FindTagStart(first);
+            content.characterData = content.characterData || first <= source_.size();
+        }
         if (!opener) {
             // "Missing <" reports position 0; a text without "<" its start tag's end.
             position_ = std::strcmp(missingTag, "Missing <") == 0 ? 0 : from;
             throw Exception(missingTag);
         }
-        if (!content.characterData && !AllBlank(Slice(at, opener - 1)))
-            content.characterData = true;
         const char next = opener < source_.size() ? source_[opener] : '\0';
         if (next != '!' && next != '?') {
             content.end = opener;
