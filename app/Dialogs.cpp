@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include "AppTitle.h"
+#include "ItemDetailsDialog.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -53,4 +54,39 @@ bool TQtDialogs::AskConfirmation(const QString &text)
 QString TQtDialogs::OpenFileName(const QString &filter)
 {
     return QFileDialog::getOpenFileName(parent_, QString(), QString(), filter);
+}
+
+QString TQtDialogs::SaveFileName(const QString &filter)
+{
+    QFileDialog dialog(parent_, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("xml"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+TSaveChangesAnswer TQtDialogs::AskSaveChanges(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
+                    parent_);
+    QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return TSaveChangesAnswer::Yes;
+    return box.clickedButton() == no ? TSaveChangesAnswer::No : TSaveChangesAnswer::Cancel;
+}
+
+bool TQtDialogs::EditItemDetails(TItemDetailsText &details)
+{
+    TItemDetailsDialog dialog(parent_);
+    dialog.SetDetails(details);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    details = dialog.Details();
+    return true;
 }

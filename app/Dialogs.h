@@ -4,6 +4,10 @@
 #include <QString>
 
 class QWidget;
+struct TItemDetailsText;
+
+// The answers to "Save changes to ...?".
+enum class TSaveChangesAnswer { Yes, No, Cancel };
 
 class TDialogs {
 public:
@@ -25,6 +29,14 @@ public:
     virtual bool AskConfirmation(const QString &text) = 0;
     // File-open dialog with the given filter; the chosen file's full path, or "" on cancel.
     virtual QString OpenFileName(const QString &filter) = 0;
+    // File-save dialog with the given filter (".xml" added to a name without extension); it
+    // asks before an existing file is chosen. The full path, or "" on cancel.
+    virtual QString SaveFileName(const QString &filter) = 0;
+    // Question, caption "Confirm", buttons Yes, No and Cancel with Yes the default; Escape and
+    // closing the box answer Cancel.
+    virtual TSaveChangesAnswer AskSaveChanges(const QString &text) = 0;
+    // The item details dialog filled with details; true and the edited details on OK.
+    virtual bool EditItemDetails(TItemDetailsText &details) = 0;
 };
 
 // The real boxes and dialog, parented to the main window.
@@ -39,6 +51,9 @@ public:
     bool AskWarning(const QString &text) override;
     bool AskConfirmation(const QString &text) override;
     QString OpenFileName(const QString &filter) override;
+    QString SaveFileName(const QString &filter) override;
+    TSaveChangesAnswer AskSaveChanges(const QString &text) override;
+    bool EditItemDetails(TItemDetailsText &details) override;
 
 private:
     QWidget *parent_;

@@ -66,6 +66,7 @@ void TForm1::ShowSlot(int index)
         EntryLink(*catalogue_, index), EntryDate(*catalogue_, index)};
     for (int box = 0; box < 4; ++box)
         ShowFeedField(box, fields[box], CodecForBytes(fields[box]));
+    feedRowShown_ = index;
 }
 
 TChannelFields TForm1::TypedChannelFields(const TFeedTextCodec &codec) const
@@ -135,9 +136,16 @@ void TForm1::ListBox1Click()
 
 void TForm1::SpeedButton2Click()
 {
+    if (!SettleUnsavedEdits())
+        return;
     const QString chosen = dialogs_.OpenFileName(FeedFileFilter);
     if (chosen.isEmpty())
         return;
+    AddFeedFile(chosen);
+}
+
+void TForm1::AddFeedFile(const QString &chosen)
+{
     const int count = EntryCount(*catalogue_);
     if (count >= MaxFeeds) {
         dialogs_.ShowMessage(QStringLiteral("Max 100 Feeds!"));
@@ -166,6 +174,7 @@ void TForm1::BitBtn1Click()
     if (index < 0 || index >= EntryCount(*catalogue_))
         return;
     const std::string path = EntryPath(*catalogue_, index);
+    const TUndoHistory::TRecording undoStep(undoHistory_, path);
     try {
         LoadDocument(path);
     } catch (...) {

@@ -119,10 +119,15 @@ void TForm1::ListBox2Click()
     ui->Edit6->setText(QuotedWordOf(ui->Edit5->text()));
     ui->Memo1->setPlainText(codec.ToText(shownItem_.Description));
     shownMemoText_ = ui->Memo1->document()->toRawText();
+    itemRowShown_ = row;
+    itemFieldsShown_ = ItemFieldTexts();
 }
 
 void TForm1::SpeedButton1Click()
 {
+    if (!SettleUnsavedEdits())
+        return;
+    const TUndoHistory::TRecording undoStep(undoHistory_, SelectedFeedPath());
     const std::string stamp = NewDateStamp();
     AddItem(*document_, SelectedFeedPath(), FirstItemIndex, stamp);
     ui->Edit5->setText(QStringLiteral("(untitled)"));
@@ -140,9 +145,12 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::SpeedButton5Click()
 {
+    if (!SettleUnsavedEdits())
+        return;
     const int row = RowToChange(*ui);
     if (row < 0)
         return;
+    const TUndoHistory::TRecording undoStep(undoHistory_, SelectedFeedPath());
     CloneItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
     ItemsUpdate();
 }
@@ -152,6 +160,7 @@ void TForm1::SpeedButton7Click()
     const int row = RowToChange(*ui);
     if (row < 0)
         return;
+    const TUndoHistory::TRecording undoStep(undoHistory_, SelectedFeedPath());
     DeleteItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
     ItemsUpdate();
     SetItemButtons(*ui, ui->ListBox2->count() > 0);
@@ -180,6 +189,7 @@ void TForm1::SpeedButton6Click()
         // "Auto" off: the date typed by hand is the one stored.
         typed.PubDate = codec.ToBytes(ui->Edit8->text(), shownItem_.PubDate);
     }
+    const TUndoHistory::TRecording undoStep(undoHistory_, SelectedFeedPath());
     SaveItem(*document_, SelectedFeedPath(), FirstItemIndex, row, typed);
     ItemsUpdate();
     ui->SpeedButton6->setEnabled(false);

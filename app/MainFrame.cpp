@@ -36,11 +36,11 @@ void TForm1::ConnectHandlers()
     connect(ui->SpeedButton4, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton4Click));
     connect(ui->Button1, &QPushButton::clicked, this, guarded(&TForm1::Button1Click));
     // Rows selected by the program go through SelectRowQuietly, so this is the user's choice.
-    connect(ui->ListBox1, &QListWidget::currentRowChanged, this, guarded(&TForm1::ListBox1Click));
+    connect(ui->ListBox1, &QListWidget::currentRowChanged, this, guarded(&TForm1::FeedRowChosen));
     // A click on the line already selected selects it again: the feed is shown once more.
     connect(ui->ListBox1, &QListWidget::pressed, this, [this](const QModelIndex &index) {
         if (index.row() == listBox1RowAtPress_)
-            RunGuarded([this] { ListBox1Click(); });
+            RunGuarded([this] { FeedRowChosen(); });
     });
     // Ctrl+click or Ctrl+Space would leave no line selected: the current line stays selected.
     connect(ui->ListBox1, &QListWidget::itemSelectionChanged, this, [this] {
@@ -58,12 +58,14 @@ void TForm1::ConnectHandlers()
     connect(ui->SpeedButton7, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton7Click));
     connect(ui->SpeedButton6, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton6Click));
     connect(ui->Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
-    connect(ui->ListBox2, &QListWidget::currentRowChanged, this, guarded(&TForm1::ListBox2Click));
-    // A click on the row already selected shows its item again (unsaved edits go).
+    connect(ui->ListBox2, &QListWidget::currentRowChanged, this, guarded(&TForm1::ItemRowChosen));
+    // A click on the row already selected shows its item again (after asking about edits).
     connect(ui->ListBox2, &QListWidget::pressed, this, [this](const QModelIndex &index) {
         if (index.row() == listBox2RowAtPress_)
-            RunGuarded([this] { ListBox2Click(); });
+            RunGuarded([this] { ItemRowChosen(); });
     });
+    connect(ui->ListBox2, &QListWidget::itemDoubleClicked, this,
+            guarded(&TForm1::ItemDetails1Click));
     // A click on empty space or a Ctrl+click leaves the current row selected: the commands
     // work on it, so it must show.
     connect(ui->ListBox2, &QListWidget::itemSelectionChanged, this, [this] {
@@ -91,6 +93,9 @@ void TForm1::ConnectHandlers()
     connect(ui->Delete2, &QAction::triggered, this, guarded(&TForm1::Delete1Click));
     connect(ui->Save2, &QAction::triggered, this, guarded(&TForm1::SpeedButton6Click));
     connect(ui->Exit2, &QAction::triggered, this, guarded(&TForm1::Exit1Click));
+    connect(ui->New1, &QAction::triggered, this, guarded(&TForm1::New1Click));
+    connect(ui->ItemDetails1, &QAction::triggered, this, guarded(&TForm1::ItemDetails1Click));
+    connect(ui->Undo1, &QAction::triggered, this, guarded(&TForm1::Undo1Click));
 
     menuCommands_ = {
         {ui->Add1, ui->open1, int(Qt::ControlModifier) | Qt::Key_O},
@@ -98,11 +103,14 @@ void TForm1::ConnectHandlers()
         {ui->Delete1, ui->open1, Qt::Key_Delete},
         {ui->CheckFeed1, ui->open1, Qt::Key_F7},
         {ui->Exit1, ui->open1, int(Qt::ControlModifier) | Qt::Key_X},
+        {ui->New1, ui->open1, int(Qt::ControlModifier | Qt::ShiftModifier) | Qt::Key_N},
         {ui->Add2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_N},
         {ui->CloneItem1, ui->Items1, Qt::Key_Insert},
         {ui->Delete2, ui->Items1, Qt::Key_Delete},
         {ui->Save2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_S},
         {ui->Exit2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_X},
+        {ui->ItemDetails1, ui->Items1, int(Qt::ControlModifier) | Qt::Key_D},
+        {ui->Undo1, ui->EditMenu, int(Qt::ControlModifier) | Qt::Key_Z},
     };
 
     connect(ui->PageControl1, &QTabWidget::currentChanged, this,
@@ -159,7 +167,7 @@ void TForm1::closeEvent(QCloseEvent *event)
     RunGuarded([this, &canClose] {
         bool answer = true;
         FormCloseQuery(answer);
-        canClose = answer;
+        canClose = answer && SettleUnsavedEdits();
     });
     if (!canClose) {
         event->ignore();
@@ -227,6 +235,10 @@ void TForm1::PageControl1CurrentChanged(int index)
         const QSignalBlocker quiet(ui->PageControl1);
         ui->PageControl1->setCurrentIndex(shownPage_);
     }
+    bool settled = false;
+    RunGuarded([this, &settled] { settled = SettleUnsavedEdits(); });
+    if (!settled)
+        return;
     bool allow = false;
     RunGuarded([this, &allow] { PageControl1Changing(allow); });
     if (!allow)

@@ -8,8 +8,10 @@
 #include "FeedCatalogue.h"
 #include "FeedTextCodec.h"
 #include "ItemCommands.h"
+#include "UndoHistory.h"
 
 #include <QMainWindow>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -84,6 +86,18 @@ public:
 
     // Position among the channel's children of the first "item" (row r = child r + this).
     int FirstItemIndex = 0;
+
+    // ---- beyond the specified commands, one file each ----
+    void New1Click();         // Feed > New Feed (NewFeedHandler.cpp)
+    void ItemDetails1Click(); // Items > Details, double click on a row (ItemDetailsHandler.cpp)
+    void Undo1Click();        // Edit > Undo (UndoHandler.cpp)
+    // Adds each feed not in the catalogue yet, as Add Feed would, and selects the last one
+    // named (CommandLineFilesHandler.cpp).
+    void OpenFeedFiles(const std::vector<std::string> &paths);
+    // When the showing page's boxes hold edits not saved yet, asks "Save changes to ...?":
+    // Yes saves as the page's Save does, No puts back what was shown; false on Cancel
+    // (UnsavedEdits.cpp).
+    bool SettleUnsavedEdits();
 
     // ---- what the pages share ----
     // The general error handler: runs the command, shows an exception's message in an error
@@ -177,4 +191,24 @@ private:
     TItemFields shownItem_;    // the item's bytes as last shown, so untouched fields keep them
     QString shownMemoText_;    // Memo1's raw text right after it was filled
     bool showingItem_ = false; // ListBox2Click is filling the fields
+
+    // ---- beyond the specified commands ----
+    // Add Feed once a file is chosen (also for files named on the command line).
+    void AddFeedFile(const QString &chosen);
+    // Selects a catalogue line and shows its feed, as the user's choice of it would.
+    void SelectFeed(int index);
+    // The boxes differ from what the program last showed in them.
+    bool FeedEditsPending() const;
+    bool ItemEditsPending() const;
+    QStringList ItemFieldTexts() const;
+    // Puts back what the showing page last showed.
+    void DropUnsavedEdits();
+    // A line or row chosen by the user: unsaved edits are settled first.
+    void FeedRowChosen();
+    void ItemRowChosen();
+
+    TUndoHistory undoHistory_;
+    int feedRowShown_ = -1;       // the catalogue line the Feeds page's boxes show
+    int itemRowShown_ = -1;       // the row the Items page's fields show
+    QStringList itemFieldsShown_; // Edit5, Memo1, Edit7, Edit8 once the item was shown
 };

@@ -2,6 +2,7 @@
 // an installed copy, in the user's configuration folder).
 #include "AppTitle.h"
 #include "CatalogueLocation.h"
+#include "CommandLineFiles.h"
 #include "Clock.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
@@ -35,5 +36,6 @@ int main(int argc, char *argv[])
     TForm1 form(directory, dialogs, clock);
     dialogs.SetParent(&form);
     form.show();
+    form.OpenFeedFiles(FeedFileArguments(QCoreApplication::arguments()));
     return application.exec();
 }

@@ -85,7 +85,10 @@ private slots:
         window.TypeInto(window.Edit("Edit1"), "Typed");
         window.Click(window.Widget<QPushButton>("Button1"));
         QCOMPARE(window.List("ListBox1")->currentRow(), 0);
-        // A click on the line already selected shows that feed's stored values again.
+        // A click on the line already selected shows that feed's stored values again, once the
+        // typed edits are given up.
+        window.Dialogs.SaveAnswers = {TSaveChangesAnswer::No, TSaveChangesAnswer::No,
+                                      TSaveChangesAnswer::Cancel};
         window.ClickRow("ListBox1", 0);
         QCOMPARE(window.FeedBoxes(), QStringList({"One", "d1", "l1", "t1"}));
         // A Ctrl+click on it does not leave the list without a selected line.
@@ -100,10 +103,12 @@ private slots:
         QCOMPARE(window.Edit("Edit2")->text(), QString("Kept"));
         // On a feed whose file is missing the click changes nothing, as any selection of it.
         window.ClickRow("ListBox1", 1);
+        QCOMPARE(window.FeedBoxes(), QStringList({"One", "d1", "l1", "t1"}));
         window.TypeInto(window.Edit("Edit1"), "Typed");
-        window.ClickRow("ListBox1", 1);
-        QCOMPARE(window.FeedBoxes(), QStringList({"Typed", "Kept", "l1", "t1"}));
-        QVERIFY(window.Dialogs.Shown.empty());
+        window.ClickRow("ListBox1", 1); // Cancel: the line whose values the boxes show
+        QCOMPARE(window.FeedBoxes(), QStringList({"Typed", "d1", "l1", "t1"}));
+        QCOMPARE(window.List("ListBox1")->currentRow(), 0);
+        QCOMPARE(window.Dialogs.Log(), QStringList(3, "ask: Save changes to \"One\"?"));
     }
 
     // The list selects with the left button only: a right click or double click on another
@@ -126,7 +131,7 @@ private slots:
         QCOMPARE(window.FeedBoxes(), QStringList({"One", "Kept", "l1", "t1"}));
         window.ClickRow("ListBox1", 1); // the left button still selects
         QCOMPARE(window.FeedBoxes(), QStringList({"Two", "d2", "l2", "t2"}));
-        QVERIFY(window.Dialogs.Shown.empty());
+        QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"One\"?"})); // answered No
     }
 
     void addFeed()
@@ -495,7 +500,9 @@ private slots:
                              "    <title>New</title>\r\n    <description>D</description>\r\n"
                              "    <link>L</link>\r\n    <pubDate>P</pubDate>\r\n"
                              "    <lastBuildDate>P</lastBuildDate>\r\n  </channel>\r\n</rss>"));
-        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(2));
+        QCOMPARE(window.Dialogs.Shown[1].Text, QString("Save changes to \"T\"?")); // answered No
+        window.Dialogs.Shown.erase(window.Dialogs.Shown.begin() + 1);
         QVERIFY2(window.Dialogs.Shown[0].Text.startsWith("The feed \"" + window.PathOf("broken.xml") +
                                                          "\" could not be read:\n"),
                  qPrintable(window.Dialogs.Shown[0].Text));

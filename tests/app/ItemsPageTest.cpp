@@ -459,7 +459,8 @@ private slots:
         QCOMPARE(window.Fields().at(0), QString::fromUtf8("été"));
         window.TypeInto(window.Edit("Edit5"), QString::fromUtf8("Łódź"));
         window.SaveKeys();
-        QCOMPARE(window.Dialogs.Log(), QStringList());
+        // The refused "Ł" was still in the title box when the page was left.
+        QCOMPARE(window.Dialogs.Log(), QStringList({QString::fromUtf8("ask: Save changes to \"étéxy\"?")}));
         QVERIFY(window.File().find("<title>\xC5\x81\xC3\xB3" "d\xC5\xBA</title>") != std::string::npos);
     }
 
@@ -585,7 +586,7 @@ private slots:
         QCOMPARE(list->selectedItems(), rowOne);
         QCOMPARE(list->currentRow(), 1);
         QCOMPARE(window.Fields().at(0), QString("B"));
-        QCOMPARE(window.Dialogs.Log(), QStringList());
+        QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"B\"?"})); // answered No
         COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B")));
     }
 
@@ -605,7 +606,7 @@ private slots:
         QCOMPARE(window.Fields(), QStringList({"edited", "d", "http://x/l", "p"}));
         window.ClickRow("ListBox2", 1); // the left button still selects
         QCOMPARE(window.Fields(), QStringList({"B", "e", "http://x/b", "q"}));
-        QCOMPARE(window.Dialogs.Log(), QStringList());
+        QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"A\"?"})); // answered No
         COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B", "e", "http://x/b", "q")));
     }
 

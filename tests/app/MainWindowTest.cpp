@@ -119,14 +119,17 @@ private slots:
         QVERIFY(!window.Widget<QLabel>("Image1")->pixmap().isNull());
         // Menus in order, with their key texts.
         QStringList captions;
-        for (QMenu *menu : {window.Widget<QMenu>("open1"), window.Widget<QMenu>("Items1")}) {
+        for (QMenu *menu : {window.Widget<QMenu>("open1"), window.Widget<QMenu>("Items1"),
+                            window.Widget<QMenu>("EditMenu")}) {
             captions << menu->title();
             for (QAction *action : menu->actions())
                 captions << (action->isSeparator() ? QString("-") : action->text());
         }
         QCOMPARE(captions, QStringList({"Feed", "Add\tCtrl+O", "Save\tCtrl+S", "Delete\tDel", "-",
-                                        "Check Feed\tF7", "-", "Exit\tCtrl+X", "Items", "Add\tCtrl+N", "Clone\tIns",
-                                        "Delete\tDel", "Save\tCtrl+S", "-", "Exit\tCtrl+X"}));
+                                        "New Feed...\tCtrl+Shift+N", "Check Feed\tF7", "-", "Exit\tCtrl+X",
+                                        "Items", "Add\tCtrl+N", "Clone\tIns", "Delete\tDel", "Save\tCtrl+S",
+                                        "-", "Details...\tCtrl+D", "-", "Exit\tCtrl+X", "Edit",
+                                        "Undo\tCtrl+Z"}));
         // Tab order of the Feeds page.
         QWidget *widget = window.List("ListBox1");
         QStringList order;

@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "Dialogs.h"
 #include "FeedCatalogue.h"
+#include "ItemDetailsDialog.h"
 #include "Unit1.h"
 
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QToolButton>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +42,11 @@ public:
     std::vector<TShown> Shown;
     std::deque<bool> Answers; // for AskWarning / AskConfirmation, in order
     std::deque<QString> Files; // for OpenFileName, in order; "" cancels
+    std::deque<QString> SaveFiles; // for SaveFileName, in order; "" cancels
+    std::deque<TSaveChangesAnswer> SaveAnswers; // for AskSaveChanges; unscripted answers No
+    // Works the real details dialog (keys, clicks); the dialog's result is the answer. Unset:
+    // the dialog is cancelled.
+    std::function<void(TItemDetailsDialog &)> DetailsScript;
 
     void ShowMessage(const QString &text) override { Shown.push_back({"message", text}); }
     void ShowError(const QString &text) override { Shown.push_back({"error", text}); }
@@ -57,6 +64,39 @@ public:
         QString file = Files.front();
         Files.pop_front();
         return file;
+    }
+
+    QString SaveFileName(const QString &filter) override
+    {
+        Shown.push_back({"save", filter});
+        if (SaveFiles.empty())
+            return {};
+        QString file = SaveFiles.front();
+        SaveFiles.pop_front();
+        return file;
+    }
+    TSaveChangesAnswer AskSaveChanges(const QString &text) override
+    {
+        Shown.push_back({"ask", text});
+        if (SaveAnswers.empty())
+            return TSaveChangesAnswer::No;
+        const TSaveChangesAnswer answer = SaveAnswers.front();
+        SaveAnswers.pop_front();
+        return answer;
+    }
+    bool EditItemDetails(TItemDetailsText &details) override
+    {
+        Shown.push_back({"details", details.Guid});
+        if (!DetailsScript)
+            return false;
+        TItemDetailsDialog dialog;
+        dialog.SetDetails(details);
+        dialog.show();
+        DetailsScript(dialog);
+        if (dialog.result() != QDialog::Accepted)
+            return false;
+        details = dialog.Details();
+        return true;
     }
 
     // "kind: text" of every box shown, in order, for compact comparisons.

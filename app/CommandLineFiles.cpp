@@ -1,0 +1,25 @@
+#include "CommandLineFiles.h"
+
+#include "FeedCatalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+std::vector<std::string> FeedFileArguments(const QStringList &arguments)
+{
+    std::vector<std::string> paths;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        paths.push_back(
+            QFile::encodeName(QDir::cleanPath(QFileInfo(arguments[i]).absoluteFilePath()))
+                .toStdString());
+    return paths;
+}
+
+int CatalogueSlotOf(const TFeedCatalogue &catalogue, const std::string &path)
+{
+    for (int index = 0; index < EntryCount(catalogue); ++index)
+        if (EntryPath(catalogue, index) == path)
+            return index;
+    return -1;
+}

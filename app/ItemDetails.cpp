@@ -1,0 +1,233 @@
+#include "ItemDetails.h"
+
+#include "FeedCommands.h"
+#include "zelException.h"
+#include "zelXMLParser2.h"
+
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+// An item's children in the order RSS 2.0 lists them.
+constexpr std::array<std::string_view, 10> ItemOrder = {
+    "title", "link", "description", "author", "category",
+    "comments", "enclosure", "guid", "pubDate", "source"};
+
+int OrderOf(std::string_view name)
+{
+    const auto found = std::find(ItemOrder.begin(), ItemOrder.end(), name);
+    return found == ItemOrder.end() ? -1 : int(found - ItemOrder.begin());
+}
+
+// Where a new element of that name goes: after the last child that RSS 2.0 puts at or before
+// it, else before the first one it puts after it, else at the end. Children of other names
+// (extensions) keep their places.
+int InsertPosition(const TzelXMLNode2 &item, std::string_view name)
+{
+    const int order = OrderOf(name);
+    int after = -1, before = -1;
+    for (int p = 0; p < item.ChildCount(); ++p) {
+        const TzelXMLNode2 *child = item.ChildAt(p);
+        const int childOrder = child ? OrderOf(child->NameView()) : -1;
+        if (childOrder < 0)
+            continue;
+        if (childOrder <= order)
+            after = p;
+        else if (before < 0)
+            before = p;
+    }
+    if (after >= 0)
+        return after + 1;
+    return before >= 0 ? before : item.ChildCount();
+}
+
+TzelXMLNode2 &InsertNew(TzelXMLNode2 &item, std::string_view name)
+{
+    auto child = std::make_unique<TzelXMLNode2>();
+    child->SetName(name);
+    item.InsertChild(InsertPosition(item, name), child.get());
+    return *child.release();
+}
+
+std::string TextOf(const TzelXMLNode2 &item, std::string_view name)
+{
+    const TzelXMLNode2 *child = item.FindChild(name, false);
+    return child ? child->Text() : std::string();
+}
+
+std::string AttributeOf(const TzelXMLNode2 *node, std::string_view name)
+{
+    if (!node)
+        return {};
+    const int index = node->AttributeIndex(name);
+    return index < 0 ? std::string() : node->Attributes()[index]->Value().AsString();
+}
+
+// Edits the first attribute of that name in place, or appends one.
+void SetAttribute(TzelXMLNode2 &node, std::string_view name, const std::string &value)
+{
+    const int index = node.AttributeIndex(name);
+    if (index < 0)
+        node.AppendAttribute(name, value);
+    else
+        node.Attributes()[index]->SetValue(TzelVariant(value));
+}
+
+// A single text element: edited when it differs, removed when emptied, created where needed.
+void SetSingle(TzelXMLNode2 &item, std::string_view name, const std::string &text)
+{
+    TzelXMLNode2 *child = item.FindChild(name, false);
+    if (child && child->TextView() == text)
+        return;
+    if (text.empty()) {
+        if (child)
+            item.DeleteChild(child);
+        return;
+    }
+    (child ? *child : InsertNew(item, name)).SetText(text);
+}
+
+void SetCategories(TzelXMLNode2 &item, const std::vector<std::string> &categories)
+{
+    std::vector<TzelXMLNode2 *> existing;
+    for (int p = 0; p < item.ChildCount(); ++p)
+        if (TzelXMLNode2 *child = item.ChildAt(p); child && child->NameView() == "category")
+            existing.push_back(child);
+    // The first ones are edited in place (keeping a domain attribute), extra ones go.
+    for (size_t i = 0; i < existing.size(); ++i) {
+        if (i < categories.size()) {
+            if (existing[i]->TextView() != categories[i])
+                existing[i]->SetText(categories[i]);
+        } else {
+            item.DeleteChild(existing[i]);
+        }
+    }
+    for (size_t i = existing.size(); i < categories.size(); ++i)
+        InsertNew(item, "category").SetText(categories[i]);
+}
+
+void SetGuid(TzelXMLNode2 &item, const TItemDetails &details)
+{
+    SetSingle(item, "guid", details.Guid);
+    TzelXMLNode2 *guid = item.FindChild("guid", false);
+    if (!guid)
+        return;
+    const bool permaLink = AttributeOf(guid, "isPermaLink") != "false";
+    if (permaLink != details.GuidIsPermaLink)
+        SetAttribute(*guid, "isPermaLink", details.GuidIsPermaLink ? "true" : "false");
+}
+
+void CheckEnclosure(const TItemDetails &details)
+{
+    const bool any = !details.EnclosureUrl.empty() || !details.EnclosureLength.empty() ||
+                     !details.EnclosureType.empty();
+    if (!any)
+        return;
+    if (details.EnclosureUrl.empty() || details.EnclosureLength.empty() ||
+        details.EnclosureType.empty())
+        throw Exception("An enclosure needs its URL, its length in bytes and its MIME type.");
+    if (!std::all_of(details.EnclosureLength.begin(), details.EnclosureLength.end(),
+                     [](char c) { return c >= '0' && c <= '9'; }))
+        throw Exception("The enclosure length \"" + details.EnclosureLength +
+                        "\" is not a whole number of bytes.");
+}
+
+void SetEnclosure(TzelXMLNode2 &item, const TItemDetails &details)
+{
+    TzelXMLNode2 *enclosure = item.FindChild("enclosure", false);
+    if (details.EnclosureUrl.empty()) {
+        if (enclosure)
+            item.DeleteChild(enclosure);
+        return;
+    }
+    if (!enclosure)
+        enclosure = &InsertNew(item, "enclosure");
+    const std::array<std::pair<std::string_view, const std::string *>, 3> parts = {
+        {{"url", &details.EnclosureUrl},
+         {"length", &details.EnclosureLength},
+         {"type", &details.EnclosureType}}};
+    for (const auto &[name, value] : parts)
+        if (AttributeOf(enclosure, name) != *value || enclosure->AttributeIndex(name) < 0)
+            SetAttribute(*enclosure, name, *value);
+}
+
+TzelXMLNode2 &ListedItem(const TzelXMLParser2 &document, const std::string &path,
+                         int firstItemIndex, int row)
+{
+    const TzelXMLNode2 &channel = RequireChannel(document, path);
+    TzelXMLNode2 *item = row >= 0 && firstItemIndex + row >= 0
+                             ? channel.ChildAt(firstItemIndex + row)
+                             : nullptr;
+    if (!item)
+        throw Exception("The selected item is no longer in the feed \"" + path +
+                        "\". Open the Items page again to see the feed as it is.");
+    return *item;
+}
+
+} // namespace
+
+TItemDetails ReadDetailsOf(const TzelXMLNode2 &item)
+{
+    TItemDetails details;
+    details.Guid = TextOf(item, "guid");
+    details.GuidIsPermaLink = AttributeOf(item.FindChild("guid", false), "isPermaLink") != "false";
+    details.Author = TextOf(item, "author");
+    for (int p = 0; p < item.ChildCount(); ++p)
+        if (const TzelXMLNode2 *child = item.ChildAt(p); child && child->NameView() == "category")
+            details.Categories.push_back(child->Text());
+    details.Comments = TextOf(item, "comments");
+    const TzelXMLNode2 *enclosure = item.FindChild("enclosure", false);
+    details.EnclosureUrl = AttributeOf(enclosure, "url");
+    details.EnclosureLength = AttributeOf(enclosure, "length");
+    details.EnclosureType = AttributeOf(enclosure, "type");
+    return details;
+}
+
+void ApplyDetails(TzelXMLNode2 &item, const TItemDetails &details)
+{
+    CheckEnclosure(details);
+    SetSingle(item, "author", details.Author);
+    SetCategories(item, details.Categories);
+    SetSingle(item, "comments", details.Comments);
+    SetEnclosure(item, details);
+    SetGuid(item, details);
+}
+
+TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &path,
+                             int firstItemIndex, int row)
+{
+    return ReadDetailsOf(ListedItem(document, path, firstItemIndex, row));
+}
+
+void WriteItemDetails(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
+                      int row, const TItemDetails &details)
+{
+    RequireWholeDocument(document, path);
+    TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
+    TzelXMLNode2 &channel = *document.FindChild("channel", false);
+    const int position = firstItemIndex + row;
+    std::unique_ptr<TzelXMLNode2> before(item.CloneTree());
+    ApplyDetails(item, details);
+    try {
+        document.SaveToFile(path);
+    } catch (...) {
+        // The file is as it was (it is replaced in one step): so is the item.
+        channel.DeleteChild(&item);
+        channel.InsertChild(position, before.release());
+        throw;
+    }
+}
+
+TEnclosureFile EnclosureOfFile(const QString &fileName)
+{
+    const QFileInfo file(fileName);
+    if (!file.isFile())
+        throw Exception("The enclosure file \"" + fileName.toStdString() + "\" cannot be read.");
+    return {std::to_string(file.size()),
+            QMimeDatabase().mimeTypeForFile(file).name().toStdString()};
+}

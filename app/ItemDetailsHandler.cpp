@@ -1,0 +1,68 @@
+// Items > Details (and a double click on a row): the selected item's guid, author,
+// categories, comments and enclosure, edited in their dialog and written like any item
+// command: the file at once, then the list again.
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include "Dialogs.h"
+#include "ItemDetails.h"
+#include "ItemDetailsDialog.h"
+
+namespace {
+
+TItemDetailsText DetailsText(const TItemDetails &details, const TFeedTextCodec &codec)
+{
+    TItemDetailsText text;
+    text.Guid = codec.ToText(details.Guid);
+    text.GuidIsPermaLink = details.GuidIsPermaLink;
+    text.Author = codec.ToText(details.Author);
+    for (const std::string &category : details.Categories)
+        text.Categories << codec.ToText(category);
+    text.Comments = codec.ToText(details.Comments);
+    text.EnclosureUrl = codec.ToText(details.EnclosureUrl);
+    text.EnclosureLength = codec.ToText(details.EnclosureLength);
+    text.EnclosureType = codec.ToText(details.EnclosureType);
+    return text;
+}
+
+// Every text converted before anything changes; untouched ones keep their bytes.
+TItemDetails DetailsBytes(const TItemDetailsText &text, const TItemDetails &shown,
+                          const TFeedTextCodec &codec)
+{
+    TItemDetails details;
+    details.Guid = codec.ToBytes(text.Guid, shown.Guid);
+    details.GuidIsPermaLink = text.GuidIsPermaLink;
+    details.Author = codec.ToBytes(text.Author, shown.Author);
+    for (qsizetype i = 0; i < text.Categories.size(); ++i)
+        details.Categories.push_back(codec.ToBytes(
+            text.Categories[i], size_t(i) < shown.Categories.size() ? shown.Categories[i] : ""));
+    details.Comments = codec.ToBytes(text.Comments, shown.Comments);
+    details.EnclosureUrl = codec.ToBytes(text.EnclosureUrl, shown.EnclosureUrl);
+    details.EnclosureLength = codec.ToBytes(text.EnclosureLength, shown.EnclosureLength);
+    details.EnclosureType = codec.ToBytes(text.EnclosureType, shown.EnclosureType);
+    return details;
+}
+
+} // namespace
+
+void TForm1::ItemDetails1Click()
+{
+    if (ActivePageIndex() != 1 || ui->ListBox2->currentRow() < 0)
+        return;
+    // The list is read again afterwards: typed edits are settled first.
+    if (!SettleUnsavedEdits())
+        return;
+    const int row = ui->ListBox2->currentRow();
+    const std::string path = SelectedFeedPath();
+    const TFeedTextCodec codec = DocumentCodec();
+    const TItemDetails shown = ReadItemDetails(*document_, path, FirstItemIndex, row);
+    TItemDetailsText text = DetailsText(shown, codec);
+    if (!dialogs_.EditItemDetails(text))
+        return;
+    const TItemDetails typed = DetailsBytes(text, shown, codec);
+    if (typed == shown)
+        return;
+    const TUndoHistory::TRecording undoStep(undoHistory_, path);
+    WriteItemDetails(*document_, path, FirstItemIndex, row, typed);
+    ItemsUpdate();
+}

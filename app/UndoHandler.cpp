@@ -1,0 +1,37 @@
+// Edit > Undo (Ctrl+Z on either page): typed edits not saved yet are the latest change and go
+// first; otherwise the last change the editor wrote to the selected feed's file is taken back
+// and the page shows the file as it is again.
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include "Dialogs.h"
+#include "FeedCatalogue.h"
+#include "FeedCommands.h"
+#include "zelXMLParser2.h"
+
+void TForm1::Undo1Click()
+{
+    const bool feeds = ActivePageIndex() == 0;
+    if (feeds ? FeedEditsPending() : ItemEditsPending()) {
+        DropUnsavedEdits();
+        return;
+    }
+    const std::string path = SelectedFeedPath();
+    if (path.empty() || !undoHistory_.CanUndo(path)) {
+        dialogs_.ShowMessage(QStringLiteral("Nothing to undo for this feed."));
+        return;
+    }
+    undoHistory_.Undo(path);
+    if (!feeds) {
+        ItemsUpdate();
+        return;
+    }
+    // The catalogue line follows the channel as the file now has it.
+    const int index = ui->ListBox1->currentRow();
+    LoadDocument(path);
+    RequireWholeDocument(*document_, path);
+    const TChannelFields fields = ReadChannelFields(*document_, path);
+    StoreEntryFields(*catalogue_, index, fields.Title, fields.Description, fields.Link, fields.Date);
+    FeedListUpdate();
+    SelectFeed(index);
+}

@@ -1,0 +1,203 @@
+// Item details: where each RSS 2.0 element goes in an item, what is edited in place and what
+// is left alone (a table over the document), the enclosure taken from a local file, and the
+// details dialog driven from the Items page with the feed file's bytes after it.
+#include "ItemDetails.h"
+#include "TextFunctions.h"
+#include "WindowFixture.h"
+#include "zelXMLParser2.h"
+
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+
+#define COMPARE_BYTES(actual, expected) \
+    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
+
+namespace {
+
+// The item as the writer lays it out, without the declaration line.
+std::string ItemText(const TzelXMLParser2 &item)
+{
+    const std::string text = item.BuildXmlText();
+    return text.substr(text.find("\r\n") + 2);
+}
+
+std::string Lines(std::initializer_list<const char *> lines)
+{
+    std::string text;
+    for (const char *line : lines)
+        text += std::string(text.empty() ? "" : "\r\n") + line;
+    return text;
+}
+
+TItemDetails Details(std::string guid, bool permaLink, std::string author,
+                     std::vector<std::string> categories, std::string comments, std::string url,
+                     std::string length, std::string type)
+{
+    return {guid, permaLink, author, categories, comments, url, length, type};
+}
+
+} // namespace
+
+class ItemDetailsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void writesDetailsInRssOrderAndKeepsTheRest()
+    {
+        struct TRow {
+            const char *Name;
+            std::string Item;
+            TItemDetails Wanted; // applied as given
+            std::string Written; // the item afterwards, or the error's message
+            bool Raises = false;
+        };
+        const std::string plain =
+            "<item><title>t</title><description>d</description><link>l</link><pubDate>p</pubDate></item>";
+        const std::string rich =
+            "<item><title>t</title><guid>old</guid><ext>keep</ext><category domain=\"d\">k1</category>"
+            "<category>k2</category><author>old</author><enclosure type=\"video/mp4\" url=\"old\" "
+            "length=\"1\"/><pubDate>p</pubDate></item>";
+        const std::vector<TRow> rows = {
+            {"new elements in RSS 2.0 order", plain,
+             Details("g", false, "a", {"c1", "c2"}, "cm", "u", "12", "audio/mpeg"),
+             Lines({"<item>", "  <title>t</title>", "  <description>d</description>",
+                    "  <link>l</link>", "  <author>a</author>", "  <category>c1</category>",
+                    "  <category>c2</category>", "  <comments>cm</comments>",
+                    "  <enclosure url=\"u\" length=\"12\" type=\"audio/mpeg\"/>",
+                    "  <guid isPermaLink=\"false\">g</guid>", "  <pubDate>p</pubDate>", "</item>"})},
+            {"edited in place, other children kept", rich,
+             Details("new", true, "new", {"K1"}, "", "u2", "99", "video/mp4"),
+             Lines({"<item>", "  <title>t</title>", "  <guid>new</guid>", "  <ext>keep</ext>",
+                    "  <category domain=\"d\">K1</category>", "  <author>new</author>",
+                    "  <enclosure type=\"video/mp4\" url=\"u2\" length=\"99\"/>",
+                    "  <pubDate>p</pubDate>", "</item>"})},
+            {"emptied details removed, isPermaLink edited",
+             "<item><title>t</title><author>a</author><category>c</category><comments>cm</comments>"
+             "<enclosure url=\"u\" length=\"1\" type=\"t\"/><guid isPermaLink=\"false\">g</guid></item>",
+             Details("g", true, "", {}, "", "", "", ""),
+             Lines({"<item>", "  <title>t</title>", "  <guid isPermaLink=\"true\">g</guid>", "</item>"})},
+            {"enclosure without type", plain, Details("", true, "", {}, "", "u", "1", ""),
+             "An enclosure needs its URL, its length in bytes and its MIME type.", true},
+            {"enclosure length not a number", plain, Details("", true, "", {}, "", "u", "12k", "a/b"),
+             "The enclosure length \"12k\" is not a whole number of bytes.", true},
+        };
+        for (const TRow &row : rows) {
+            TzelXMLParser2 item;
+            item.SetSourceText(row.Item);
+            const std::string before = ItemText(item);
+            // The details read from the item, applied unchanged, leave it as it was.
+            ApplyDetails(item, ReadDetailsOf(item));
+            COMPARE_BYTES(ItemText(item), before);
+            std::string message;
+            try {
+                ApplyDetails(item, row.Wanted);
+            } catch (const std::exception &error) {
+                message = error.what();
+            }
+            QVERIFY2(row.Raises == !message.empty(), row.Name);
+            if (row.Raises) {
+                COMPARE_BYTES(message, row.Written);
+                COMPARE_BYTES(ItemText(item), before);
+                continue;
+            }
+            COMPARE_BYTES(ItemText(item), row.Written);
+            // Read back from the written text, the details are the ones given.
+            TzelXMLParser2 again;
+            again.SetSourceText(item.BuildXmlText());
+            QVERIFY2(ReadDetailsOf(again) == row.Wanted, row.Name);
+        }
+    }
+
+    void enclosureLengthAndTypeFromALocalFile()
+    {
+        QTemporaryDir directory;
+        QFile file(directory.filePath("episode 1.mp3"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(1234, 'x'));
+        file.close();
+        const TEnclosureFile enclosure = EnclosureOfFile(file.fileName());
+        COMPARE_BYTES(enclosure.Length, "1234");
+        COMPARE_BYTES(enclosure.Type, "audio/mpeg");
+        QVERIFY_THROWS_EXCEPTION(std::exception, EnclosureOfFile(directory.filePath("none.mp3")));
+    }
+
+    // A double click on an item row opens the dialog; what is typed there is written at once in
+    // RSS 2.0 order, and Ctrl+D shows it again as read back from the file.
+    void detailsDialogFromTheItemsPage()
+    {
+        TWindowFixture window;
+        const std::string item = "    <item>\r\n"
+                                 "      <title>Episode 1</title>\r\n"
+                                 "      <description>d</description>\r\n"
+                                 "      <link>http://x/1</link>\r\n"
+                                 "      <category domain=\"x\">Old</category>\r\n"
+                                 "      <pubDate>p</pubDate>\r\n"
+                                 "    </item>\r\n";
+        const std::string path =
+            window.WriteFeed("feed.xml", FeedBytes("Cast", "All", "http://x/", "d", "UTF-8", item));
+        window.WriteCatalogue({{path, "Cast", "All", "http://x/", "d"}});
+        window.WriteFile("ep1.mp3", std::string(4321, 'x'));
+        window.Start();
+        window.ClickTab(1);
+
+        TItemDetailsText opened;
+        window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+            opened = dialog.Details();
+            const auto edit = [&](const char *name) { return dialog.findChild<QLineEdit *>(name); };
+            window.TypeInto(edit("GuidEdit"), "tag:x,1");
+            QTest::mouseClick(dialog.findChild<QCheckBox *>("PermaLinkCheck"), Qt::LeftButton);
+            window.TypeInto(edit("AuthorEdit"), "me@x (Me)");
+            auto *categories = dialog.findChild<QPlainTextEdit *>("CategoriesMemo");
+            categories->setFocus();
+            QTest::keyClick(categories, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(categories, Qt::Key_Return);
+            TWindowFixture::TypeText(categories, "Talk");
+            window.TypeInto(edit("CommentsEdit"), "http://x/c");
+            window.TypeInto(edit("EnclosureUrlEdit"), "http://x/ep1.mp3");
+            dialog.FillEnclosureFromFile(window.PathOf("ep1.mp3"));
+            QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+        };
+        QListWidget *list = window.List("ListBox2");
+        const QPoint row0 = list->visualItemRect(list->item(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row0); // a double click's first click
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row0);
+        QCOMPARE(window.Dialogs.Log(), QStringList({"details: "}));
+        QCOMPARE(opened.Categories, QStringList({"Old"}));
+        QCOMPARE(opened.Guid, QString());
+        COMPARE_BYTES(window.ReadFile("feed.xml"),
+                      FeedBytes("Cast", "All", "http://x/", "d", "UTF-8",
+                                "    <item>\r\n"
+                                "      <title>Episode 1</title>\r\n"
+                                "      <description>d</description>\r\n"
+                                "      <link>http://x/1</link>\r\n"
+                                "      <author>me@x (Me)</author>\r\n"
+                                "      <category domain=\"x\">Old</category>\r\n"
+                                "      <category>Talk</category>\r\n"
+                                "      <comments>http://x/c</comments>\r\n"
+                                "      <enclosure url=\"http://x/ep1.mp3\" length=\"4321\" type=\"audio/mpeg\"/>\r\n"
+                                "      <guid isPermaLink=\"false\">tag:x,1</guid>\r\n"
+                                "      <pubDate>p</pubDate>\r\n"
+                                "    </item>\r\n"));
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"Episode 1"}));
+
+        const std::string written = window.ReadFile("feed.xml");
+        window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+            opened = dialog.Details();
+            dialog.reject();
+        };
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(opened.Guid, QString("tag:x,1"));
+        QCOMPARE(opened.GuidIsPermaLink, false);
+        QCOMPARE(opened.Author, QString("me@x (Me)"));
+        QCOMPARE(opened.Categories, QStringList({"Old", "Talk"}));
+        QCOMPARE(opened.Comments, QString("http://x/c"));
+        QCOMPARE(QStringList({opened.EnclosureUrl, opened.EnclosureLength, opened.EnclosureType}),
+                 QStringList({"http://x/ep1.mp3", "4321", "audio/mpeg"}));
+        COMPARE_BYTES(window.ReadFile("feed.xml"), written);
+        QCOMPARE(window.Dialogs.Log(), QStringList({"details: ", "details: tag:x,1"}));
+    }
+};
+
+QTEST_MAIN(ItemDetailsTest)
+#include "ItemDetailsTest.moc"

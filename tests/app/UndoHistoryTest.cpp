@@ -1,0 +1,83 @@
+// Undo with Ctrl+Z: typed edits go first, then the editor's writes to the feed file are taken
+// back one by one to the exact earlier bytes, and an undo over another program's change is
+// refused.
+#include "WindowFixture.h"
+
+#define COMPARE_BYTES(actual, expected) \
+    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
+
+namespace {
+
+std::string Item(const std::string &title)
+{
+    return "    <item>\r\n      <title>" + title + "</title>\r\n      <description>d</description>\r\n"
+           "      <link>l</link>\r\n      <pubDate>p</pubDate>\r\n    </item>\r\n";
+}
+
+} // namespace
+
+class UndoHistoryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void undoesStepByStep()
+    {
+        TWindowFixture window;
+        const std::string path = window.WriteFeed(
+            "feed.xml", FeedBytes("News", "All", "http://x/", "d", "UTF-8", Item("A") + Item("B") + Item("C")));
+        window.WriteCatalogue({{path, "News", "All", "http://x/", "d"}});
+        window.Start();
+        window.ClickTab(1);
+        QLineEdit *title = window.Edit("Edit5");
+        const auto file = [&] { return window.ReadFile("feed.xml"); };
+        const auto undo = [&] { QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier); };
+
+        std::vector<std::string> bytes = {file()};
+        window.Click(window.Tool("SpeedButton7")); // delete A
+        bytes.push_back(file());
+        QTest::keyClick(title, Qt::Key_Insert); // clone B
+        bytes.push_back(file());
+        window.TypeInto(title, "B2");
+        QTest::keyClick(title, Qt::Key_S, Qt::ControlModifier); // save the copy
+        bytes.push_back(file());
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"B2", "B", "C"}));
+
+        // Typed but not saved: the first undo takes the typing back and writes nothing.
+        window.TypeInto(title, "typed");
+        undo();
+        QCOMPARE(title->text(), QString("B2"));
+        COMPARE_BYTES(file(), bytes[3]);
+
+        for (int step = 2; step >= 0; --step) {
+            undo();
+            COMPARE_BYTES(file(), bytes[size_t(step)]);
+        }
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"A", "B", "C"}));
+        QCOMPARE(title->text(), QString("A"));
+        undo();
+        QCOMPARE(window.Dialogs.Log(), QStringList({"message: Nothing to undo for this feed."}));
+
+        // Another program writes the file after the editor: undo leaves it alone.
+        window.Click(window.Tool("SpeedButton7"));
+        window.WriteFile("feed.xml", "changed elsewhere");
+        undo();
+        COMPARE_BYTES(file(), "changed elsewhere");
+        QCOMPARE(window.Dialogs.Log().last(),
+                 "error: Undo is refused: the feed \"" + QString::fromStdString(path) +
+                     "\" was changed by another program since the editor wrote it. The file stays as it is now.");
+
+        // Save Feed on the Feeds page is taken back too, with its line in the list.
+        window.WriteFile("feed.xml", bytes[0]);
+        window.ClickTab(0);
+        window.TypeInto(window.Edit("Edit1"), "Renamed");
+        QTest::keyClick(window.Edit("Edit1"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"Renamed"}));
+        QTest::keyClick(window.Edit("Edit1"), Qt::Key_Z, Qt::ControlModifier);
+        COMPARE_BYTES(file(), bytes[0]);
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"News"}));
+        QCOMPARE(window.Edit("Edit1")->text(), QString("News"));
+    }
+};
+
+QTEST_MAIN(UndoHistoryTest)
+#include "UndoHistoryTest.moc"
