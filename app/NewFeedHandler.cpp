@@ -2,6 +2,7 @@
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
+#include "CommandLineFiles.h"
 #include "Dialogs.h"
 #include "FeedCatalogue.h"
 #include "NewFeed.h"
@@ -26,10 +27,19 @@ void TForm1::New1Click()
     if (path.size() > PathCapacity)
         throw Exception("The path \"" + path + "\" is longer than the feed list keeps (" +
                         std::to_string(PathCapacity) + " bytes). Choose a shorter one.");
-    CreateNewFeed(path, QFileInfo(chosen).completeBaseName().toUtf8().toStdString(),
-                  NewDateStamp());
-    AddFeedFile(chosen);
-    SelectFeed(EntryCount(*catalogue_) - 1);
+    const std::string title = QFileInfo(chosen).completeBaseName().toUtf8().toStdString();
+    const std::string stamp = NewDateStamp();
+    CreateNewFeed(path, title, stamp);
+    // A listed file that was replaced keeps its line, which now shows the new channel.
+    int slot = CatalogueSlotOf(*catalogue_, path);
+    if (slot < 0) {
+        AddFeedFile(chosen);
+        slot = EntryCount(*catalogue_) - 1;
+    } else {
+        StoreEntryFields(*catalogue_, slot, title, "", "", stamp);
+        FeedListUpdate();
+    }
+    SelectFeed(slot);
 }
 
 void TForm1::SelectFeed(int index)

@@ -16,9 +16,16 @@ void TUndoHistory::Record(const std::string &path, std::string previous, std::st
 {
     if (previous == written)
         return;
+    keptBytes_ += previous.size();
     steps_.push_back({path, std::move(previous), written.size(), HashOf(written)});
-    if (steps_.size() > MaxSteps)
-        steps_.pop_front();
+    while (steps_.size() > MaxSteps || (keptBytes_ > MaxBytes && steps_.size() > 1))
+        DropStep(steps_.begin());
+}
+
+void TUndoHistory::DropStep(std::deque<TStep>::iterator step)
+{
+    keptBytes_ -= step->Previous.size();
+    steps_.erase(step);
 }
 
 bool TUndoHistory::CanUndo(const std::string &path) const
@@ -35,13 +42,17 @@ void TUndoHistory::Undo(const std::string &path)
         return;
     const std::string current = LoadStringFromFile(path);
     if (current.size() != last->WrittenSize || HashOf(current) != last->WrittenHash) {
-        std::erase_if(steps_, [&](const TStep &step) { return step.Path == path; });
+        for (auto step = steps_.begin(); step != steps_.end();)
+            if (step->Path == path)
+                step = (keptBytes_ -= step->Previous.size(), steps_.erase(step));
+            else
+                ++step;
         throw Exception("Undo is refused: the feed \"" + path +
                         "\" was changed by another program since the editor wrote it. "
                         "The file stays as it is now.");
     }
     SaveStringToFile(path, last->Previous);
-    steps_.erase(std::next(last).base());
+    DropStep(std::next(last).base());
 }
 
 TUndoHistory::TRecording::TRecording(TUndoHistory &history, std::string path)

@@ -10,8 +10,10 @@
 
 class TUndoHistory {
 public:
-    // Steps kept over all feeds; the oldest go first.
+    // Steps kept over all feeds, and the bytes they may hold together; the oldest go first
+    // (the latest step is always kept, however large).
     static constexpr size_t MaxSteps = 50;
+    static constexpr size_t MaxBytes = size_t(256) << 20;
 
     // Records that the file at path went from previous to written bytes (nothing when equal).
     void Record(const std::string &path, std::string previous, std::string_view written);
@@ -47,4 +49,6 @@ private:
         size_t WrittenHash;
     };
     std::deque<TStep> steps_;
+    size_t keptBytes_ = 0; // the Previous bytes of all steps
+    void DropStep(std::deque<TStep>::iterator step);
 };

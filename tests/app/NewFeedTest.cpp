@@ -54,6 +54,14 @@ private slots:
                           "  </channel>\r\n</rss>");
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"(untitled)", "(untitled)"}));
         QCOMPARE(window.Dialogs.Shown.size(), size_t(2));
+
+        // A listed file chosen again (the dialog has asked before replacing it) keeps its line.
+        window.ClickTab(0);
+        window.Dialogs.SaveFiles = {window.PathOf("news.xml")};
+        QTest::keyClick(window.List("ListBox1"), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"news", "my podcast"}));
+        QCOMPARE(window.List("ListBox1")->currentRow(), 0);
+        QVERIFY(window.ReadFile("news.xml").find("<title>news</title>") != std::string::npos);
     }
 };
 
