@@ -125,6 +125,48 @@ private slots:
         QCOMPARE(dialogs.OpenFileName("XML (*.xml);;All (*)"), QString()); // cancelled
         QCOMPARE(filters, QStringList({"XML (*.xml)", "All (*)"}));
     }
+
+    // "Save changes to ...?": Yes is the default, Escape cancels, No by its key.
+    void saveChangesQuestionHasThreeAnswers()
+    {
+        TQtDialogs dialogs;
+        const QString question = "Save changes to \"A\"?";
+        std::vector<TSaveChangesAnswer> answers;
+        const TSeenBox seen = Answer([&] { answers.push_back(dialogs.AskSaveChanges(question)); },
+                                     Qt::Key_Return);
+        QCOMPARE(seen.Caption, QString("Confirm"));
+        QCOMPARE(seen.Text, question);
+        QCOMPARE(seen.Buttons, QStringList({"&No", "&Yes", "Cancel"}));
+        QCOMPARE(seen.DefaultButton, QString("&Yes"));
+        Answer([&] { answers.push_back(dialogs.AskSaveChanges(question)); }, Qt::Key_Escape);
+        QTimer poll;
+        WhenModalShows(poll, [](QWidget *modal) { QTest::keyClick(modal, Qt::Key_N, Qt::AltModifier); });
+        answers.push_back(dialogs.AskSaveChanges(question));
+        QCOMPARE(answers, std::vector<TSaveChangesAnswer>({TSaveChangesAnswer::Yes,
+                                                           TSaveChangesAnswer::Cancel,
+                                                           TSaveChangesAnswer::No}));
+    }
+
+    // New Feed's dialog saves, asks before replacing a file and adds ".xml" to a bare name.
+    void saveDialogAsksBeforeReplacing()
+    {
+        TQtDialogs dialogs;
+        bool saving = false, confirms = false;
+        QString suffix;
+        QTimer poll;
+        WhenModalShows(poll, [&](QWidget *modal) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+                saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+                confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+                suffix = dialog->defaultSuffix();
+                dialog->reject();
+            }
+        });
+        QCOMPARE(dialogs.SaveFileName("XML (*.xml);;All (*)"), QString());
+        QVERIFY(saving);
+        QVERIFY(confirms);
+        QCOMPARE(suffix, QString("xml"));
+    }
 };
 
 QTEST_MAIN(DialogsTest)
