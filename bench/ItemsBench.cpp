@@ -1,6 +1,6 @@
 // The Items page on large feeds, end to end with the real window on the offscreen platform:
 // switching to the Items page, and each of Add, Clone, Delete and Save item (write the file,
-// read it back, refill the list, show the item, let the list lay itself out).
+// read it back, refill the list, show the item, let the list lay itself out), and Undo.
 //
 //   itemsbench [ITEMS ...]        default: 10000 100000
 //
@@ -12,6 +12,7 @@
 #include "Unit1.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -40,6 +41,13 @@ public:
     bool AskWarning(const QString &text) override { return Fail(text); }
     bool AskConfirmation(const QString &) override { return true; }
     QString OpenFileName(const QString &) override { return {}; }
+    QString SaveFileName(const QString &) override { return {}; }
+    TSaveChangesAnswer AskSaveChanges(const QString &text) override
+    {
+        Fail(text);
+        return TSaveChangesAnswer::Cancel;
+    }
+    bool EditItemDetails(TItemDetailsText &) override { return Fail("item details"); }
 
 private:
     static bool Fail(const QString &text)
@@ -118,7 +126,7 @@ void Bench(int items)
     auto *list = form.findChild<QListWidget *>("ListBox2");
     const auto button = [&](const char *name) { return form.findChild<QAbstractButton *>(name); };
 
-    TTimes toItems, add, clone, remove, save;
+    TTimes toItems, add, clone, remove, save, undo;
     for (int i = 0; i < Repeats; ++i) {
         toItems.Milliseconds.push_back(Timed([&] { pages->setCurrentIndex(1); }));
         pages->setCurrentIndex(0);
@@ -139,6 +147,13 @@ void Bench(int items)
         list->setCurrentRow(middle);
         save.Milliseconds.push_back(Timed([&] { button("SpeedButton6")->click(); }));
     }
+    // Each Delete taken back with Edit > Undo (the earlier bytes written back, then re-listed).
+    QAction *undoCommand = form.findChild<QAction *>("Undo1");
+    for (int i = 0; i < Repeats; ++i) {
+        list->setCurrentRow(middle);
+        button("SpeedButton7")->click();
+        undo.Milliseconds.push_back(Timed([&] { undoCommand->trigger(); }));
+    }
     if (list->count() != items) {
         std::fprintf(stderr, "the feed ended with %d rows instead of %d\n", list->count(), items);
         std::exit(1);
@@ -148,6 +163,7 @@ void Bench(int items)
     clone.Print("Clone item");
     remove.Print("Delete item");
     save.Print("Save item");
+    undo.Print("Undo a Delete");
 }
 
 } // namespace
