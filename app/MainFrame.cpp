@@ -101,15 +101,15 @@ void TForm1::ConnectHandlers()
         {ui->Add1, ui->open1, int(Qt::ControlModifier) | Qt::Key_O},
         {ui->Save1, ui->open1, int(Qt::ControlModifier) | Qt::Key_S},
         {ui->Delete1, ui->open1, Qt::Key_Delete},
+        {ui->New1, ui->open1, int(Qt::ControlModifier | Qt::ShiftModifier) | Qt::Key_N},
         {ui->CheckFeed1, ui->open1, Qt::Key_F7},
         {ui->Exit1, ui->open1, int(Qt::ControlModifier) | Qt::Key_X},
-        {ui->New1, ui->open1, int(Qt::ControlModifier | Qt::ShiftModifier) | Qt::Key_N},
         {ui->Add2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_N},
         {ui->CloneItem1, ui->Items1, Qt::Key_Insert},
         {ui->Delete2, ui->Items1, Qt::Key_Delete},
         {ui->Save2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_S},
-        {ui->Exit2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_X},
         {ui->ItemDetails1, ui->Items1, int(Qt::ControlModifier) | Qt::Key_D},
+        {ui->Exit2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_X},
         {ui->Undo1, ui->EditMenu, int(Qt::ControlModifier) | Qt::Key_Z},
     };
 
