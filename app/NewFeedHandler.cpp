@@ -37,6 +37,7 @@ void TForm1::New1Click()
         slot = EntryCount(*catalogue_) - 1;
     } else {
         StoreEntryFields(*catalogue_, slot, title, "", "", stamp);
+        WriteCatalogueNow();
         FeedListUpdate();
     }
     SelectFeed(slot);

@@ -32,6 +32,7 @@ void TForm1::Undo1Click()
     RequireWholeDocument(*document_, path);
     const TChannelFields fields = ReadChannelFields(*document_, path);
     StoreEntryFields(*catalogue_, index, fields.Title, fields.Description, fields.Link, fields.Date);
+    WriteCatalogueNow();
     FeedListUpdate();
     SelectFeed(index);
 }

@@ -76,6 +76,7 @@ private slots:
         COMPARE_BYTES(file(), bytes[0]);
         QCOMPARE(window.ListLines("ListBox1"), QStringList({"News"}));
         QCOMPARE(window.Edit("Edit1")->text(), QString("News"));
+        QVERIFY(window.ReadCatalogueFile().find("Renamed") == std::string::npos); // written again
     }
 };
 
