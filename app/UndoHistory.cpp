@@ -4,28 +4,55 @@
 #include "zelStrings.h"
 
 #include <algorithm>
-#include <functional>
+#include <sys/stat.h>
 
-namespace {
-
-size_t HashOf(std::string_view bytes) { return std::hash<std::string_view>()(bytes); }
-
-} // namespace
-
-void TUndoHistory::Record(const std::string &path, std::string previous, std::string_view written)
+std::optional<TUndoHistory::TFileStamp> TUndoHistory::StampOf(const std::string &path)
 {
-    if (previous == written)
-        return;
-    keptBytes_ += previous.size();
-    steps_.push_back({path, std::move(previous), written.size(), HashOf(written)});
-    while (steps_.size() > MaxSteps || (keptBytes_ > MaxBytes && steps_.size() > 1))
-        DropStep(steps_.begin());
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return TFileStamp{std::uint64_t(info.st_dev),         std::uint64_t(info.st_ino),
+                      std::uint64_t(info.st_size),        std::int64_t(info.st_mtim.tv_sec),
+                      std::int64_t(info.st_mtim.tv_nsec), std::int64_t(info.st_ctim.tv_sec),
+                      std::int64_t(info.st_ctim.tv_nsec)};
+}
+
+std::deque<TUndoHistory::TStep>::iterator TUndoHistory::LastStepOf(const std::string &path)
+{
+    const auto last = std::find_if(steps_.rbegin(), steps_.rend(),
+                                   [&](const TStep &step) { return step.Path == path; });
+    return last == steps_.rend() ? steps_.end() : std::next(last).base();
 }
 
 void TUndoHistory::DropStep(std::deque<TStep>::iterator step)
 {
     keptBytes_ -= step->Previous.size();
     steps_.erase(step);
+}
+
+void TUndoHistory::DropStepsOf(const std::string &path)
+{
+    for (auto step = LastStepOf(path); step != steps_.end(); step = LastStepOf(path))
+        DropStep(step);
+}
+
+void TUndoHistory::Record(const std::string &path, std::string previous,
+                          const TFileStamp &before, const TFileStamp &after)
+{
+    const auto last = LastStepOf(path);
+    if (last != steps_.end() && !(last->Written == before))
+        DropStepsOf(path); // the earlier steps would undo over another program's change
+    keptBytes_ += previous.size();
+    steps_.push_back({path, std::move(previous), after});
+    while (steps_.size() > MaxSteps || (keptBytes_ > MaxBytes && steps_.size() > 1))
+        DropStep(steps_.begin());
+}
+
+void TUndoHistory::Restamp(const std::string &path, const TFileStamp &before,
+                           const TFileStamp &after)
+{
+    if (const auto last = LastStepOf(path); last != steps_.end() && last->Written == before)
+        last->Written = after;
 }
 
 bool TUndoHistory::CanUndo(const std::string &path) const
@@ -36,33 +63,37 @@ bool TUndoHistory::CanUndo(const std::string &path) const
 
 void TUndoHistory::Undo(const std::string &path)
 {
-    const auto last = std::find_if(steps_.rbegin(), steps_.rend(),
-                                   [&](const TStep &step) { return step.Path == path; });
-    if (last == steps_.rend())
+    const auto last = LastStepOf(path);
+    if (last == steps_.end())
         return;
-    const std::string current = LoadStringFromFile(path);
-    if (current.size() != last->WrittenSize || HashOf(current) != last->WrittenHash) {
-        for (auto step = steps_.begin(); step != steps_.end();)
-            if (step->Path == path)
-                step = (keptBytes_ -= step->Previous.size(), steps_.erase(step));
-            else
-                ++step;
+    const std::optional<TFileStamp> current = StampOf(path);
+    if (!current)
+        LoadStringFromFile(path); // raises the file's own error
+    if (!(*current == last->Written)) {
+        DropStepsOf(path);
         throw Exception("Undo is refused: the feed \"" + path +
                         "\" was changed by another program since the editor wrote it. "
                         "The file stays as it is now.");
     }
     SaveStringToFile(path, last->Previous);
-    DropStep(std::next(last).base());
+    const std::optional<TFileStamp> restored = StampOf(path);
+    DropStep(last);
+    // The file holds again what the step before this one wrote, as a new file.
+    if (const auto earlier = LastStepOf(path); earlier != steps_.end() && restored)
+        earlier->Written = *restored;
 }
 
 TUndoHistory::TRecording::TRecording(TUndoHistory &history, std::string path)
     : history_(history), path_(std::move(path))
 {
     try {
+        const std::optional<TFileStamp> stamp = StampOf(path_);
+        if (!stamp)
+            return; // the command will fail on this file itself: nothing to take back
+        beforeStamp_ = *stamp;
         before_ = LoadStringFromFile(path_);
         watching_ = true;
     } catch (const std::exception &) {
-        // The command will fail on this file itself; there is nothing to take back.
     }
 }
 
@@ -71,8 +102,15 @@ TUndoHistory::TRecording::~TRecording()
     if (!watching_)
         return;
     try {
-        const std::string after = LoadStringFromFile(path_);
-        history_.Record(path_, std::move(before_), after);
+        const std::optional<TFileStamp> after = StampOf(path_);
+        if (!after || *after == beforeStamp_)
+            return; // not written
+        // Written with the same size: the bytes may be the same, which is no step to undo.
+        if (after->Size == before_.size() && LoadStringFromFile(path_) == before_) {
+            history_.Restamp(path_, beforeStamp_, *after);
+            return;
+        }
+        history_.Record(path_, std::move(before_), beforeStamp_, *after);
     } catch (...) {
         // The file went away during the command: no step to record.
     }

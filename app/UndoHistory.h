@@ -1,12 +1,14 @@
 #pragma once
 // The changes the editor wrote to feed files, so they can be taken back: each step keeps the
-// file's bytes from before the write and a fingerprint (size and hash) of what was written.
-// Undo puts the earlier bytes back through the same atomic save the commands use, and is
-// refused when the file no longer holds what the editor wrote (another program changed it).
+// file's bytes from before the write and the file's stamp (device, inode, size, change times)
+// right after it. Every save replaces the file with a new one, so the stamp tells whether the
+// file is still the one the editor wrote. Undo puts the earlier bytes back through the same
+// atomic save the commands use, and is refused when another program changed the file since.
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
-#include <string_view>
 
 class TUndoHistory {
 public:
@@ -15,8 +17,19 @@ public:
     static constexpr size_t MaxSteps = 50;
     static constexpr size_t MaxBytes = size_t(256) << 20;
 
-    // Records that the file at path went from previous to written bytes (nothing when equal).
-    void Record(const std::string &path, std::string previous, std::string_view written);
+    // What identifies one version of a file on disk.
+    struct TFileStamp {
+        std::uint64_t Device = 0, Inode = 0, Size = 0;
+        std::int64_t ModifiedSeconds = 0, ModifiedNanoseconds = 0;
+        std::int64_t ChangedSeconds = 0, ChangedNanoseconds = 0;
+        bool operator==(const TFileStamp &) const = default;
+    };
+    static std::optional<TFileStamp> StampOf(const std::string &path);
+
+    // The file went from previous (stamped before) to a version stamped after. Steps of the
+    // same file that do not lead to before (another program wrote in between) are dropped.
+    void Record(const std::string &path, std::string previous, const TFileStamp &before,
+                const TFileStamp &after);
     // True when a step for that file is kept.
     bool CanUndo(const std::string &path) const;
     // Takes back the last change to the file. Raises a message, dropping that file's steps,
@@ -25,8 +38,8 @@ public:
     void Undo(const std::string &path);
 
     // While alive, watches one command: the file's bytes before it, a step after it when the
-    // file changed (also when the command raised after writing). A file that cannot be read
-    // before the command is not watched.
+    // file was written with other bytes (also when the command raised after writing). A file
+    // that cannot be read before the command is not watched.
     class TRecording {
     public:
         TRecording(TUndoHistory &history, std::string path);
@@ -38,6 +51,7 @@ public:
         TUndoHistory &history_;
         std::string path_;
         std::string before_;
+        TFileStamp beforeStamp_;
         bool watching_ = false;
     };
 
@@ -45,10 +59,15 @@ private:
     struct TStep {
         std::string Path;
         std::string Previous;
-        size_t WrittenSize;
-        size_t WrittenHash;
+        TFileStamp Written;
     };
     std::deque<TStep> steps_;
     size_t keptBytes_ = 0; // the Previous bytes of all steps
+
+    // The last step of the file, or steps_.end().
+    std::deque<TStep>::iterator LastStepOf(const std::string &path);
+    void DropStepsOf(const std::string &path);
     void DropStep(std::deque<TStep>::iterator step);
+    // The file was rewritten with the bytes it had: its last step now ends at the new stamp.
+    void Restamp(const std::string &path, const TFileStamp &before, const TFileStamp &after);
 };
