@@ -1,7 +1,9 @@
 // Undo with Ctrl+Z: typed edits go first, then the editor's writes to the feed file are taken
 // back one by one to the exact earlier bytes, and an undo over another program's change is
 // refused.
+#include "UndoHistory.h"
 #include "WindowFixture.h"
+#include "zelStrings.h"
 
 #define COMPARE_BYTES(actual, expected) \
     QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
@@ -77,6 +79,36 @@ private slots:
         QCOMPARE(window.ListLines("ListBox1"), QStringList({"News"}));
         QCOMPARE(window.Edit("Edit1")->text(), QString("News"));
         QVERIFY(window.ReadCatalogueFile().find("Renamed") == std::string::npos); // written again
+    }
+
+    // Steps are a chain per file: a rewrite with the same bytes is no step, and another
+    // program's write between two commands cuts the older steps off.
+    void stepsFollowTheFile()
+    {
+        QTemporaryDir directory;
+        const std::string path = QFile::encodeName(directory.filePath("f.xml")).toStdString();
+        const auto write = [&](const std::string &bytes) { SaveStringToFile(path, bytes); };
+        const auto command = [&](TUndoHistory &history, const std::string &bytes) {
+            const TUndoHistory::TRecording recording(history, path);
+            write(bytes);
+        };
+        TUndoHistory history;
+        write("A");
+        command(history, "B");
+        command(history, "B"); // the same bytes again
+        command(history, "CC");
+        history.Undo(path);
+        QCOMPARE(LoadStringFromFile(path), std::string("B"));
+        history.Undo(path);
+        QCOMPARE(LoadStringFromFile(path), std::string("A"));
+        QVERIFY(!history.CanUndo(path));
+
+        command(history, "B");
+        write("other program"); // between two commands of the editor
+        command(history, "D");
+        history.Undo(path);
+        QCOMPARE(LoadStringFromFile(path), std::string("other program"));
+        QVERIFY(!history.CanUndo(path));
     }
 };
 
