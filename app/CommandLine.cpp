@@ -16,7 +16,7 @@ const char *const ProgramName = "TolvaneRssEditor";
 
 void PrintHelp(std::ostream &out)
 {
-    out << "Usage: " << ProgramName << "                  open the editor window\n"
+    out << "Usage: " << ProgramName << " [FILE...]        open the editor window, adding the feeds named\n"
         << "       " << ProgramName << " --check FILE...  check RSS 2.0 feeds without a window\n"
         << "\n"
         << "  --check    print one line per finding, e.g.\n"

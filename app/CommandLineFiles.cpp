@@ -9,10 +9,17 @@
 std::vector<std::string> FeedFileArguments(const QStringList &arguments)
 {
     std::vector<std::string> paths;
-    for (qsizetype i = 1; i < arguments.size(); ++i)
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        // A lone "--" ends the options (so a file may start with "-"); it names no file.
+        if (arguments[i] == QStringLiteral("--") && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
         paths.push_back(
             QFile::encodeName(QDir::cleanPath(QFileInfo(arguments[i]).absoluteFilePath()))
                 .toStdString());
+    }
     return paths;
 }
 

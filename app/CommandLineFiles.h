@@ -6,7 +6,8 @@
 
 struct TFeedCatalogue;
 
-// The arguments after the program's name as absolute paths in the file system's bytes.
+// The arguments after the program's name as absolute paths in the file system's bytes (the
+// first lone "--" left out).
 std::vector<std::string> FeedFileArguments(const QStringList &arguments);
 
 // The catalogue slot holding exactly this path, -1 when none does.

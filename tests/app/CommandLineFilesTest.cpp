@@ -20,7 +20,7 @@ private slots:
         const QString working = QDir::currentPath();
         QVERIFY(QDir::setCurrent(window.Directory.path()));
         const std::vector<std::string> paths = FeedFileArguments(
-            {"TolvaneRssEditor", "b.xml", window.PathOf("a.xml"), "missing.xml", "./c.xml", "b.xml"});
+            {"TolvaneRssEditor", "--", "b.xml", window.PathOf("a.xml"), "missing.xml", "./c.xml", "b.xml"});
         QVERIFY(QDir::setCurrent(working));
         QCOMPARE(paths.size(), size_t(5));
         QCOMPARE(paths[0], b);
