@@ -1,9 +1,18 @@
-// Writes a realistic RSS 2.0 feed of about the requested size: the channel's own fields,
-// then items with a title (some holding "&quot;"), a description (plain or as HTML inside
-// CDATA), a link, a publication date and a guid with an attribute. The output depends
-// only on the size asked for, so every run measures the same bytes.
+// Writes a document of about the requested size in one of the shapes the benchmark reads.
+// The output depends only on the shape and the size asked for, so every run measures the
+// same bytes.
 //
-//   feedgen OUTPUT BYTES
+//   feedgen [SHAPE] OUTPUT BYTES
+//
+//   rss         (the default) a realistic RSS 2.0 feed: the channel's own fields, then items
+//               with a title (some holding "&quot;"), a description (plain or as HTML inside
+//               CDATA), a link, a publication date and a guid with an attribute
+//   entities    the same feed with about 9 000 "&" per MB: titles and descriptions holding
+//               "&amp;", "&quot;", "&lt;" and numeric references
+//   attributes  elements carrying four attributes each (about 26 bytes per attribute),
+//               some values holding entities
+//   empty       one root holding nothing but empty elements "<a/>" on their own lines
+//   text        one root holding a single text of words
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -62,13 +71,29 @@ std::string Date(Random &random)
     return buffer;
 }
 
-std::string Item(Random &random, long number)
+// Words joined by entity references instead of blanks, for the entity-dense feed.
+std::string EntitySentence(Random &random, int words)
+{
+    static const char *const Joints[] = {" &amp; ", " &quot;", "&quot; ", " &lt;", "&gt; ", " &#38; ", " &apos;"};
+    std::string text;
+    for (int i = 0; i < words; ++i) {
+        if (i)
+            text += i % 7 == 0 ? Joints[random.Below(7)] : " ";
+        text += Words[random.Below(sizeof Words / sizeof *Words)];
+    }
+    return text;
+}
+
+std::string Item(Random &random, long number, bool entities)
 {
     std::string title = Sentence(random, 4 + random.Below(6));
     if (random.Below(4) == 0)
         title += " &quot;" + Sentence(random, 2) + "&quot;";
     std::string description;
-    if (random.Below(2) == 0) {
+    if (entities) {
+        title = EntitySentence(random, 4 + random.Below(6));
+        description = EntitySentence(random, 15 + random.Below(50)) + ".";
+    } else if (random.Below(2) == 0) {
         description = "<![CDATA[<p>" + Sentence(random, 20 + random.Below(60)) + ".</p><p><a href=\"https://example.org/read/" +
                       std::to_string(number) + "\">" + Sentence(random, 3) + "</a></p>]]>";
     } else {
@@ -85,15 +110,8 @@ std::string Item(Random &random, long number)
            "    </item>\n";
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+std::string Feed(long target, bool entities)
 {
-    if (argc != 3) {
-        std::cerr << "usage: feedgen OUTPUT BYTES\n";
-        return 2;
-    }
-    const long target = std::atol(argv[2]);
     Random random;
     std::string feed =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -108,13 +126,71 @@ int main(int argc, char **argv)
         "    <generator>feedgen</generator>\n";
     const std::string closing = "  </channel>\n</rss>\n";
     for (long number = 1; static_cast<long>(feed.size() + closing.size()) < target; ++number)
-        feed += Item(random, number);
-    feed += closing;
+        feed += Item(random, number, entities);
+    return feed + closing;
+}
 
-    std::ofstream out(argv[1], std::ios::binary);
+std::string Attributes(long target)
+{
+    Random random;
+    std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<records>\n";
+    const std::string closing = "</records>\n";
+    for (long number = 1; static_cast<long>(document.size() + closing.size()) < target; ++number) {
+        document += "  <r id=\"" + std::to_string(number) + "\" kind=\"" + Words[random.Below(8)] + "\" size=\"" +
+                    std::to_string(random.Below(100000)) + "\" note=\"" + Sentence(random, 4 + random.Below(4)) +
+                    (number % 16 == 0 ? " &amp; more" : "") + "\"/>\n";
+    }
+    return document + closing;
+}
+
+std::string Empty(long target)
+{
+    std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<list>\n";
+    const std::string closing = "</list>\n";
+    while (static_cast<long>(document.size() + closing.size()) < target)
+        document += "<a/>\n";
+    return document + closing;
+}
+
+std::string Text(long target)
+{
+    Random random;
+    std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<text>";
+    const std::string closing = "</text>\n";
+    while (static_cast<long>(document.size() + closing.size()) < target)
+        document += Sentence(random, 12) + ".\n";
+    return document + closing;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: feedgen [rss|entities|attributes|empty|text] OUTPUT BYTES\n";
+        return 2;
+    }
+    const std::string shape = argc == 4 ? argv[1] : "rss";
+    const char *output = argv[argc - 2];
+    const long target = std::atol(argv[argc - 1]);
+    std::string feed;
+    if (shape == "rss" || shape == "entities")
+        feed = Feed(target, shape == "entities");
+    else if (shape == "attributes")
+        feed = Attributes(target);
+    else if (shape == "empty")
+        feed = Empty(target);
+    else if (shape == "text")
+        feed = Text(target);
+    else {
+        std::cerr << "unknown shape " << shape << "\n";
+        return 2;
+    }
+
+    std::ofstream out(output, std::ios::binary);
     out.write(feed.data(), static_cast<std::streamsize>(feed.size()));
     if (!out) {
-        std::cerr << "cannot write " << argv[1] << "\n";
+        std::cerr << "cannot write " << output << "\n";
         return 1;
     }
     return 0;

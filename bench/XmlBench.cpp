@@ -1,16 +1,27 @@
-// Parses and writes the same in-memory feed text with the zel engine and with pugixml,
-// tinyxml2 and libxml2, and prints the speeds, the ratios of zel to each peer and the
-// memory each parsed tree costs.
+// Parses and writes the same in-memory documents with the zel engine and with pugixml,
+// tinyxml2 and libxml2, prints the speeds and memory of each, and checks the engine's
+// targets against pugixml, each as a ratio with PASS or FAIL.
 //
-//   xmlbench [--seconds S] FEED.xml...
+//   xmlbench [--rounds N] [--reloads N] SHAPE=FILE...
 //
-// Speeds are input megabytes (10^6 bytes) per second, the best of repeated runs lasting
-// about S seconds per operation ("cold parse": the first parse of a fresh process, page
-// faults included). Memory is measured in a fresh child process per engine: the rise of
-// peak RSS while parsing (the parser's own copy of the text included) and the RSS the
-// finished tree keeps. Timings also run in a child per engine, so one engine's
-// heap does not colour the next one's figures; a timed parse starts with the previous
-// tree already destroyed and its memory kept in the heap (warm runs).
+// SHAPE is a label (rss-1mb, attributes, ...); a label starting with "rss" is also used for
+// the reload check. Speeds are input megabytes (10^6 bytes) per second.
+//
+// How it measures (glibc's malloc with its default settings, as the editor runs: no mallopt,
+// no environment tuning; the process is best pinned to one core, see run.sh):
+// - Every figure comes from a fresh child process per engine, and the engines take turns
+//   within each round (zel, pugixml, tinyxml2, libxml2, then the next round), so a load
+//   change on a shared machine touches every engine alike. Each figure is the median over
+//   the rounds, not the best run.
+// - cold parse: the first parse in the fresh process (every page of the tree is new).
+// - warm parse: the tree is freed and the same text parsed again in the same process,
+//   median of three.
+// - write: the parsed tree written to text in memory, median of three.
+// - tree memory: the rise of resident memory while parsing (the engine's own copy of the
+//   text included), in a child of its own.
+// - reload: one document object reading the same feed over and over, as the editor re-reads
+//   its feed after every command; the process's peak resident memory after N reads against
+//   after one read.
 #include "zelXMLParser2.h"
 
 #include <libxml/parser.h>
@@ -18,16 +29,16 @@
 #include <pugixml.hpp>
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <malloc.h>
 #include <memory>
+#include <sched.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -45,27 +56,34 @@ public:
     virtual bool Parse(const std::string &text) = 0;
     // Builds the tree's text in memory and returns its size.
     virtual size_t Write() = 0;
-    // Destroys the tree, so that a timed parse does not pay for the previous one.
+    // Destroys the tree.
     virtual void Free() = 0;
+    // Reads the text again into the same document object, as the editor does on reload.
+    virtual bool Reload(const std::string &text) = 0;
 };
 
 class ZelEngine : public Engine {
 public:
-    // xml: the XML-compatible mode the editor reads feeds in.
-    explicit ZelEngine(bool xml = false) : xml_(xml) {}
-    const char *Name() const override { return xml_ ? "zel-xml" : "zel"; }
+    const char *Name() const override { return "zel"; }
+    // Timed in the XML-compatible mode, the one the editor reads feeds in.
     bool Parse(const std::string &text) override
     {
         doc_ = std::make_unique<TzelXMLParser2>();
-        doc_->SetXmlCompatible(xml_);
+        doc_->SetXmlCompatible(true);
         doc_->SetSourceText(text);
         return doc_->LastError().empty();
     }
     size_t Write() override { return doc_->BuildXmlText().size(); }
     void Free() override { doc_.reset(); }
+    bool Reload(const std::string &text) override
+    {
+        if (!doc_)
+            doc_ = std::make_unique<TzelXMLParser2>();
+        doc_->SetSourceText(text);
+        return doc_->LastError().empty();
+    }
 
 private:
-    bool xml_;
     std::unique_ptr<TzelXMLParser2> doc_;
 };
 
@@ -87,6 +105,12 @@ public:
         return writer.out.size();
     }
     void Free() override { doc_.reset(); }
+    bool Reload(const std::string &text) override
+    {
+        if (!doc_)
+            doc_ = std::make_unique<pugi::xml_document>();
+        return doc_->load_buffer(text.data(), text.size());
+    }
 
 private:
     std::unique_ptr<pugi::xml_document> doc_;
@@ -107,6 +131,12 @@ public:
         return static_cast<size_t>(printer.CStrSize());
     }
     void Free() override { doc_.reset(); }
+    bool Reload(const std::string &text) override
+    {
+        if (!doc_)
+            doc_ = std::make_unique<tinyxml2::XMLDocument>();
+        return doc_->Parse(text.data(), text.size()) == tinyxml2::XML_SUCCESS;
+    }
 
 private:
     std::unique_ptr<tinyxml2::XMLDocument> doc_;
@@ -131,13 +161,14 @@ public:
         xmlFree(memory);
         return static_cast<size_t>(size);
     }
-
     void Free() override
     {
         if (doc_)
             xmlFreeDoc(doc_);
         doc_ = nullptr;
     }
+    bool Reload(const std::string &text) override { return Parse(text); }
+
 private:
     xmlDocPtr doc_ = nullptr;
 };
@@ -148,22 +179,21 @@ std::unique_ptr<Engine> MakeEngine(int which)
     case 0: return std::make_unique<ZelEngine>();
     case 1: return std::make_unique<PugiEngine>();
     case 2: return std::make_unique<TinyEngine>();
-    case 3: return std::make_unique<LibXmlEngine>();
-    default: return std::make_unique<ZelEngine>(true);
+    default: return std::make_unique<LibXmlEngine>();
     }
 }
-constexpr int EngineCount = 5;
-constexpr int PeerCount = 3; // engines 1..3; 0 and 4 are the zel engine's two modes
+constexpr int EngineCount = 4;
+constexpr int Zel = 0, Pugi = 1;
 
-struct Figures {
+// What one child process sends back.
+struct Sample {
     bool ok = false;
-    double parseSeconds = 0;  // best run
-    double writeSeconds = 0;  // best run
-    double coldSeconds = 0;   // best first parse of a fresh process
-    size_t written = 0;       // bytes of written text
-    long peakKb = 0;          // rise of peak RSS while parsing
-    long keptKb = 0;          // RSS the tree keeps after parsing
-    long processPeakKb = 0;   // the child's whole peak RSS
+    double cold = 0;    // seconds, first parse of the process
+    double warm = 0;    // seconds, parse after freeing a tree, median of three
+    double write = 0;   // seconds, median of three
+    size_t written = 0; // bytes of written text
+    long treeKb = 0;    // rise of resident memory while parsing
+    long peakKb = 0;    // the process's peak resident memory
 };
 
 long StatusKb(const char *field)
@@ -177,8 +207,8 @@ long StatusKb(const char *field)
     return 0;
 }
 
-// Runs body in a child process and returns the Figures it sends back.
-Figures InChild(const std::function<Figures()> &body)
+// Runs body in a child process and returns the Sample it sends back.
+Sample InChild(const std::function<Sample()> &body)
 {
     int channel[2];
     if (pipe(channel) != 0)
@@ -187,91 +217,80 @@ Figures InChild(const std::function<Figures()> &body)
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        const Figures figures = body();
-        const ssize_t sent = write(channel[1], &figures, sizeof figures);
-        _exit(sent == sizeof figures ? 0 : 1);
+        const Sample sample = body();
+        const ssize_t sent = write(channel[1], &sample, sizeof sample);
+        _exit(sent == sizeof sample ? 0 : 1);
     }
     close(channel[1]);
-    Figures figures;
-    if (read(channel[0], &figures, sizeof figures) != sizeof figures)
-        figures = {};
+    Sample sample;
+    if (read(channel[0], &sample, sizeof sample) != sizeof sample)
+        sample = {};
     close(channel[0]);
     waitpid(child, nullptr, 0);
-    return figures;
+    return sample;
 }
 
-Figures MeasureMemory(int which, const std::string &text)
+double Seconds(const std::function<void()> &run)
+{
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+Sample MeasureSpeed(int which, const std::string &text)
 {
     return InChild([&] {
-        Figures figures;
+        Sample sample;
         std::unique_ptr<Engine> engine = MakeEngine(which);
-        // Start the peak afresh from what the child inherited.
-        std::ofstream("/proc/self/clear_refs") << "5";
+        sample.cold = Seconds([&] { sample.ok = engine->Parse(text); });
+        if (!sample.ok)
+            return sample;
+        std::vector<double> warm, write;
+        for (int run = 0; run < 3; ++run) {
+            engine->Free();
+            warm.push_back(Seconds([&] { engine->Parse(text); }));
+        }
+        for (int run = 0; run < 3; ++run)
+            write.push_back(Seconds([&] { sample.written = engine->Write(); }));
+        sample.warm = Median(warm);
+        sample.write = Median(write);
+        return sample;
+    });
+}
+
+Sample MeasureTree(int which, const std::string &text)
+{
+    return InChild([&] {
+        Sample sample;
+        std::unique_ptr<Engine> engine = MakeEngine(which);
         const long before = StatusKb("VmRSS:");
-        figures.ok = engine->Parse(text);
-        figures.peakKb = StatusKb("VmHWM:") - before;
-        figures.keptKb = StatusKb("VmRSS:") - before;
-        figures.processPeakKb = StatusKb("VmHWM:");
-        return figures;
+        sample.ok = engine->Parse(text);
+        sample.treeKb = StatusKb("VmRSS:") - before;
+        return sample;
     });
 }
 
-// The best time of run, repeated for about the given seconds; prepare runs untimed first.
-double BestOf(double seconds, const std::function<void()> &run, const std::function<void()> &prepare = [] {})
-{
-    using Clock = std::chrono::steady_clock;
-    double best = 1e300;
-    const auto start = Clock::now();
-    for (int runs = 0; runs < 3 || std::chrono::duration<double>(Clock::now() - start).count() < seconds; ++runs) {
-        prepare();
-        const auto t0 = Clock::now();
-        run();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-        if (runs >= 50)
-            break;
-    }
-    return best;
-}
-
-Figures MeasureSpeed(int which, const std::string &text, double seconds)
+// Peak resident memory of a process that reads the text `reads` times into one document.
+Sample MeasureReloads(int which, const std::string &text, int reads)
 {
     return InChild([&] {
-        // Keep freed memory in the heap: every timed run then finds its pages already
-        // mapped, and the figures show the engines' work, not the kernel's page faults.
-        // No block may be mmapped either: a block above the mmap threshold (32 MiB at most)
-        // would get fresh pages on every run, so a 100 MB engine's copy of the text would
-        // fault or not depending on whether the tree freed before it left a hole that big.
-        mallopt(M_TRIM_THRESHOLD, INT_MAX);
-        mallopt(M_MMAP_MAX, 0);
-        Figures figures;
+        Sample sample;
         std::unique_ptr<Engine> engine = MakeEngine(which);
-        figures.ok = engine->Parse(text);
-        if (!figures.ok)
-            return figures;
-        figures.parseSeconds = BestOf(seconds, [&] { engine->Parse(text); }, [&] { engine->Free(); });
-        figures.writeSeconds = BestOf(seconds, [&] { figures.written = engine->Write(); });
-        return figures;
+        sample.ok = true;
+        for (int read = 0; read < reads; ++read)
+            sample.ok = engine->Reload(text) && sample.ok;
+        sample.peakKb = StatusKb("VmHWM:");
+        return sample;
     });
-}
-
-// The first parse in a fresh process, as when the editor opens a feed: every page of the
-// tree is new to the process. The best of three processes.
-double MeasureColdParse(int which, const std::string &text)
-{
-    double best = 1e300;
-    for (int run = 0; run < 3; ++run) {
-        const Figures figures = InChild([&] {
-            Figures f;
-            std::unique_ptr<Engine> engine = MakeEngine(which);
-            const auto t0 = std::chrono::steady_clock::now();
-            f.ok = engine->Parse(text);
-            f.coldSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            return f;
-        });
-        if (figures.ok)
-            best = std::min(best, figures.coldSeconds);
-    }
-    return best;
 }
 
 std::string Fixed(double value, int decimals)
@@ -286,31 +305,63 @@ std::string Pad(const std::string &text, size_t width)
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
+// The targets' verdicts, printed again together at the end.
+struct Verdict {
+    std::string line;
+    bool pass;
+};
+std::vector<Verdict> verdicts;
+
+void Target(const std::string &what, double ratio, bool pass, const std::string &detail)
+{
+    std::string line = what + std::string(what.size() < 44 ? 44 - what.size() : 1, ' ') + Pad(Fixed(ratio, 2), 6) +
+                       "x  " + (pass ? "PASS" : "FAIL") + "  " + detail;
+    std::cout << "  " << line << "\n";
+    verdicts.push_back({line, pass});
+}
+
+struct Figures {
+    bool ok = true;
+    double cold = 0, warm = 0, write = 0, treeKb = 0;
+    size_t written = 0;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    double seconds = 2.0;
-    std::vector<std::string> files;
+    int rounds = 5;
+    int reloads = 30;
+    std::vector<std::pair<std::string, std::string>> inputs; // shape, file
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
-            seconds = std::atof(argv[++i]);
-        else
-            files.push_back(argv[i]);
+        if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
+            rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--reloads") == 0 && i + 1 < argc) {
+            reloads = std::max(2, std::atoi(argv[++i]));
+        } else {
+            const std::string argument = argv[i];
+            const size_t equals = argument.find('=');
+            if (equals == std::string::npos)
+                inputs.emplace_back(argument, argument);
+            else
+                inputs.emplace_back(argument.substr(0, equals), argument.substr(equals + 1));
+        }
     }
-    if (files.empty()) {
-        std::cerr << "usage: xmlbench [--seconds S] FEED.xml...\n";
+    if (inputs.empty()) {
+        std::cerr << "usage: xmlbench [--rounds N] [--reloads N] SHAPE=FILE...\n";
         return 2;
     }
     xmlInitParser();
+    std::cout << "glibc malloc with default settings; every figure the median of " << rounds
+              << " interleaved rounds, each engine in a fresh child process per round.\n";
+    cpu_set_t cpus;
+    if (sched_getaffinity(0, sizeof cpus, &cpus) == 0)
+        std::cout << "running on " << CPU_COUNT(&cpus) << " core(s)" << (CPU_COUNT(&cpus) == 1 ? "" : " (not pinned)")
+                  << "\n";
 
-    struct Row {
-        double mb;
-        Figures zel;
-    };
-    std::vector<Row> zelRows;
     int failures = 0;
-    for (const std::string &file : files) {
+    std::string reloadText, reloadShape;
+    for (const auto &[shape, file] : inputs) {
         std::ifstream in(file, std::ios::binary);
         if (!in) {
             std::cerr << "cannot read " << file << "\n";
@@ -319,65 +370,103 @@ int main(int argc, char **argv)
         std::ostringstream buffer;
         buffer << in.rdbuf();
         const std::string text = buffer.str();
+        if (reloadText.empty() && shape.rfind("rss", 0) == 0) {
+            reloadText = text;
+            reloadShape = shape;
+        }
         const double mb = static_cast<double>(text.size()) / 1e6;
         const double inputKb = static_cast<double>(text.size()) / 1024.0;
 
-        std::cout << "\n" << file << ": " << Fixed(mb, 1) << " MB\n";
-        std::cout << "engine     parse MB/s  cold parse  write MB/s  written MB  tree peak MB  x input  tree kept MB  process peak MB\n";
+        std::vector<Sample> speed[EngineCount], tree[EngineCount];
+        for (int round = 0; round < rounds; ++round)
+            for (int which = 0; which < EngineCount; ++which) {
+                speed[which].push_back(MeasureSpeed(which, text));
+                tree[which].push_back(MeasureTree(which, text));
+            }
         Figures all[EngineCount];
         for (int which = 0; which < EngineCount; ++which) {
-            Figures speed = MeasureSpeed(which, text, seconds);
-            const Figures memory = MeasureMemory(which, text);
-            speed.peakKb = memory.peakKb;
-            speed.keptKb = memory.keptKb;
-            speed.processPeakKb = memory.processPeakKb;
-            speed.coldSeconds = MeasureColdParse(which, text);
-            all[which] = speed;
+            std::vector<double> cold, warm, write, treeKb;
+            for (const Sample &sample : speed[which]) {
+                all[which].ok = all[which].ok && sample.ok;
+                cold.push_back(sample.cold);
+                warm.push_back(sample.warm);
+                write.push_back(sample.write);
+                all[which].written = sample.written;
+            }
+            for (const Sample &sample : tree[which])
+                treeKb.push_back(static_cast<double>(sample.treeKb));
+            all[which].cold = Median(cold);
+            all[which].warm = Median(warm);
+            all[which].write = Median(write);
+            all[which].treeKb = Median(treeKb);
+        }
+
+        std::cout << "\n" << shape << " (" << file << "): " << Fixed(mb, 1) << " MB\n";
+        std::cout << "engine    cold parse MB/s  warm parse MB/s  write MB/s  written MB  tree MB  x input\n";
+        for (int which = 0; which < EngineCount; ++which) {
             const std::string name = MakeEngine(which)->Name();
-            if (!speed.ok) {
+            const Figures &f = all[which];
+            if (!f.ok) {
                 std::cout << name << "  refused the text\n";
-                ++failures;
+                if (which == Zel || which == Pugi)
+                    ++failures;
                 continue;
             }
-            std::cout << name << std::string(10 - name.size(), ' ')
-                      << Pad(Fixed(mb / speed.parseSeconds, 0), 11) << Pad(Fixed(mb / speed.coldSeconds, 0), 12)
-                      << Pad(Fixed(mb / speed.writeSeconds, 0), 12)
-                      << Pad(Fixed(static_cast<double>(speed.written) / 1e6, 1), 12)
-                      << Pad(Fixed(speed.peakKb / 1024.0, 1), 14) << Pad(Fixed(speed.peakKb / inputKb, 2), 9)
-                      << Pad(Fixed(speed.keptKb / 1024.0, 1), 14) << Pad(Fixed(speed.processPeakKb / 1024.0, 1), 17)
-                      << "\n";
+            std::cout << name << std::string(10 - name.size(), ' ') << Pad(Fixed(mb / f.cold, 0), 15)
+                      << Pad(Fixed(mb / f.warm, 0), 17) << Pad(Fixed(mb / f.write, 0), 12)
+                      << Pad(Fixed(static_cast<double>(f.written) / 1e6, 1), 12) << Pad(Fixed(f.treeKb / 1024.0, 1), 9)
+                      << Pad(Fixed(f.treeKb / inputKb, 2), 9) << "\n";
         }
-        for (int mode : {0, EngineCount - 1}) {
-            const Figures &zel = all[mode];
-            if (!zel.ok)
-                continue;
-            for (int peer = 1; peer <= PeerCount; ++peer) {
-                if (!all[peer].ok)
-                    continue;
-                std::cout << MakeEngine(mode)->Name() << " / " << MakeEngine(peer)->Name() << ": parse "
-                          << Fixed(all[peer].parseSeconds / zel.parseSeconds, 2) << "x  cold parse "
-                          << Fixed(all[peer].coldSeconds / zel.coldSeconds, 2) << "x  write "
-                          << Fixed(all[peer].writeSeconds / zel.writeSeconds, 2) << "x  tree peak "
-                          << Fixed(static_cast<double>(zel.peakKb) / static_cast<double>(all[peer].peakKb), 2) << "x\n";
-            }
-            if (mode == 0)
-                zelRows.push_back({mb, zel});
-        }
+        const Figures &zel = all[Zel];
+        if (!zel.ok)
+            continue;
+        for (int peer = 2; peer < EngineCount; ++peer)
+            if (all[peer].ok)
+                std::cout << "zel / " << MakeEngine(peer)->Name() << ": cold parse " << Fixed(all[peer].cold / zel.cold, 2)
+                          << "x  warm parse " << Fixed(all[peer].warm / zel.warm, 2) << "x  write "
+                          << Fixed(all[peer].write / zel.write, 2) << "x  tree "
+                          << Fixed(zel.treeKb / all[peer].treeKb, 2) << "x\n";
+        const Figures &pugi = all[Pugi];
+        if (!pugi.ok)
+            continue;
+        std::cout << "targets against pugixml (speed ratios: zel's speed / pugixml's, at least 1.00; tree: zel's / "
+                     "pugixml's, at most 1.00):\n";
+        const double cold = pugi.cold / zel.cold, warm = pugi.warm / zel.warm, write = pugi.write / zel.write;
+        const double memory = zel.treeKb / pugi.treeKb;
+        Target(shape + " cold parse", cold, cold >= 1.0, Fixed(mb / zel.cold, 0) + " vs " + Fixed(mb / pugi.cold, 0) + " MB/s");
+        Target(shape + " warm parse", warm, warm >= 1.0, Fixed(mb / zel.warm, 0) + " vs " + Fixed(mb / pugi.warm, 0) + " MB/s");
+        Target(shape + " write", write, write >= 1.0, Fixed(mb / zel.write, 0) + " vs " + Fixed(mb / pugi.write, 0) + " MB/s");
+        Target(shape + " tree memory", memory, memory <= 1.0,
+               Fixed(zel.treeKb / 1024.0, 1) + " vs " + Fixed(pugi.treeKb / 1024.0, 1) + " MB");
     }
 
-    // Growth: each file's cost against the first one's, beside the growth of the input.
-    if (zelRows.size() > 1) {
-        std::cout << "\nzel growth against " << Fixed(zelRows[0].mb, 1) << " MB:\n";
-        for (size_t i = 1; i < zelRows.size(); ++i) {
-            const Row &row = zelRows[i];
-            const Row &base = zelRows[0];
-            std::cout << "  " << Fixed(row.mb, 1) << " MB (input x" << Fixed(row.mb / base.mb, 1) << "): parse time x"
-                      << Fixed(row.zel.parseSeconds / base.zel.parseSeconds, 1) << ", cold parse time x"
-                      << Fixed(row.zel.coldSeconds / base.zel.coldSeconds, 1) << ", write time x"
-                      << Fixed(row.zel.writeSeconds / base.zel.writeSeconds, 1) << ", tree peak x"
-                      << Fixed(static_cast<double>(row.zel.peakKb) / static_cast<double>(base.zel.peakKb), 1) << "\n";
+    if (!reloadText.empty()) {
+        std::cout << "\nreload: one document reading " << reloadShape << " " << reloads
+                  << " times in one process, peak resident memory (median of " << rounds << " rounds):\n";
+        double once[2], repeated[2];
+        for (int which : {Zel, Pugi}) {
+            std::vector<double> one, many;
+            for (int round = 0; round < rounds; ++round) {
+                one.push_back(static_cast<double>(MeasureReloads(which, reloadText, 1).peakKb));
+                many.push_back(static_cast<double>(MeasureReloads(which, reloadText, reloads).peakKb));
+            }
+            once[which] = Median(one);
+            repeated[which] = Median(many);
+            std::cout << "  " << MakeEngine(which)->Name() << ": " << Fixed(once[which] / 1024.0, 1) << " MB after one read, "
+                      << Fixed(repeated[which] / 1024.0, 1) << " MB after " << reloads << "\n";
         }
+        const double growth = repeated[Zel] / once[Zel];
+        Target("reload peak (zel " + std::to_string(reloads) + " reads / one read)", growth, growth <= 1.2,
+               "at most 1.20x; pugixml " + Fixed(repeated[Pugi] / once[Pugi], 2) + "x");
     }
+
+    std::cout << "\nsummary:\n";
+    int failed = 0;
+    for (const Verdict &verdict : verdicts) {
+        std::cout << "  " << verdict.line << "\n";
+        failed += verdict.pass ? 0 : 1;
+    }
+    std::cout << verdicts.size() - failed << " of " << verdicts.size() << " targets hold\n";
     xmlCleanupParser();
     return failures ? 1 : 0;
 }
