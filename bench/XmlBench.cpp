@@ -77,8 +77,10 @@ public:
     void Free() override { doc_.reset(); }
     bool Reload(const std::string &text) override
     {
-        if (!doc_)
+        if (!doc_) {
             doc_ = std::make_unique<TzelXMLParser2>();
+            doc_->SetXmlCompatible(true);
+        }
         doc_->SetSourceText(text);
         return doc_->LastError().empty();
     }
