@@ -85,11 +85,12 @@ void RoundTrip(const std::string &text, bool xml)
         Fail("the written text does not read back", second.LastError(), written);
     CompareTrees(first, second);
 
-    // The writer keeps the declaration's version and encoding (with defaults for empty ones).
+    // The writer keeps the declaration's version and encoding (with defaults for empty ones;
+    // a UTF-16 file with no encoding declared is labelled UTF-16).
     for (const char *name : {"version", "encoding"}) {
         std::string expected = first.Declaration().AttributeValue(std::string(name)).AsString();
         if (expected.empty())
-            expected = name[0] == 'v' ? "1.0" : "ISO-8859-1";
+            expected = name[0] == 'v' ? "1.0" : first.IsUtf16() ? "UTF-16" : "ISO-8859-1";
         const std::string got = second.Declaration().AttributeValue(std::string(name)).AsString();
         if (got != expected)
             Fail("declaration values differ", expected, got);

@@ -134,6 +134,9 @@ const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttri
     // The XML-compatible reader ends a name at any blank and skips quoted values in a tag.
     if (xml && HasBlankOrQuote(name))
         return "its name contains a blank or a quote, which would end the name or the tag elsewhere";
+    // "</>" would read back as an end tag, and what the mode kept after the element with it.
+    if (xml && name.empty())
+        return "its name is empty, which would read as an end tag";
     if (xml && (StartsWith(name, "?") || StartsWith(name, "!")))
         return "its name starts with \"?\" or \"!\", which would read as other markup";
     if (name.find('>') != std::string_view::npos)
