@@ -1,5 +1,6 @@
 #include "FeedCheck.h"
 
+#include "CheckText.h"
 #include "FeedEncodingCheck.h"
 #include "Rfc822Date.h"
 
@@ -13,16 +14,6 @@
 namespace {
 
 // ---- text helpers ----
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && isSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // A feed's text inside a one-line message: quoted, line breaks and runs of spaces made one
 // space, and cut (between characters) after 60 bytes.
@@ -46,14 +37,6 @@ std::string Quoted(std::string_view text)
         line += c;
     }
     return "\"" + line + "\"";
-}
-
-std::string Lowered(std::string_view text)
-{
-    std::string lowered(text);
-    for (char &c : lowered)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lowered;
 }
 
 // ---- values ----

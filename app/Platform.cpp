@@ -1,4 +1,5 @@
 #include "Platform.h"
+#include "zelUtf16.h"
 
 #include <QChar>
 #include <QDesktopServices>
@@ -10,26 +11,6 @@ void WriteRegistryFlag()
 }
 
 namespace {
-
-// Appends code point code as UTF-8.
-void AppendUtf8(std::string &out, char32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // Length of the well-formed UTF-8 character at bytes[at] and its code point; 0 when the
 // bytes there do not form one.

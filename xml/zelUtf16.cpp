@@ -11,25 +11,6 @@ void PutUnit(std::string &out, uint16_t unit, TUtf16Order order)
     out += order == TUtf16Order::BigEndian ? low : high;
 }
 
-void PutUtf8(std::string &out, uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 } // namespace
 
 TUtf16Order Utf16OrderOf(std::string_view bytes)
@@ -64,7 +45,7 @@ std::optional<std::string> Utf16ToUtf8(std::string_view bytes, TUtf16Order order
         } else if (code >= 0xDC00 && code <= 0xDFFF) {
             return std::nullopt;
         }
-        PutUtf8(out, code);
+        AppendUtf8(out, code);
     }
     return out;
 }
@@ -95,4 +76,23 @@ std::string Utf8ToUtf16(std::string_view text, TUtf16Order order)
         }
     }
     return out;
+}
+
+void AppendUtf8(std::string &out, uint32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
 }
