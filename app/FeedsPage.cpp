@@ -186,6 +186,9 @@ void TForm1::BitBtn1Click()
     }
     // Never write a partly read tree over the file, nor store half of a refused save.
     RequireWholeDocument(*document_, path);
+    // The channel's fields change in memory: the file is read again when next needed.
+    documentIsKnownFile_ = false;
+    itemListIsDocument_ = false;
     const TFeedTextCodec codec = DocumentCodec();
     const TChannelFields fields = SavedChannelFields(codec);
     WriteChannelFields(*document_, path, fields);

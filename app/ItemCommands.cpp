@@ -2,6 +2,7 @@
 
 #include "FeedCommands.h"
 #include "TextFunctions.h"
+#include "WrittenForm.h"
 #include "zelException.h"
 #include "zelXMLParser2.h"
 
@@ -64,16 +65,22 @@ std::unique_ptr<TzelXMLNode2> NewItemFrom(const TzelXMLNode2 &channel, int first
 }
 
 // Writes the document. When that fails the file is as it was (it is replaced in one step),
-// so undo() puts the document back too: memory keeps matching the file.
+// so undo() puts the document back too: memory keeps matching the file. When it succeeds the
+// tree takes the form the written file reads as, where that can be told (`changed` is the
+// element the command set).
 template <class Undo>
-void SaveOrUndo(const TzelXMLParser2 &document, const std::string &path, Undo undo)
+TWrittenFeed SaveOrUndo(TzelXMLParser2 &document, const std::string &path, TzelXMLNode2 *changed,
+                        Undo undo)
 {
+    TWrittenFeed written;
     try {
-        document.SaveToFile(path);
+        written.Bytes = SaveDocument(document, path);
     } catch (...) {
         undo();
         throw;
     }
+    written.DocumentIsFile = TakeWrittenForm(document, changed);
+    return written;
 }
 
 } // namespace
@@ -85,24 +92,36 @@ TItemList ListItems(const TzelXMLParser2 &document)
     if (!channel)
         return list;
     const int count = channel->ChildCount();
-    int first = 0;
-    while (first < count && !(channel->ChildAt(first) && channel->ChildAt(first)->NameView() == "item"))
-        ++first;
+    const int first = FirstItemPosition(*channel);
     list.FirstItemIndex = first;
     list.HasItems = first < count;
     list.Rows.reserve(static_cast<size_t>(count - first));
-    for (int p = first; p < count; ++p) {
-        const TzelXMLNode2 *child = channel->ChildAt(p);
-        const TzelXMLNode2 *title = child ? child->FindChild("title", false) : nullptr;
-        if (title) {
-            std::string row = title->Text();
-            DecodeQuot(row);
-            list.Rows.push_back(std::move(row));
-        } else {
-            list.Rows.push_back("<" + (child ? child->Name() : std::string()) + ">");
-        }
-    }
+    for (int p = first; p < count; ++p)
+        list.Rows.push_back(ItemRow(channel->ChildAt(p)));
     return list;
+}
+
+int FirstItemPosition(const TzelXMLNode2 &channel)
+{
+    const int count = channel.ChildCount();
+    int first = 0;
+    while (first < count && !(channel.ChildAt(first) && channel.ChildAt(first)->NameView() == "item"))
+        ++first;
+    return first;
+}
+
+std::string ItemRow(const TzelXMLNode2 *child)
+{
+    const TzelXMLNode2 *title = child ? child->FindChild("title", false) : nullptr;
+    if (!title) {
+        std::string row = "<";
+        if (child)
+            row += child->NameView();
+        return row += '>';
+    }
+    std::string row = title->Text();
+    DecodeQuot(row);
+    return row;
 }
 
 TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
@@ -117,37 +136,38 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
     return fields;
 }
 
-void AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
+TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
              const std::string &dateStamp)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, firstItemIndex, dateStamp);
     channel.InsertChild(firstItemIndex, item.get()); // raises, keeping the node ours, when out of range
     TzelXMLNode2 *added = item.release();
-    SaveOrUndo(document, path, [&] { channel.DeleteChild(added); });
+    return SaveOrUndo(document, path, added, [&] { channel.DeleteChild(added); });
 }
 
-void CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
+TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     const TzelXMLNode2 &source = ListedChild(channel, firstItemIndex, row, path);
     std::unique_ptr<TzelXMLNode2> copy(source.CloneTree());
     channel.InsertChild(firstItemIndex + row, copy.get());
     TzelXMLNode2 *added = copy.release();
-    SaveOrUndo(document, path, [&] { channel.DeleteChild(added); });
+    return SaveOrUndo(document, path, added, [&] { channel.DeleteChild(added); });
 }
 
-void DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
+TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     const int position = firstItemIndex + row;
     ListedChild(channel, firstItemIndex, row, path);
     // Taken out rather than destroyed at once, so a failed write can put it back.
     std::unique_ptr<TzelXMLNode2> removed(channel.Children().Extract(position));
-    SaveOrUndo(document, path, [&] { channel.InsertChild(position, removed.release()); });
+    return SaveOrUndo(document, path, nullptr,
+                      [&] { channel.InsertChild(position, removed.release()); });
 }
 
-void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
+TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
               const TItemFields &typed)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
@@ -180,7 +200,7 @@ void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIn
             previous[i].Child = child = item.ChildOrNew(ItemChildNames[i]);
         child->SetText(texts[i]);
     }
-    SaveOrUndo(document, path, [&] {
+    return SaveOrUndo(document, path, &item, [&] {
         for (const TPrevious &was : previous) {
             if (was.Added)
                 item.DeleteChild(was.Child);

@@ -3,13 +3,17 @@
 // mapping to the channel's children, reading an item for display, and the four commands
 // Add, Clone, Delete and Save item. Every command writes the whole document to the feed's
 // path; a feed that cannot be worked on safely is refused with a message before anything in
-// the document or the file is changed, and a write that fails leaves both as they were.
+// the document or the file is changed, and a write that fails leaves both as they were. Each
+// returns the bytes written and whether the tree is now what reading them back gives (see
+// WrittenForm.h), so the caller need not read the file again.
 //
 // Rows and children are tied by the first item's position: row r is channel child
 // r + firstItemIndex.
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "WrittenForm.h"
 
 class TzelXMLNode2;
 class TzelXMLParser2;
@@ -27,6 +31,10 @@ struct TItemList {
 };
 
 TItemList ListItems(const TzelXMLParser2 &document);
+// FirstItemIndex of the channel.
+int FirstItemPosition(const TzelXMLNode2 &channel);
+// The row of one listed child (null reads as a nameless child).
+std::string ItemRow(const TzelXMLNode2 *child);
 
 // The texts of a listed child as bytes of the feed; title and description after DecodeQuot.
 // A missing "title", "description", "link" or "pubDate" reads as empty.
@@ -44,17 +52,17 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
 // Add item: a new item built like a copy of the channel cut to its first four children
 // (renamed "title", "description", "link", "pubDate"; missing ones are created), with the
 // texts "(untitled)", " ", " " and dateStamp, inserted at firstItemIndex; then saved.
-void AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
+TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
              const std::string &dateStamp);
 
 // Clone item: a deep copy of the row's child inserted directly before it; then saved.
-void CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row);
+TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row);
 
 // Delete item: the row's child and its subtree are destroyed; then saved.
-void DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row);
+TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row);
 
 // Save item: title and description stored after EncodeQuot, link and date as given; a
 // missing one of the four children is appended to the item. Other children and attributes
 // stay. Then saved.
-void SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
+TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
               const TItemFields &typed);

@@ -1,5 +1,7 @@
 #include "ItemDetails.h"
 
+#include "WrittenForm.h"
+
 #include "FeedCommands.h"
 #include "zelException.h"
 #include "zelXMLParser2.h"
@@ -204,8 +206,8 @@ TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &
     return ReadDetailsOf(ListedItem(document, path, firstItemIndex, row));
 }
 
-void WriteItemDetails(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
-                      int row, const TItemDetails &details)
+TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
+                              int row, const TItemDetails &details)
 {
     RequireWholeDocument(document, path);
     TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
@@ -213,14 +215,17 @@ void WriteItemDetails(TzelXMLParser2 &document, const std::string &path, int fir
     const int position = firstItemIndex + row;
     std::unique_ptr<TzelXMLNode2> before(item.CloneTree());
     ApplyDetails(item, details);
+    TWrittenFeed written;
     try {
-        document.SaveToFile(path);
+        written.Bytes = SaveDocument(document, path);
     } catch (...) {
         // The file is as it was (it is replaced in one step): so is the item.
         channel.DeleteChild(&item);
         channel.InsertChild(position, before.release());
         throw;
     }
+    written.DocumentIsFile = TakeWrittenForm(document, &item);
+    return written;
 }
 
 TEnclosureFile EnclosureOfFile(const QString &fileName)

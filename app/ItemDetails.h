@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "WrittenForm.h"
+
 class QString;
 class TzelXMLNode2;
 class TzelXMLParser2;
@@ -38,9 +40,10 @@ TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &
                              int firstItemIndex, int row);
 
 // Applies the details to the row's child and saves the document to path. When the write fails
-// the item is put back as it was, so the document keeps matching the file.
-void WriteItemDetails(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
-                      int row, const TItemDetails &details);
+// the item is put back as it was, so the document keeps matching the file. Returns what was
+// written, as the item commands do (see WrittenForm.h).
+TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
+                              int firstItemIndex, int row, const TItemDetails &details);
 
 // Length in bytes and MIME type of a local file, for its enclosure.
 struct TEnclosureFile {

@@ -62,7 +62,7 @@ void TForm1::ItemDetails1Click()
     const TItemDetails typed = DetailsBytes(text, shown, codec);
     if (typed == shown)
         return;
-    const TUndoHistory::TRecording undoStep(undoHistory_, path);
-    WriteItemDetails(*document_, path, FirstItemIndex, row, typed);
-    ItemsUpdate();
+    const int first = FirstItemIndex;
+    RunItemCommand([&] { return WriteItemDetails(*document_, path, first, row, typed); },
+                   TRowChange::Changed, row);
 }

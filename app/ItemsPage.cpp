@@ -10,11 +10,14 @@
 #include "QuotedWord.h"
 #include "zelXMLParser2.h"
 
+#include <QListWidgetItem>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QTextDocument>
+
+#include <optional>
 
 namespace {
 
@@ -65,6 +68,13 @@ void TForm1::ItemsUpdate()
             ClearItemList();
         throw;
     }
+    if (!itemListIsDocument_) // the file unchanged since it was listed: the rows stay
+        FillItemList();
+    ShowRowAfterListing(previousRow);
+}
+
+void TForm1::FillItemList()
+{
     const TItemList items = ListItems(*document_);
     FirstItemIndex = items.FirstItemIndex;
     QStringList rows;
@@ -80,13 +90,90 @@ void TForm1::ItemsUpdate()
         ui->ListBox2->addItems(rows);
         ui->ListBox2->setUpdatesEnabled(true);
     }
-    if (!items.HasItems) {
+    itemListIsDocument_ = true;
+}
+
+void TForm1::ShowRowAfterListing(int previousRow)
+{
+    const int count = ui->ListBox2->count();
+    if (count == 0) { // the channel has no item
         SetItemButtons(*ui, false);
         return;
     }
-    const int count = ui->ListBox2->count();
     SelectRowQuietly(ui->ListBox2, previousRow < count ? previousRow : count - 1);
     ListBox2Click();
+}
+
+void TForm1::RunItemCommand(const std::function<TWrittenFeed()> &command, TRowChange change,
+                            int row)
+{
+    const std::string path = SelectedFeedPath();
+    const bool listWasDocument = itemListIsDocument_ && documentIsKnownFile_;
+    // The bytes the file holds before the command are the undo step's: known ones are not read.
+    std::optional<TUndoHistory::TRecording> undoStep;
+    if (knownFile_.Unchanged(path)) {
+        const TFileStamp stamp = knownFile_.Stamp();
+        undoStep.emplace(undoHistory_, path, knownFile_.TakeBytes(), stamp);
+    } else {
+        undoStep.emplace(undoHistory_, path);
+    }
+    // Until the command tells what it wrote, neither the document nor the list is the file's.
+    documentIsKnownFile_ = false;
+    itemListIsDocument_ = false;
+    TWrittenFeed written = command();
+    if (const std::optional<TFileStamp> stamp = StampOf(path)) {
+        undoStep->Written(written.Bytes, *stamp);
+        knownFile_.Remember(path, std::move(written.Bytes), *stamp);
+        documentIsKnownFile_ = written.DocumentIsFile;
+    }
+    undoStep.reset();
+    if (!documentIsKnownFile_) {
+        ItemsUpdate(); // the file is read as it is
+        return;
+    }
+    documentEncoding_.reset(); // the declaration is the one written
+    ItemsRelist(change, row, listWasDocument);
+}
+
+void TForm1::ItemsRelist(TRowChange change, int row, bool listWasDocument)
+{
+    const int previousRow = ui->ListBox2->currentRow();
+    const TzelXMLNode2 *channel = document_->FindChild("channel", false);
+    const int count = ui->ListBox2->count();
+    const int rows = count + (change == TRowChange::Inserted  ? 1
+                              : change == TRowChange::Removed ? -1
+                                                              : 0);
+    // Only the row changed is redone while everything else stayed where it was.
+    const bool inPlace = listWasDocument && channel &&
+                         FirstItemPosition(*channel) == FirstItemIndex &&
+                         channel->ChildCount() - FirstItemIndex == rows && row >= 0 &&
+                         row < (change == TRowChange::Inserted ? count + 1 : count);
+    if (!inPlace) {
+        FillItemList();
+    } else {
+        const QSignalBlocker quiet(ui->ListBox2);
+        const auto text = [&] {
+            return DocumentCodec().ToText(ItemRow(channel->ChildAt(FirstItemIndex + row)));
+        };
+        if (change == TRowChange::Inserted)
+            ui->ListBox2->insertItem(row, text());
+        else if (change == TRowChange::Removed)
+            delete ui->ListBox2->takeItem(row);
+        else if (QListWidgetItem *item = ui->ListBox2->item(row))
+            item->setText(text());
+        itemListIsDocument_ = true;
+    }
+    ShowRowAfterListing(previousRow);
+}
+
+std::string TForm1::FileLineBreak() const
+{
+    // After a command the document's source text is the one read before it; the file holds
+    // what was written. A UTF-16 file's bytes are not searched: its source text is UTF-8.
+    const std::string path = SelectedFeedPath();
+    if (!document_->IsUtf16() && knownFile_.Unchanged(path))
+        return LineBreakOf(knownFile_.Bytes());
+    return LineBreakOf(document_->SourceText());
 }
 
 void TForm1::ClearItemList()
@@ -127,15 +214,15 @@ void TForm1::SpeedButton1Click()
 {
     if (!SettleUnsavedEdits())
         return;
-    const TUndoHistory::TRecording undoStep(undoHistory_, SelectedFeedPath());
     const std::string stamp = NewDateStamp();
-    AddItem(*document_, SelectedFeedPath(), FirstItemIndex, stamp);
+    const int first = FirstItemIndex;
+    RunItemCommand([&] { return AddItem(*document_, SelectedFeedPath(), first, stamp); },
+                   TRowChange::Inserted, 0);
     ui->Edit5->setText(QStringLiteral("(untitled)"));
     ui->Memo1->clear();
     ui->Edit6->clear();
     ui->Edit7->clear();
     ui->Edit8->setText(DocumentCodec().ToText(stamp));
-    ItemsUpdate();
     SelectRowQuietly(ui->ListBox2, 0);
     ListBox2Click();
     ui->Edit5->selectAll();
@@ -150,9 +237,9 @@ void TForm1::SpeedButton5Click()
     const int row = RowToChange(*ui);
     if (row < 0)
         return;
-    const TUndoHistory::TRecording undoStep(undoHistory_, SelectedFeedPath());
-    CloneItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
-    ItemsUpdate();
+    const int first = FirstItemIndex;
+    RunItemCommand([&] { return CloneItem(*document_, SelectedFeedPath(), first, row); },
+                   TRowChange::Inserted, row);
 }
 
 void TForm1::SpeedButton7Click()
@@ -160,9 +247,9 @@ void TForm1::SpeedButton7Click()
     const int row = RowToChange(*ui);
     if (row < 0)
         return;
-    const TUndoHistory::TRecording undoStep(undoHistory_, SelectedFeedPath());
-    DeleteItem(*document_, SelectedFeedPath(), FirstItemIndex, row);
-    ItemsUpdate();
+    const int first = FirstItemIndex;
+    RunItemCommand([&] { return DeleteItem(*document_, SelectedFeedPath(), first, row); },
+                   TRowChange::Removed, row);
     SetItemButtons(*ui, ui->ListBox2->count() > 0);
 }
 
@@ -178,7 +265,7 @@ void TForm1::SpeedButton6Click()
     typed.Title = codec.ToBytes(ui->Edit5->text(), shownItem_.Title);
     // Typed lines break as the description did, else as the file does.
     const std::string lineBreak =
-        LineBreakOf(shownItem_.Description, LineBreakOf(document_->SourceText()));
+        LineBreakOf(shownItem_.Description, FileLineBreak());
     typed.Description =
         MemoBytes(*ui->Memo1, codec, shownItem_.Description, shownMemoText_, lineBreak);
     typed.Link = codec.ToBytes(ui->Edit7->text(), shownItem_.Link);
@@ -189,9 +276,9 @@ void TForm1::SpeedButton6Click()
         // "Auto" off: the date typed by hand is the one stored.
         typed.PubDate = codec.ToBytes(ui->Edit8->text(), shownItem_.PubDate);
     }
-    const TUndoHistory::TRecording undoStep(undoHistory_, SelectedFeedPath());
-    SaveItem(*document_, SelectedFeedPath(), FirstItemIndex, row, typed);
-    ItemsUpdate();
+    const int first = FirstItemIndex;
+    RunItemCommand([&] { return SaveItem(*document_, SelectedFeedPath(), first, row, typed); },
+                   TRowChange::Changed, row);
     ui->SpeedButton6->setEnabled(false);
 }
 

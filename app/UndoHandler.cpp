@@ -21,7 +21,14 @@ void TForm1::Undo1Click()
         dialogs_.ShowMessage(QStringLiteral("Nothing to undo for this feed."));
         return;
     }
-    undoHistory_.Undo(path);
+    // The bytes written back are kept: the feed is read from them, not from the file.
+    std::optional<std::string> restored = undoHistory_.Undo(path);
+    documentIsKnownFile_ = false;
+    const std::optional<TFileStamp> stamp = StampOf(path);
+    if (restored && stamp)
+        knownFile_.Remember(path, std::move(*restored), *stamp);
+    else
+        knownFile_.Forget();
     if (!feeds) {
         ItemsUpdate();
         return;

@@ -4,18 +4,6 @@
 #include "zelStrings.h"
 
 #include <algorithm>
-#include <sys/stat.h>
-
-std::optional<TUndoHistory::TFileStamp> TUndoHistory::StampOf(const std::string &path)
-{
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0)
-        return std::nullopt;
-    return TFileStamp{std::uint64_t(info.st_dev),         std::uint64_t(info.st_ino),
-                      std::uint64_t(info.st_size),        std::int64_t(info.st_mtim.tv_sec),
-                      std::int64_t(info.st_mtim.tv_nsec), std::int64_t(info.st_ctim.tv_sec),
-                      std::int64_t(info.st_ctim.tv_nsec)};
-}
 
 std::deque<TUndoHistory::TStep>::iterator TUndoHistory::LastStepOf(const std::string &path)
 {
@@ -61,11 +49,11 @@ bool TUndoHistory::CanUndo(const std::string &path) const
                        [&](const TStep &step) { return step.Path == path; });
 }
 
-void TUndoHistory::Undo(const std::string &path)
+std::optional<std::string> TUndoHistory::Undo(const std::string &path)
 {
     const auto last = LastStepOf(path);
     if (last == steps_.end())
-        return;
+        return std::nullopt;
     const std::optional<TFileStamp> current = StampOf(path);
     if (!current)
         LoadStringFromFile(path); // raises the file's own error
@@ -77,10 +65,14 @@ void TUndoHistory::Undo(const std::string &path)
     }
     SaveStringToFile(path, last->Previous);
     const std::optional<TFileStamp> restored = StampOf(path);
-    DropStep(last);
+    std::string bytes = std::move(last->Previous);
+    last->Previous.clear();
+    keptBytes_ -= bytes.size();
+    steps_.erase(last);
     // The file holds again what the step before this one wrote, as a new file.
     if (const auto earlier = LastStepOf(path); earlier != steps_.end() && restored)
         earlier->Written = *restored;
+    return bytes;
 }
 
 TUndoHistory::TRecording::TRecording(TUndoHistory &history, std::string path)
@@ -97,20 +89,42 @@ TUndoHistory::TRecording::TRecording(TUndoHistory &history, std::string path)
     }
 }
 
+TUndoHistory::TRecording::TRecording(TUndoHistory &history, std::string path,
+                                     std::string knownBytes, const TFileStamp &stamp)
+    : history_(history), path_(std::move(path)), before_(std::move(knownBytes)),
+      beforeStamp_(stamp), watching_(true)
+{
+}
+
+void TUndoHistory::TRecording::Finish(bool bytesEqual, const TFileStamp &after)
+{
+    watching_ = false;
+    if (after == beforeStamp_)
+        return; // not written
+    if (bytesEqual) // a rewrite with the same bytes is no step to undo
+        history_.Restamp(path_, beforeStamp_, after);
+    else
+        history_.Record(path_, std::move(before_), beforeStamp_, after);
+}
+
+void TUndoHistory::TRecording::Written(const std::string &bytes, const TFileStamp &after)
+{
+    if (watching_)
+        Finish(bytes == before_, after);
+}
+
 TUndoHistory::TRecording::~TRecording()
 {
     if (!watching_)
         return;
     try {
         const std::optional<TFileStamp> after = StampOf(path_);
-        if (!after || *after == beforeStamp_)
-            return; // not written
-        // Written with the same size: the bytes may be the same, which is no step to undo.
-        if (after->Size == before_.size() && LoadStringFromFile(path_) == before_) {
-            history_.Restamp(path_, beforeStamp_, *after);
-            return;
-        }
-        history_.Record(path_, std::move(before_), beforeStamp_, *after);
+        if (!after)
+            return; // the file went away during the command: no step to record
+        // Written with the same size: the bytes may be the same.
+        const bool same = !(*after == beforeStamp_) && after->Size == before_.size() &&
+                          LoadStringFromFile(path_) == before_;
+        Finish(same, *after);
     } catch (...) {
         // The file went away during the command: no step to record.
     }

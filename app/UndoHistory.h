@@ -4,6 +4,8 @@
 // right after it. Every save replaces the file with a new one, so the stamp tells whether the
 // file is still the one the editor wrote. Undo puts the earlier bytes back through the same
 // atomic save the commands use, and is refused when another program changed the file since.
+#include "FileStamp.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -17,14 +19,8 @@ public:
     static constexpr size_t MaxSteps = 50;
     static constexpr size_t MaxBytes = size_t(256) << 20;
 
-    // What identifies one version of a file on disk.
-    struct TFileStamp {
-        std::uint64_t Device = 0, Inode = 0, Size = 0;
-        std::int64_t ModifiedSeconds = 0, ModifiedNanoseconds = 0;
-        std::int64_t ChangedSeconds = 0, ChangedNanoseconds = 0;
-        bool operator==(const TFileStamp &) const = default;
-    };
-    static std::optional<TFileStamp> StampOf(const std::string &path);
+    using TFileStamp = ::TFileStamp;
+    static std::optional<TFileStamp> StampOf(const std::string &path) { return ::StampOf(path); }
 
     // The file went from previous (stamped before) to a version stamped after. Steps of the
     // same file that do not lead to before (another program wrote in between) are dropped.
@@ -32,10 +28,11 @@ public:
                 const TFileStamp &after);
     // True when a step for that file is kept.
     bool CanUndo(const std::string &path) const;
-    // Takes back the last change to the file. Raises a message, dropping that file's steps,
-    // when the file changed since; raises the file's own errors when it cannot be read or
-    // written (the step stays then).
-    void Undo(const std::string &path);
+    // Takes back the last change to the file and returns the bytes it holds again (nothing
+    // when there is no step). Raises a message, dropping that file's steps, when the file
+    // changed since; raises the file's own errors when it cannot be read or written (the
+    // step stays then).
+    std::optional<std::string> Undo(const std::string &path);
 
     // While alive, watches one command: the file's bytes before it, a step after it when the
     // file was written with other bytes (also when the command raised after writing). A file
@@ -43,7 +40,14 @@ public:
     class TRecording {
     public:
         TRecording(TUndoHistory &history, std::string path);
+        // The same when the caller knows the file's bytes: they are what it held at stamp,
+        // which is its stamp now, so the file is not read.
+        TRecording(TUndoHistory &history, std::string path, std::string knownBytes,
+                   const TFileStamp &stamp);
         ~TRecording();
+        // The command wrote these bytes, leaving the file at stamp after: the step is kept
+        // now, without reading the file back.
+        void Written(const std::string &bytes, const TFileStamp &after);
         TRecording(const TRecording &) = delete;
         TRecording &operator=(const TRecording &) = delete;
 
@@ -53,6 +57,8 @@ public:
         std::string before_;
         TFileStamp beforeStamp_;
         bool watching_ = false;
+        // What a step is recorded from: the written bytes and stamp when the command told them.
+        void Finish(bool bytesEqual, const TFileStamp &after);
     };
 
 private:

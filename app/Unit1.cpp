@@ -11,6 +11,7 @@
 #include "JpegImage.h"
 #include "TextFunctions.h"
 #include "zelXMLDataSet2.h"
+#include "zelStrings.h"
 #include "zelXMLParser2.h"
 
 #include <QApplication>
@@ -127,9 +128,26 @@ TFeedTextCodec TForm1::DocumentCodec() const
 
 void TForm1::LoadDocument(const std::string &path)
 {
+    // The file is as the editor last read or wrote it, and the document is what reading it
+    // gives: nothing to read.
+    if (documentIsKnownFile_ && knownFile_.Unchanged(path))
+        return;
     RefuseIrregularFile(path); // a fifo or device would block the read
     documentEncoding_.reset(); // also when the read fails: the document has changed
-    document_->LoadFromFile(path);
+    documentIsKnownFile_ = false;
+    itemListIsDocument_ = false;
+    if (knownFile_.Unchanged(path)) {
+        document_->SetSourceText(knownFile_.Bytes()); // written by the editor: not read back
+    } else {
+        knownFile_.Forget();
+        // The stamp first: a write after it changes the stamp, so the bytes are not trusted.
+        const std::optional<TFileStamp> stamp = StampOf(path);
+        std::string bytes = LoadStringFromFile(path);
+        document_->SetSourceText(bytes);
+        if (stamp)
+            knownFile_.Remember(path, std::move(bytes), *stamp);
+    }
+    documentIsKnownFile_ = knownFile_.Unchanged(path);
     DeclareUndeclaredUtf8(*document_);
     const std::string notice = dropNotice_.NoticeFor(*document_, path);
     if (!notice.empty())

@@ -8,6 +8,7 @@
 #include "FeedCatalogue.h"
 #include "FeedTextCodec.h"
 #include "ItemCommands.h"
+#include "KnownFeedFile.h"
 #include "UndoHistory.h"
 
 #include <QMainWindow>
@@ -188,6 +189,19 @@ private:
 
     // ---- Items page (ItemsPage.cpp) ----
     void ClearItemList();
+    // Fills the list from the document in memory.
+    void FillItemList();
+    // Selects the row that was current (or the last) and shows it; no rows turn Clone, Save
+    // and Delete off.
+    void ShowRowAfterListing(int previousRow);
+    // Runs an item command: keeps its undo step and the bytes it wrote, and shows the list as
+    // the file now has it, redoing only the row the command changed when the document is
+    // known to be what the file reads as, and reading the file otherwise.
+    enum class TRowChange { Inserted, Removed, Changed };
+    void RunItemCommand(const std::function<TWrittenFeed()> &command, TRowChange change, int row);
+    void ItemsRelist(TRowChange change, int row, bool listWasDocument);
+    // The line break typed description lines take when the description has none: the file's.
+    std::string FileLineBreak() const;
     TItemFields shownItem_;    // the item's bytes as last shown, so untouched fields keep them
     QString shownMemoText_;    // Memo1's raw text right after it was filled
     bool showingItem_ = false; // ListBox2Click is filling the fields
@@ -208,6 +222,10 @@ private:
     void ItemRowChosen();
 
     TUndoHistory undoHistory_;
+    // The selected feed's file as last read or written, so an unchanged file is not read again.
+    TKnownFeedFile knownFile_;
+    bool documentIsKnownFile_ = false; // the document is what reading knownFile_'s bytes gives
+    bool itemListIsDocument_ = false;  // ListBox2 holds the document's rows
     int feedRowShown_ = -1;       // the catalogue line the Feeds page's boxes show
     int itemRowShown_ = -1;       // the row the Items page's fields show
     QStringList itemFieldsShown_; // Edit5, Memo1, Edit7, Edit8 once the item was shown

@@ -1,0 +1,90 @@
+#include "WrittenForm.h"
+
+#include "zelStrings.h"
+#include "zelXMLParser2.h"
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// The reader's trim: bytes 0..32 off both ends; bytes of 128 and above stay.
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string DeclarationValue(const TzelXMLParser2 &document, const char *name)
+{
+    return document.Declaration().AttributeValue(name).AsString();
+}
+
+bool SubtreeHasMixedContent(const TzelXMLNode2 &top)
+{
+    std::vector<const TzelXMLNode2 *> pending{&top};
+    while (!pending.empty()) {
+        const TzelXMLNode2 *node = pending.back();
+        pending.pop_back();
+        if (node->MixedContent())
+            return true;
+        for (const TzelXMLNode2 *child : node->Children())
+            if (child)
+                pending.push_back(child);
+    }
+    return false;
+}
+
+} // namespace
+
+std::string SaveDocument(const TzelXMLParser2 &document, const std::string &path)
+{
+    std::string text = document.BuildXmlText();
+    SaveStringToFile(path, text);
+    return text;
+}
+
+bool TakeWrittenForm(TzelXMLParser2 &document, TzelXMLNode2 *changed)
+{
+    if (!document.XmlCompatible() || document.MixedContent())
+        return false;
+    const TzelXMLNode2 *channel = document.FindChild("channel", false);
+    if ((channel && channel->MixedContent()) || (changed && SubtreeHasMixedContent(*changed)))
+        return false;
+
+    // The declaration as the writer wrote it, in its order.
+    std::string version = DeclarationValue(document, "version");
+    std::string encoding = DeclarationValue(document, "encoding");
+    const std::string standalone = DeclarationValue(document, "standalone");
+    if (version.empty())
+        version = "1.0";
+    if (encoding.empty())
+        encoding = document.IsUtf16() ? "UTF-16" : "ISO-8859-1";
+    TzelXMLNode2 &declaration = document.Declaration();
+    declaration.Attributes().Clear();
+    declaration.AppendAttribute("version", version);
+    declaration.AppendAttribute("encoding", encoding);
+    if (!standalone.empty())
+        declaration.AppendAttribute("standalone", standalone);
+
+    // Texts the reader gave are trimmed already: only the ones the command set can change.
+    std::vector<TzelXMLNode2 *> pending;
+    if (changed)
+        pending.push_back(changed);
+    while (!pending.empty()) {
+        TzelXMLNode2 *node = pending.back();
+        pending.pop_back();
+        const std::string_view text = node->TextView();
+        if (Trimmed(text).size() != text.size())
+            node->SetText(std::string(Trimmed(text)));
+        for (TzelXMLNode2 *child : node->Children())
+            if (child)
+                pending.push_back(child);
+    }
+    return true;
+}
