@@ -69,18 +69,15 @@ std::unique_ptr<TzelXMLNode2> NewItemFrom(const TzelXMLNode2 &channel, int first
 // tree takes the form the written file reads as, where that can be told (`changed` is the
 // element the command set).
 template <class Undo>
-TWrittenFeed SaveOrUndo(TzelXMLParser2 &document, const std::string &path, TzelXMLNode2 *changed,
-                        Undo undo)
+TWrittenFeed SaveOrUndo(TzelXMLParser2 &document, const std::string &path, const TLaidOutText *before,
+                        TChannelChange change, TzelXMLNode2 *changed, Undo undo)
 {
-    TWrittenFeed written;
     try {
-        written.Bytes = SaveDocument(document, path);
+        return SaveAndTakeWrittenForm(document, path, before, change, changed);
     } catch (...) {
         undo();
         throw;
     }
-    written.DocumentIsFile = TakeWrittenForm(document, changed);
-    return written;
 }
 
 } // namespace
@@ -137,38 +134,41 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
 }
 
 TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
-             const std::string &dateStamp)
+                     const std::string &dateStamp, const TLaidOutText *before)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, firstItemIndex, dateStamp);
     channel.InsertChild(firstItemIndex, item.get()); // raises, keeping the node ours, when out of range
     TzelXMLNode2 *added = item.release();
-    return SaveOrUndo(document, path, added, [&] { channel.DeleteChild(added); });
+    return SaveOrUndo(document, path, before, {TChannelChange::Inserted, firstItemIndex}, added,
+                      [&] { channel.DeleteChild(added); });
 }
 
-TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
+TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
+                       const TLaidOutText *before)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     const TzelXMLNode2 &source = ListedChild(channel, firstItemIndex, row, path);
     std::unique_ptr<TzelXMLNode2> copy(source.CloneTree());
     channel.InsertChild(firstItemIndex + row, copy.get());
     TzelXMLNode2 *added = copy.release();
-    return SaveOrUndo(document, path, added, [&] { channel.DeleteChild(added); });
+    return SaveOrUndo(document, path, before, {TChannelChange::Inserted, firstItemIndex + row}, added,
+                      [&] { channel.DeleteChild(added); });
 }
 
-TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row)
+TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
+                        const TLaidOutText *before)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     const int position = firstItemIndex + row;
     ListedChild(channel, firstItemIndex, row, path);
     // Taken out rather than destroyed at once, so a failed write can put it back.
     std::unique_ptr<TzelXMLNode2> removed(channel.Children().Extract(position));
-    return SaveOrUndo(document, path, nullptr,
-                      [&] { channel.InsertChild(position, removed.release()); });
+    return SaveOrUndo(document, path, before, {TChannelChange::Removed, position}, nullptr, [&] { channel.InsertChild(position, removed.release()); });
 }
 
 TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
-              const TItemFields &typed)
+                      const TItemFields &typed, const TLaidOutText *before)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     TzelXMLNode2 &item = ListedChild(channel, firstItemIndex, row, path);
@@ -200,7 +200,7 @@ TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int fir
             previous[i].Child = child = item.ChildOrNew(ItemChildNames[i]);
         child->SetText(texts[i]);
     }
-    return SaveOrUndo(document, path, &item, [&] {
+    return SaveOrUndo(document, path, before, {TChannelChange::Replaced, firstItemIndex + row}, &item, [&] {
         for (const TPrevious &was : previous) {
             if (was.Added)
                 item.DeleteChild(was.Child);

@@ -5,7 +5,8 @@
 // path; a feed that cannot be worked on safely is refused with a message before anything in
 // the document or the file is changed, and a write that fails leaves both as they were. Each
 // returns the bytes written and whether the tree is now what reading them back gives (see
-// WrittenForm.h), so the caller need not read the file again.
+// WrittenForm.h), so the caller need not read the file again. Given the file's text before
+// (`before`, the writer's text of the document), only the changed item's lines are laid out.
 //
 // Rows and children are tied by the first item's position: row r is channel child
 // r + firstItemIndex.
@@ -53,16 +54,18 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
 // (renamed "title", "description", "link", "pubDate"; missing ones are created), with the
 // texts "(untitled)", " ", " " and dateStamp, inserted at firstItemIndex; then saved.
 TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
-             const std::string &dateStamp);
+                     const std::string &dateStamp, const TLaidOutText *before = nullptr);
 
 // Clone item: a deep copy of the row's child inserted directly before it; then saved.
-TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row);
+TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
+                       const TLaidOutText *before = nullptr);
 
 // Delete item: the row's child and its subtree are destroyed; then saved.
-TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row);
+TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
+                        const TLaidOutText *before = nullptr);
 
 // Save item: title and description stored after EncodeQuot, link and date as given; a
 // missing one of the four children is appended to the item. Other children and attributes
 // stay. Then saved.
 TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
-              const TItemFields &typed);
+                      const TItemFields &typed, const TLaidOutText *before = nullptr);

@@ -207,25 +207,23 @@ TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &
 }
 
 TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
-                              int row, const TItemDetails &details)
+                              int row, const TItemDetails &details, const TLaidOutText *before)
 {
     RequireWholeDocument(document, path);
     TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
     TzelXMLNode2 &channel = *document.FindChild("channel", false);
     const int position = firstItemIndex + row;
-    std::unique_ptr<TzelXMLNode2> before(item.CloneTree());
+    std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
     ApplyDetails(item, details);
-    TWrittenFeed written;
     try {
-        written.Bytes = SaveDocument(document, path);
+        return SaveAndTakeWrittenForm(document, path, before, {TChannelChange::Replaced, position},
+                                      &item);
     } catch (...) {
         // The file is as it was (it is replaced in one step): so is the item.
         channel.DeleteChild(&item);
-        channel.InsertChild(position, before.release());
+        channel.InsertChild(position, original.release());
         throw;
     }
-    written.DocumentIsFile = TakeWrittenForm(document, &item);
-    return written;
 }
 
 TEnclosureFile EnclosureOfFile(const QString &fileName)

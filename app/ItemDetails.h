@@ -43,7 +43,8 @@ TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &
 // the item is put back as it was, so the document keeps matching the file. Returns what was
 // written, as the item commands do (see WrittenForm.h).
 TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
-                              int firstItemIndex, int row, const TItemDetails &details);
+                              int firstItemIndex, int row, const TItemDetails &details,
+                              const TLaidOutText *before = nullptr);
 
 // Length in bytes and MIME type of a local file, for its enclosure.
 struct TEnclosureFile {

@@ -63,6 +63,8 @@ void TForm1::ItemDetails1Click()
     if (typed == shown)
         return;
     const int first = FirstItemIndex;
-    RunItemCommand([&] { return WriteItemDetails(*document_, path, first, row, typed); },
+    RunItemCommand([&](const TLaidOutText *before) {
+            return WriteItemDetails(*document_, path, first, row, typed, before);
+        },
                    TRowChange::Changed, row);
 }

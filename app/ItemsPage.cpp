@@ -104,26 +104,35 @@ void TForm1::ShowRowAfterListing(int previousRow)
     ListBox2Click();
 }
 
-void TForm1::RunItemCommand(const std::function<TWrittenFeed()> &command, TRowChange change,
-                            int row)
+void TForm1::RunItemCommand(const std::function<TWrittenFeed(const TLaidOutText *)> &command,
+                            TRowChange change, int row)
 {
     const std::string path = SelectedFeedPath();
     const bool listWasDocument = itemListIsDocument_ && documentIsKnownFile_;
     // The bytes the file holds before the command are the undo step's: known ones are not read.
+    // When the editor wrote them from this document, only the changed item is laid out anew.
     std::optional<TUndoHistory::TRecording> undoStep;
+    std::optional<TLaidOutText> before;
     if (knownFile_.Unchanged(path)) {
+        std::optional<TChannelLines> lines;
+        if (documentIsKnownFile_)
+            lines = knownFile_.ChannelLines(*document_);
         const TFileStamp stamp = knownFile_.Stamp();
         undoStep.emplace(undoHistory_, path, knownFile_.TakeBytes(), stamp);
+        if (lines)
+            before = TLaidOutText{undoStep->Before(), std::move(*lines)};
     } else {
         undoStep.emplace(undoHistory_, path);
     }
     // Until the command tells what it wrote, neither the document nor the list is the file's.
     documentIsKnownFile_ = false;
     itemListIsDocument_ = false;
-    TWrittenFeed written = command();
+    TWrittenFeed written = command(before ? &*before : nullptr);
+    before.reset();
     if (const std::optional<TFileStamp> stamp = StampOf(path)) {
         undoStep->Written(written.Bytes, *stamp);
-        knownFile_.Remember(path, std::move(written.Bytes), *stamp);
+        knownFile_.RememberWritten(path, std::move(written.Bytes), *stamp, std::move(written.Lines),
+                                   written.StaleChild);
         documentIsKnownFile_ = written.DocumentIsFile;
     }
     undoStep.reset();
@@ -216,7 +225,7 @@ void TForm1::SpeedButton1Click()
         return;
     const std::string stamp = NewDateStamp();
     const int first = FirstItemIndex;
-    RunItemCommand([&] { return AddItem(*document_, SelectedFeedPath(), first, stamp); },
+    RunItemCommand([&](const TLaidOutText *before) { return AddItem(*document_, SelectedFeedPath(), first, stamp, before); },
                    TRowChange::Inserted, 0);
     ui->Edit5->setText(QStringLiteral("(untitled)"));
     ui->Memo1->clear();
@@ -238,7 +247,7 @@ void TForm1::SpeedButton5Click()
     if (row < 0)
         return;
     const int first = FirstItemIndex;
-    RunItemCommand([&] { return CloneItem(*document_, SelectedFeedPath(), first, row); },
+    RunItemCommand([&](const TLaidOutText *before) { return CloneItem(*document_, SelectedFeedPath(), first, row, before); },
                    TRowChange::Inserted, row);
 }
 
@@ -248,7 +257,7 @@ void TForm1::SpeedButton7Click()
     if (row < 0)
         return;
     const int first = FirstItemIndex;
-    RunItemCommand([&] { return DeleteItem(*document_, SelectedFeedPath(), first, row); },
+    RunItemCommand([&](const TLaidOutText *before) { return DeleteItem(*document_, SelectedFeedPath(), first, row, before); },
                    TRowChange::Removed, row);
     SetItemButtons(*ui, ui->ListBox2->count() > 0);
 }
@@ -277,7 +286,7 @@ void TForm1::SpeedButton6Click()
         typed.PubDate = codec.ToBytes(ui->Edit8->text(), shownItem_.PubDate);
     }
     const int first = FirstItemIndex;
-    RunItemCommand([&] { return SaveItem(*document_, SelectedFeedPath(), first, row, typed); },
+    RunItemCommand([&](const TLaidOutText *before) { return SaveItem(*document_, SelectedFeedPath(), first, row, typed, before); },
                    TRowChange::Changed, row);
     ui->SpeedButton6->setEnabled(false);
 }

@@ -48,6 +48,8 @@ public:
         // The command wrote these bytes, leaving the file at stamp after: the step is kept
         // now, without reading the file back.
         void Written(const std::string &bytes, const TFileStamp &after);
+        // The file's bytes before the command.
+        const std::string &Before() const { return before_; }
         TRecording(const TRecording &) = delete;
         TRecording &operator=(const TRecording &) = delete;
 

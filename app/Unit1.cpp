@@ -138,6 +138,7 @@ void TForm1::LoadDocument(const std::string &path)
     itemListIsDocument_ = false;
     if (knownFile_.Unchanged(path)) {
         document_->SetSourceText(knownFile_.Bytes()); // written by the editor: not read back
+        knownFile_.ForgetLayout();
     } else {
         knownFile_.Forget();
         // The stamp first: a write after it changes the stamp, so the bytes are not trusted.

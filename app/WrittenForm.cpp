@@ -49,13 +49,52 @@ std::string SaveDocument(const TzelXMLParser2 &document, const std::string &path
     return text;
 }
 
-bool TakeWrittenForm(TzelXMLParser2 &document, TzelXMLNode2 *changed)
+TWrittenFeed SaveChangedDocument(const TzelXMLParser2 &document, const std::string &path,
+                                 const TLaidOutText *before, TChannelChange change)
+{
+    TWrittenFeed written;
+    const TzelXMLNode2 *channel = document.FindChild("channel", false);
+    // A channel left without children is written in another form: laid out whole.
+    if (!before || !channel || channel->ChildCount() == 0) {
+        written.Bytes = SaveDocument(document, path);
+        return written;
+    }
+    TChannelLines after;
+    written.Bytes = SpliceChannel(before->Text, before->Lines, document, change, after);
+    SaveStringToFile(path, written.Bytes);
+    written.Lines = std::move(after);
+    return written;
+}
+
+TWrittenFeed SaveAndTakeWrittenForm(TzelXMLParser2 &document, const std::string &path,
+                                    const TLaidOutText *before, TChannelChange change,
+                                    TzelXMLNode2 *changed)
+{
+    TWrittenFeed written = SaveChangedDocument(document, path, before, change);
+    switch (TakeWrittenForm(document, changed)) {
+    case TWrittenForm::Unknown:
+        written.Lines.reset();
+        break;
+    case TWrittenForm::TextsTrimmed:
+        written.StaleChild = change.Position;
+        if (written.Lines)
+            written.Lines->Stale = change.Position;
+        written.DocumentIsFile = true;
+        break;
+    case TWrittenForm::Same:
+        written.DocumentIsFile = true;
+        break;
+    }
+    return written;
+}
+
+TWrittenForm TakeWrittenForm(TzelXMLParser2 &document, TzelXMLNode2 *changed)
 {
     if (!document.XmlCompatible() || document.MixedContent())
-        return false;
+        return TWrittenForm::Unknown;
     const TzelXMLNode2 *channel = document.FindChild("channel", false);
     if ((channel && channel->MixedContent()) || (changed && SubtreeHasMixedContent(*changed)))
-        return false;
+        return TWrittenForm::Unknown;
 
     // The declaration as the writer wrote it, in its order.
     std::string version = DeclarationValue(document, "version");
@@ -73,6 +112,7 @@ bool TakeWrittenForm(TzelXMLParser2 &document, TzelXMLNode2 *changed)
         declaration.AppendAttribute("standalone", standalone);
 
     // Texts the reader gave are trimmed already: only the ones the command set can change.
+    bool trimmed = false;
     std::vector<TzelXMLNode2 *> pending;
     if (changed)
         pending.push_back(changed);
@@ -80,11 +120,13 @@ bool TakeWrittenForm(TzelXMLParser2 &document, TzelXMLNode2 *changed)
         TzelXMLNode2 *node = pending.back();
         pending.pop_back();
         const std::string_view text = node->TextView();
-        if (Trimmed(text).size() != text.size())
+        if (Trimmed(text).size() != text.size()) {
             node->SetText(std::string(Trimmed(text)));
+            trimmed = true;
+        }
         for (TzelXMLNode2 *child : node->Children())
             if (child)
                 pending.push_back(child);
     }
-    return true;
+    return trimmed ? TWrittenForm::TextsTrimmed : TWrittenForm::Same;
 }
