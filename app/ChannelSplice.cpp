@@ -119,64 +119,78 @@ std::optional<TChannelLines> FindChannelLines(std::string_view text, const TzelX
     return lines;
 }
 
-std::string SpliceChannel(std::string_view before, const TChannelLines &lines,
-                          const TzelXMLParser2 &document, TChannelChange change,
-                          TChannelLines &after)
+std::vector<TTextPatch> ChannelPatches(const TChannelLines &lines, const TzelXMLParser2 &document,
+                                       TChannelChange change, TChannelLines &after)
 {
     const TzelXMLNode2 &channel = *document.FindChild("channel", false);
     const int count = channel.ChildCount();
     const int p = change.Position;
-    // The old child at each new position that is not written anew.
+    const bool inserted = change.Kind == TChannelChange::Inserted;
+    const bool removed = change.Kind == TChannelChange::Removed;
+    // The old child at a new position (an inserted child: the one it goes before).
     const auto oldOf = [&](int position) {
-        if (position < p)
-            return position;
-        return change.Kind == TChannelChange::Inserted  ? position - 1
-               : change.Kind == TChannelChange::Removed ? position + 1
-                                                        : position;
+        return position < p ? position : inserted ? position - 1 : removed ? position + 1 : position;
     };
+    const auto span = [&](int old) { return lines.Starts[old + 1] - lines.Starts[old]; };
     // New positions written anew: the change's, and the stale child's where it went.
-    std::vector<int> fresh;
-    if (change.Kind != TChannelChange::Removed)
-        fresh.push_back(p);
-    if (int stale = lines.Stale; stale >= 0) {
-        if (change.Kind == TChannelChange::Removed && stale == p)
-            stale = -1; // gone with the change
-        else if (change.Kind == TChannelChange::Removed && stale > p)
-            --stale;
-        else if (change.Kind == TChannelChange::Inserted && stale >= p)
-            ++stale;
-        if (stale >= 0 && stale != p)
-            fresh.push_back(stale);
-    }
-    const auto isFresh = [&](int position) {
-        return std::find(fresh.begin(), fresh.end(), position) != fresh.end();
-    };
+    int stale = lines.Stale;
+    if (stale >= 0 && removed)
+        stale = stale == p ? -1 : stale > p ? stale - 1 : stale;
+    else if (stale >= 0 && inserted && stale >= p)
+        ++stale;
+    if (stale == p && !removed)
+        stale = -1; // written anew anyway
 
-    std::string text;
-    text.reserve(before.size() + 4096);
+    std::vector<TTextPatch> patches; // in the order of their positions
+    std::vector<int> movesFrom;      // the first new position each one moves
+    const auto writeAnew = [&](int position, bool insert) {
+        const size_t offset = lines.Starts[insert ? p : oldOf(position)];
+        patches.push_back({offset, insert ? 0 : span(oldOf(position)), ChildLines(*channel.ChildAt(position))});
+        movesFrom.push_back(position + 1);
+    };
+    if (stale >= 0 && stale < p)
+        writeAnew(stale, false);
+    if (removed) {
+        patches.push_back({lines.Starts[p], span(p), std::string()});
+        movesFrom.push_back(p);
+    } else {
+        writeAnew(p, inserted);
+    }
+    if (stale > p)
+        writeAnew(stale, false);
+
+    // Every child's lines move by what the patches before them added or took.
     after.Starts.clear();
     after.Starts.reserve(static_cast<size_t>(count) + 1);
     after.Stale = -1;
-    text.append(before.substr(0, lines.Starts.front()));
-    for (int position = 0; position < count;) {
-        if (isFresh(position)) {
-            after.Starts.push_back(text.size());
-            text += ChildLines(*channel.ChildAt(position));
-            ++position;
-            continue;
-        }
-        // A run of old children that stood together: one copy.
-        int last = position;
-        while (last + 1 < count && !isFresh(last + 1) && oldOf(last + 1) == oldOf(last) + 1)
-            ++last;
-        const size_t first = lines.Starts[oldOf(position)];
-        const size_t end = lines.Starts[oldOf(last) + 1];
-        for (int k = position; k <= last; ++k)
-            after.Starts.push_back(text.size() + (lines.Starts[oldOf(k)] - first));
-        text.append(before.substr(first, end - first));
-        position = last + 1;
+    std::ptrdiff_t delta = 0;
+    size_t next = 0;
+    for (int position = 0; position <= count; ++position) {
+        for (; next < patches.size() && movesFrom[next] <= position; ++next)
+            delta += std::ptrdiff_t(patches[next].Bytes.size()) - std::ptrdiff_t(patches[next].Length);
+        // An inserted child starts where the child it goes before started; the end line last.
+        const size_t oldStart = position == count              ? lines.Starts.back()
+                                : inserted && position == p ? lines.Starts[p]
+                                                            : lines.Starts[oldOf(position)];
+        after.Starts.push_back(size_t(std::ptrdiff_t(oldStart) + delta));
     }
-    after.Starts.push_back(text.size());
-    text.append(before.substr(lines.Starts.back()));
-    return text;
+    std::reverse(patches.begin(), patches.end()); // from the end of the text back
+    return patches;
+}
+
+void ApplyPatches(std::string &text, std::vector<TTextPatch> &patches)
+{
+    for (TTextPatch &patch : patches) {
+        std::string replaced = text.substr(patch.Offset, patch.Length);
+        text.replace(patch.Offset, patch.Length, patch.Bytes);
+        patch.Length = patch.Bytes.size();
+        patch.Bytes = std::move(replaced);
+    }
+}
+
+void ApplyPatchesBackwards(std::string &text, std::vector<TTextPatch> &patches)
+{
+    std::reverse(patches.begin(), patches.end());
+    ApplyPatches(text, patches);
+    std::reverse(patches.begin(), patches.end());
 }

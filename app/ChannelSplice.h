@@ -3,8 +3,9 @@
 // the whole document again. The writer puts every child of a plainly laid out channel on lines
 // of its own, each starting with a line break and four spaces; so in the text it gave, the
 // channel's children can be found, and the text after the change is the text before with the
-// changed child's lines written anew. The result is byte for byte what the writer gives for the
-// whole document; where the children cannot be found for certain, there is no result.
+// changed child's lines written anew, changed in place. The result is byte for byte what the
+// writer gives for the whole document; where the children cannot be found for certain, there
+// is no result.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -35,8 +36,20 @@ struct TChannelChange {
     int Position; // among the channel's children, after the change for Inserted and Replaced
 };
 
-// The writer's text of the document after the change, from the text before and its lines;
-// the new lines go to after. Raises as the writer does when a written child cannot be written.
-std::string SpliceChannel(std::string_view before, const TChannelLines &lines,
-                          const TzelXMLParser2 &document, TChannelChange change,
-                          TChannelLines &after);
+// One replacement in a text: Length bytes at Offset become Bytes.
+struct TTextPatch {
+    size_t Offset = 0;
+    size_t Length = 0;
+    std::string Bytes;
+};
+
+// The patches that turn the text the lines were found in into the writer's text of the
+// document after the change, in the order they apply (from the end of the text back); the
+// new lines go to after. Raises as the writer does when a child cannot be written.
+std::vector<TTextPatch> ChannelPatches(const TChannelLines &lines, const TzelXMLParser2 &document,
+                                       TChannelChange change, TChannelLines &after);
+
+// Applies the patches in order, each then holding what it replaced: applying them again in
+// reverse order gives the text back.
+void ApplyPatches(std::string &text, std::vector<TTextPatch> &patches);
+void ApplyPatchesBackwards(std::string &text, std::vector<TTextPatch> &patches);

@@ -63,7 +63,7 @@ void TForm1::ItemDetails1Click()
     if (typed == shown)
         return;
     const int first = FirstItemIndex;
-    RunItemCommand([&](const TLaidOutText *before) {
+    RunItemCommand([&](TLaidOutText *before) {
             return WriteItemDetails(*document_, path, first, row, typed, before);
         },
                    TRowChange::Changed, row);

@@ -104,23 +104,29 @@ void TForm1::ShowRowAfterListing(int previousRow)
     ListBox2Click();
 }
 
-void TForm1::RunItemCommand(const std::function<TWrittenFeed(const TLaidOutText *)> &command,
+void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &command,
                             TRowChange change, int row)
 {
     const std::string path = SelectedFeedPath();
     const bool listWasDocument = itemListIsDocument_ && documentIsKnownFile_;
     // The bytes the file holds before the command are the undo step's: known ones are not read.
-    // When the editor wrote them from this document, only the changed item is laid out anew.
+    // When the editor wrote them from this document, only the changed item is laid out anew,
+    // in place, and the step keeps what takes it back.
     std::optional<TUndoHistory::TRecording> undoStep;
     std::optional<TLaidOutText> before;
+    std::string text;
+    TFileStamp beforeStamp;
     if (knownFile_.Unchanged(path)) {
         std::optional<TChannelLines> lines;
         if (documentIsKnownFile_)
             lines = knownFile_.ChannelLines(*document_);
-        const TFileStamp stamp = knownFile_.Stamp();
-        undoStep.emplace(undoHistory_, path, knownFile_.TakeBytes(), stamp);
-        if (lines)
-            before = TLaidOutText{undoStep->Before(), std::move(*lines)};
+        beforeStamp = knownFile_.Stamp();
+        if (lines) {
+            text = knownFile_.TakeBytes();
+            before = TLaidOutText{&text, std::move(*lines)};
+        } else {
+            undoStep.emplace(undoHistory_, path, knownFile_.TakeBytes(), beforeStamp);
+        }
     } else {
         undoStep.emplace(undoHistory_, path);
     }
@@ -128,9 +134,15 @@ void TForm1::RunItemCommand(const std::function<TWrittenFeed(const TLaidOutText 
     documentIsKnownFile_ = false;
     itemListIsDocument_ = false;
     TWrittenFeed written = command(before ? &*before : nullptr);
-    before.reset();
     if (const std::optional<TFileStamp> stamp = StampOf(path)) {
-        undoStep->Written(written.Bytes, *stamp);
+        if (undoStep)
+            undoStep->Written(written.Bytes, *stamp);
+        else if (written.UndoPatches.empty() && text != written.Bytes) // laid out whole after all
+            undoHistory_.Record(path, std::move(text), beforeStamp, *stamp);
+        else if (written.UndoPatches.empty() || written.BytesUnchanged)
+            undoHistory_.Restamp(path, beforeStamp, *stamp);
+        else
+            undoHistory_.RecordPatches(path, std::move(written.UndoPatches), beforeStamp, *stamp);
         knownFile_.RememberWritten(path, std::move(written.Bytes), *stamp, std::move(written.Lines),
                                    written.StaleChild);
         documentIsKnownFile_ = written.DocumentIsFile;
@@ -225,7 +237,7 @@ void TForm1::SpeedButton1Click()
         return;
     const std::string stamp = NewDateStamp();
     const int first = FirstItemIndex;
-    RunItemCommand([&](const TLaidOutText *before) { return AddItem(*document_, SelectedFeedPath(), first, stamp, before); },
+    RunItemCommand([&](TLaidOutText *before) { return AddItem(*document_, SelectedFeedPath(), first, stamp, before); },
                    TRowChange::Inserted, 0);
     ui->Edit5->setText(QStringLiteral("(untitled)"));
     ui->Memo1->clear();
@@ -247,7 +259,7 @@ void TForm1::SpeedButton5Click()
     if (row < 0)
         return;
     const int first = FirstItemIndex;
-    RunItemCommand([&](const TLaidOutText *before) { return CloneItem(*document_, SelectedFeedPath(), first, row, before); },
+    RunItemCommand([&](TLaidOutText *before) { return CloneItem(*document_, SelectedFeedPath(), first, row, before); },
                    TRowChange::Inserted, row);
 }
 
@@ -257,7 +269,7 @@ void TForm1::SpeedButton7Click()
     if (row < 0)
         return;
     const int first = FirstItemIndex;
-    RunItemCommand([&](const TLaidOutText *before) { return DeleteItem(*document_, SelectedFeedPath(), first, row, before); },
+    RunItemCommand([&](TLaidOutText *before) { return DeleteItem(*document_, SelectedFeedPath(), first, row, before); },
                    TRowChange::Removed, row);
     SetItemButtons(*ui, ui->ListBox2->count() > 0);
 }
@@ -286,7 +298,7 @@ void TForm1::SpeedButton6Click()
         typed.PubDate = codec.ToBytes(ui->Edit8->text(), shownItem_.PubDate);
     }
     const int first = FirstItemIndex;
-    RunItemCommand([&](const TLaidOutText *before) { return SaveItem(*document_, SelectedFeedPath(), first, row, typed, before); },
+    RunItemCommand([&](TLaidOutText *before) { return SaveItem(*document_, SelectedFeedPath(), first, row, typed, before); },
                    TRowChange::Changed, row);
     ui->SpeedButton6->setEnabled(false);
 }

@@ -22,8 +22,11 @@ void TForm1::Undo1Click()
         return;
     }
     // The bytes written back are kept: the feed is read from them, not from the file.
-    std::optional<std::string> restored = undoHistory_.Undo(path);
     documentIsKnownFile_ = false;
+    std::optional<std::string> known;
+    if (knownFile_.Unchanged(path))
+        known = knownFile_.TakeBytes();
+    std::optional<std::string> restored = undoHistory_.Undo(path, std::move(known));
     const std::optional<TFileStamp> stamp = StampOf(path);
     if (restored && stamp)
         knownFile_.Remember(path, std::move(*restored), *stamp);

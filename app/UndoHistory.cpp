@@ -12,9 +12,17 @@ std::deque<TUndoHistory::TStep>::iterator TUndoHistory::LastStepOf(const std::st
     return last == steps_.rend() ? steps_.end() : std::next(last).base();
 }
 
+size_t TUndoHistory::TStep::Bytes() const
+{
+    size_t bytes = Previous.size();
+    for (const TTextPatch &patch : Patches)
+        bytes += patch.Bytes.size();
+    return bytes;
+}
+
 void TUndoHistory::DropStep(std::deque<TStep>::iterator step)
 {
-    keptBytes_ -= step->Previous.size();
+    keptBytes_ -= step->Bytes();
     steps_.erase(step);
 }
 
@@ -27,11 +35,22 @@ void TUndoHistory::DropStepsOf(const std::string &path)
 void TUndoHistory::Record(const std::string &path, std::string previous,
                           const TFileStamp &before, const TFileStamp &after)
 {
-    const auto last = LastStepOf(path);
+    Keep({path, std::move(previous), {}, after}, before);
+}
+
+void TUndoHistory::RecordPatches(const std::string &path, std::vector<TTextPatch> undo,
+                                 const TFileStamp &before, const TFileStamp &after)
+{
+    Keep({path, {}, std::move(undo), after}, before);
+}
+
+void TUndoHistory::Keep(TStep step, const TFileStamp &before)
+{
+    const auto last = LastStepOf(step.Path);
     if (last != steps_.end() && !(last->Written == before))
-        DropStepsOf(path); // the earlier steps would undo over another program's change
-    keptBytes_ += previous.size();
-    steps_.push_back({path, std::move(previous), after});
+        DropStepsOf(step.Path); // the earlier steps would undo over another program's change
+    keptBytes_ += step.Bytes();
+    steps_.push_back(std::move(step));
     while (steps_.size() > MaxSteps || (keptBytes_ > MaxBytes && steps_.size() > 1))
         DropStep(steps_.begin());
 }
@@ -49,25 +68,39 @@ bool TUndoHistory::CanUndo(const std::string &path) const
                        [&](const TStep &step) { return step.Path == path; });
 }
 
-std::optional<std::string> TUndoHistory::Undo(const std::string &path)
+std::optional<std::string> TUndoHistory::Undo(const std::string &path,
+                                              std::optional<std::string> current)
 {
     const auto last = LastStepOf(path);
     if (last == steps_.end())
         return std::nullopt;
-    const std::optional<TFileStamp> current = StampOf(path);
-    if (!current)
+    const std::optional<TFileStamp> stamp = StampOf(path);
+    if (!stamp)
         LoadStringFromFile(path); // raises the file's own error
-    if (!(*current == last->Written)) {
+    if (!(*stamp == last->Written)) {
         DropStepsOf(path);
         throw Exception("Undo is refused: the feed \"" + path +
                         "\" was changed by another program since the editor wrote it. "
                         "The file stays as it is now.");
     }
-    SaveStringToFile(path, last->Previous);
+    const size_t stepBytes = last->Bytes();
+    std::string bytes;
+    if (last->Patches.empty()) {
+        SaveStringToFile(path, last->Previous);
+        bytes = std::move(last->Previous);
+    } else {
+        // The file is the one the editor wrote: its bytes are the written text.
+        bytes = current ? std::move(*current) : LoadStringFromFile(path);
+        ApplyPatchesBackwards(bytes, last->Patches);
+        try {
+            SaveStringToFile(path, bytes);
+        } catch (...) {
+            ApplyPatches(bytes, last->Patches); // the step stays as it was
+            throw;
+        }
+    }
     const std::optional<TFileStamp> restored = StampOf(path);
-    std::string bytes = std::move(last->Previous);
-    last->Previous.clear();
-    keptBytes_ -= bytes.size();
+    keptBytes_ -= stepBytes;
     steps_.erase(last);
     // The file holds again what the step before this one wrote, as a new file.
     if (const auto earlier = LastStepOf(path); earlier != steps_.end() && restored)

@@ -4,6 +4,9 @@
 // right after it. Every save replaces the file with a new one, so the stamp tells whether the
 // file is still the one the editor wrote. Undo puts the earlier bytes back through the same
 // atomic save the commands use, and is refused when another program changed the file since.
+// A step of a large feed may instead keep only the patches that take the written text back
+// (see ChannelSplice.h); undoing it needs the file's bytes as the editor wrote them.
+#include "ChannelSplice.h"
 #include "FileStamp.h"
 
 #include <cstddef>
@@ -11,6 +14,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
 class TUndoHistory {
 public:
@@ -26,13 +30,22 @@ public:
     // same file that do not lead to before (another program wrote in between) are dropped.
     void Record(const std::string &path, std::string previous, const TFileStamp &before,
                 const TFileStamp &after);
+    // The same when the written text is the earlier one with patches applied: `undo` holds the
+    // patches that give the earlier text back (as ApplyPatches left them).
+    void RecordPatches(const std::string &path, std::vector<TTextPatch> undo,
+                       const TFileStamp &before, const TFileStamp &after);
+    // The file was rewritten with the bytes it had: its last step now ends at the new stamp.
+    void Restamp(const std::string &path, const TFileStamp &before, const TFileStamp &after);
     // True when a step for that file is kept.
     bool CanUndo(const std::string &path) const;
     // Takes back the last change to the file and returns the bytes it holds again (nothing
     // when there is no step). Raises a message, dropping that file's steps, when the file
     // changed since; raises the file's own errors when it cannot be read or written (the
     // step stays then).
-    std::optional<std::string> Undo(const std::string &path);
+    // `current` may hold the file's bytes when the caller knows them (the file's stamp is the
+    // one the editor wrote), so they are not read.
+    std::optional<std::string> Undo(const std::string &path,
+                                    std::optional<std::string> current = std::nullopt);
 
     // While alive, watches one command: the file's bytes before it, a step after it when the
     // file was written with other bytes (also when the command raised after writing). A file
@@ -66,16 +79,17 @@ public:
 private:
     struct TStep {
         std::string Path;
-        std::string Previous;
+        std::string Previous;            // the whole earlier text, or
+        std::vector<TTextPatch> Patches; // what takes the written text back to it
         TFileStamp Written;
+        size_t Bytes() const;
     };
     std::deque<TStep> steps_;
-    size_t keptBytes_ = 0; // the Previous bytes of all steps
+    size_t keptBytes_ = 0; // the bytes all steps hold
 
     // The last step of the file, or steps_.end().
     std::deque<TStep>::iterator LastStepOf(const std::string &path);
     void DropStepsOf(const std::string &path);
     void DropStep(std::deque<TStep>::iterator step);
-    // The file was rewritten with the bytes it had: its last step now ends at the new stamp.
-    void Restamp(const std::string &path, const TFileStamp &before, const TFileStamp &after);
+    void Keep(TStep step, const TFileStamp &before);
 };

@@ -198,7 +198,7 @@ private:
     // the file now has it, redoing only the row the command changed when the document is
     // known to be what the file reads as, and reading the file otherwise.
     enum class TRowChange { Inserted, Removed, Changed };
-    void RunItemCommand(const std::function<TWrittenFeed(const TLaidOutText *)> &command,
+    void RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &command,
                         TRowChange change, int row);
     void ItemsRelist(TRowChange change, int row, bool listWasDocument);
     // The line break typed description lines take when the description has none: the file's.

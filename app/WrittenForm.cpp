@@ -3,6 +3,7 @@
 #include "zelStrings.h"
 #include "zelXMLParser2.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -60,9 +61,22 @@ TWrittenFeed SaveChangedDocument(const TzelXMLParser2 &document, const std::stri
         return written;
     }
     TChannelLines after;
-    written.Bytes = SpliceChannel(before->Text, before->Lines, document, change, after);
-    SaveStringToFile(path, written.Bytes);
+    std::vector<TTextPatch> patches = ChannelPatches(before->Lines, document, change, after);
+    std::string &text = *before->Text;
+    // Offsets are the text's before any patch: they apply from its end back.
+    written.BytesUnchanged = std::all_of(patches.begin(), patches.end(), [&](const TTextPatch &patch) {
+        return patch.Length == patch.Bytes.size() && text.compare(patch.Offset, patch.Length, patch.Bytes) == 0;
+    });
+    ApplyPatches(text, patches);
+    try {
+        SaveStringToFile(path, text);
+    } catch (...) {
+        ApplyPatchesBackwards(text, patches);
+        throw;
+    }
+    written.Bytes = std::move(text);
     written.Lines = std::move(after);
+    written.UndoPatches = std::move(patches);
     return written;
 }
 

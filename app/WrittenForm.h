@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TzelXMLNode2;
 class TzelXMLParser2;
@@ -18,12 +19,16 @@ struct TWrittenFeed {
     std::optional<TChannelLines> Lines;
     // A channel child whose texts were trimmed after the write (see TakeWrittenForm), or -1.
     int StaleChild = -1;
+    // When the text before was patched into Bytes: the patches that give it back (as
+    // ApplyPatches left them), and whether they changed nothing.
+    std::vector<TTextPatch> UndoPatches;
+    bool BytesUnchanged = false;
 };
 
 // The file's text before a command, when it is the writer's text of the document (but for its
 // Lines' Stale child) and the channel's lines in it are known.
 struct TLaidOutText {
-    std::string_view Text;
+    std::string *Text; // patched in place and moved into the written bytes
     TChannelLines Lines;
 };
 
