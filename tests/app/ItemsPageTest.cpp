@@ -1,8 +1,12 @@
 // The Items page driven through the real window: the list, the fields, the four commands with
 // the feed file's bytes after each, the button states, Ctrl+S, the quoted word and auto link,
 // and what the page does with feeds it cannot work on.
+#include "FeedCommands.h"
+#include "LineBreaks.h"
 #include "TextFunctions.h"
+#include "zelXMLParser2.h"
 #include <QApplication>
+#include <QDir>
 #include "WindowFixture.h"
 
 // Compares file bytes, printing both when they differ.
@@ -646,6 +650,144 @@ private slots:
                      QStringList({QString::fromUtf8("error: The character \"Ł\" (U+0141) cannot be written "
                                                     "in this feed's encoding (ISO-8859-1).")}));
             COMPARE_BYTES(window.File(), before);
+        }
+    }
+
+    // The page keeps the feed it wrote instead of reading it back, and lays out only the item a
+    // command changed. Over feeds of every kind and a run of commands, each file must hold what
+    // the whole document written from a fresh read of the file before gives, and the rows and
+    // fields must be those of a fresh read of the file after; Undo then gives every earlier
+    // file back byte for byte, and a write by another program is seen on the next visit.
+    void commandsWriteAndShowWhatAFreshReadGives()
+    {
+        std::vector<std::pair<QString, std::string>> feeds = {
+            {"LF, DOCTYPE, no declaration, a comment between items, CDATA and &",
+             "<!DOCTYPE rss>\n<rss version=\"2.0\">\n<channel>\n<title>T</title>\n<link>http://x/</link>\n"
+             "<item><title><![CDATA[ <b>A</b> & co ]]></title><description>a</description></item>\n"
+             "<!-- between -->\n<item><title>B &amp; b</title><link>http://x/b</link></item>\n"
+             "<item><title>C</title></item>\n</channel>\n</rss>\n"},
+            {"CR LF, ISO-8859-1",
+             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<rss><channel><title>Caf\xe9</title>\r\n"
+             "<item><title>\xe9t\xe9</title></item>\r\n<item><title>B</title><description>x &gt; y</description>"
+             "</item>\r\n</channel></rss>"},
+            {"byte-order mark, standalone, mixed content in an item",
+             "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><rss><channel><title>M</title>"
+             "<item><title>A</title><description>Hello <b>x</b> world</description></item>"
+             "<item><title>B</title></item></channel></rss>"},
+            {"text between the channel's items",
+             "<rss><channel><title>T</title><item><title>A</title></item> stray <item><title>B</title></item>"
+             "</channel></rss>"},
+            {"undeclared UTF-8, an instruction before the root, a comment after it",
+             "<?xml-stylesheet href=\"s.xsl\"?>\n<rss><channel><title>\xc3\x9c</title><item><title>\xc3\xa4</title>"
+             "<guid isPermaLink=\"false\">g&amp;1</guid></item><item><title>\xc3\x9f</title></item></channel></rss>\n"
+             "<!-- end -->\n"}};
+        const QDir fixtures(QStringLiteral(FEED_FIXTURES));
+        for (const char *name : {"extensions_itunes_itunes_item_summary_cdata_multi.xml",
+                                 "parser_rss_issue_217_enclosure_children.xml",
+                                 "extensions_dublincore_dublincore_item_multiple_values.xml",
+                                 "parser_universal_rss_feed_bom.xml",
+                                 "translator_rss_feed_item_fallbacks_-_rss_channel_item_extensions.xml"}) {
+            QFile file(fixtures.filePath(QString::fromLatin1(name)));
+            if (file.open(QIODevice::ReadOnly))
+                feeds.push_back({QString::fromLatin1(name), file.readAll().toStdString()});
+        }
+        // The window's commands by row, and the same on a document read from the file.
+        enum TCommand { Add, Clone, Save, Delete };
+        const std::vector<std::pair<TCommand, int>> script = {
+            {Add, 0}, {Clone, 1}, {Save, 0}, {Delete, -1}, {Save, 1}, {Clone, -1}, {Delete, 0}, {Add, 0}, {Save, -1}};
+        const auto read = [](const std::string &bytes) {
+            auto document = std::make_unique<TzelXMLParser2>();
+            document->SetXmlCompatible(true);
+            document->SetSourceText(bytes);
+            DeclareUndeclaredUtf8(*document);
+            return document;
+        };
+        for (const auto &[label, bytes] : feeds) {
+            TItemsWindow window;
+            const std::string path = window.WriteFeed("feed.xml", bytes);
+            window.WriteCatalogue({{path, "F", "", "", ""}});
+            window.Start();
+            window.ClickTab(1);
+            QCOMPARE(window.Pages()->currentIndex(), 1);
+            std::vector<std::string> earlier;
+            for (const auto &[command, wantedRow] : script) {
+                const std::string before = window.File();
+                earlier.push_back(before);
+                const auto expected = read(before);
+                const int first = ListItems(*expected).FirstItemIndex;
+                const int count = window.List("ListBox2")->count();
+                const int row = std::max(0, std::min(wantedRow < 0 ? count - 1 : wantedRow, count - 1));
+                if (command != Add && count == 0)
+                    continue;
+                if (command != Add) {
+                    window.List("ListBox2")->scrollToItem(window.List("ListBox2")->item(row));
+                    window.ClickRow("ListBox2", row);
+                }
+                const std::string scratch = window.PathBytes("expected.xml");
+                if (command == Add) {
+                    window.Click(window.Tool("SpeedButton1"));
+                    AddItem(*expected, scratch, first, window.Stamp());
+                } else if (command == Clone) {
+                    window.Click(window.Tool("SpeedButton5"));
+                    CloneItem(*expected, scratch, first, row);
+                } else if (command == Delete) {
+                    window.Click(window.Tool("SpeedButton7"));
+                    DeleteItem(*expected, scratch, first, row);
+                } else {
+                    const TItemFields shown = ReadItem(*expected, scratch, first, row);
+                    window.TypeInto(window.Edit("Edit5"), "  Padded \"T\" & co  ");
+                    QPlainTextEdit *memo = window.Widget<QPlainTextEdit>("Memo1");
+                    memo->setFocus();
+                    memo->selectAll();
+                    TWindowFixture::TypeText(memo, "one");
+                    QTest::keyClick(memo, Qt::Key_Return);
+                    TWindowFixture::TypeText(memo, "two");
+                    window.TypeInto(window.Edit("Edit7"), " http://x/n ");
+                    window.SaveKeys();
+                    const std::string lineBreak = LineBreakOf(shown.Description, LineBreakOf(before));
+                    SaveItem(*expected, scratch, first, row,
+                             {"  Padded \"T\" & co  ", "one" + lineBreak + "two", " http://x/n ", window.Stamp()});
+                }
+                const QString where = label + QStringLiteral(", command %1 on row %2").arg(int(command)).arg(row);
+                QVERIFY2(window.Dialogs.Shown.empty(), qPrintable(where));
+                QVERIFY2(window.File() == window.ReadFile("expected.xml"), qPrintable(where));
+                // What the page shows is what the file reads as.
+                const auto written = read(window.File());
+                const TItemList items = ListItems(*written);
+                const TFeedTextCodec codec(DocumentEncoding(*written));
+                QStringList rows;
+                for (const std::string &text : items.Rows)
+                    rows << codec.ToText(text);
+                QVERIFY2(window.ListLines("ListBox2") == rows, qPrintable(where));
+                const int current = window.List("ListBox2")->currentRow();
+                if (current >= 0) {
+                    const TItemFields fields = ReadItem(*written, path, items.FirstItemIndex, current);
+                    QString description = codec.ToText(fields.Description);
+                    description.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+                    QVERIFY2(window.Fields() == QStringList({codec.ToText(fields.Title), description,
+                                                             codec.ToText(fields.Link), codec.ToText(fields.PubDate)}),
+                             qPrintable(where));
+                }
+            }
+            // Every step taken back, each to the bytes the file had before it.
+            for (auto bytes = earlier.rbegin(); bytes != earlier.rend(); ++bytes) {
+                if (*bytes == window.File())
+                    continue; // a command that wrote the same bytes left no step
+                window.Action("Undo1")->trigger();
+                QVERIFY2(window.File() == *bytes, qPrintable(label));
+                QCOMPARE(window.List("ListBox2")->count(), int(ListItems(*read(*bytes)).Rows.size()));
+            }
+            // Another program's write is read on the next visit, and no undo goes over it.
+            window.Click(window.Tool("SpeedButton1"));
+            const std::string other = window.Feed(Item("Written elsewhere"));
+            window.WriteFile("feed.xml", other);
+            window.ClickTab(0);
+            window.ClickTab(1);
+            QCOMPARE(window.ListLines("ListBox2"), QStringList({"Written elsewhere"}));
+            window.Action("Undo1")->trigger();
+            COMPARE_BYTES(window.File(), other);
+            QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+            QVERIFY2(window.Dialogs.Shown.front().Text.contains("changed by another program"), qPrintable(label));
         }
     }
 
