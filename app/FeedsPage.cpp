@@ -189,6 +189,7 @@ void TForm1::BitBtn1Click()
     // The channel's fields change in memory: the file is read again when next needed.
     documentIsKnownFile_ = false;
     itemListIsDocument_ = false;
+    itemTreeUndo_.Clear();
     const TFeedTextCodec codec = DocumentCodec();
     const TChannelFields fields = SavedChannelFields(codec);
     WriteChannelFields(*document_, path, fields);

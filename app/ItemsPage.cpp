@@ -130,22 +130,40 @@ void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &c
     } else {
         undoStep.emplace(undoHistory_, path);
     }
+    // What undoing it in the document needs, while the document is what the file reads as.
+    const TChannelChange channelChange{change == TRowChange::Inserted  ? TChannelChange::Inserted
+                                       : change == TRowChange::Removed ? TChannelChange::Removed
+                                                                       : TChannelChange::Replaced,
+                                       FirstItemIndex + row};
+    std::optional<TItemTreeStep> treeStep;
+    if (documentIsKnownFile_)
+        treeStep = PrepareTreeStep(*document_, channelChange);
+    if (treeStep && before)
+        treeStep->Lines = before->Lines;
     // Until the command tells what it wrote, neither the document nor the list is the file's.
     documentIsKnownFile_ = false;
     itemListIsDocument_ = false;
     TWrittenFeed written = command(before ? &*before : nullptr);
     if (const std::optional<TFileStamp> stamp = StampOf(path)) {
-        if (undoStep)
-            undoStep->Written(written.Bytes, *stamp);
-        else if (written.UndoPatches.empty() && text != written.Bytes) // laid out whole after all
+        bool stepKept = true;
+        if (undoStep) {
+            stepKept = undoStep->Written(written.Bytes, *stamp);
+        } else if (written.UndoPatches.empty() && text != written.Bytes) { // laid out whole after all
             undoHistory_.Record(path, std::move(text), beforeStamp, *stamp);
-        else if (written.UndoPatches.empty() || written.BytesUnchanged)
+        } else if (written.UndoPatches.empty() || written.BytesUnchanged) {
             undoHistory_.Restamp(path, beforeStamp, *stamp);
-        else
+            stepKept = false;
+        } else {
             undoHistory_.RecordPatches(path, std::move(written.UndoPatches), beforeStamp, *stamp);
+        }
         knownFile_.RememberWritten(path, std::move(written.Bytes), *stamp, std::move(written.Lines),
                                    written.StaleChild);
         documentIsKnownFile_ = written.DocumentIsFile;
+        if (treeStep && stepKept && documentIsKnownFile_) {
+            treeStep->Path = path;
+            treeStep->Written = *stamp;
+            itemTreeUndo_.Push(std::move(*treeStep));
+        }
     }
     undoStep.reset();
     if (!documentIsKnownFile_) {
@@ -185,6 +203,39 @@ void TForm1::ItemsRelist(TRowChange change, int row, bool listWasDocument)
         itemListIsDocument_ = true;
     }
     ShowRowAfterListing(previousRow);
+}
+
+bool TForm1::UndoItemCommandInDocument(const std::string &path)
+{
+    const std::optional<TFileStamp> now = StampOf(path);
+    std::optional<TItemTreeStep> step;
+    if (documentIsKnownFile_ && now && knownFile_.Unchanged(path))
+        step = itemTreeUndo_.Take(path, *now);
+    if (!step) {
+        itemTreeUndo_.Clear(); // the document is no longer the one those steps left
+        return false;
+    }
+    const bool listWasDocument = itemListIsDocument_;
+    documentIsKnownFile_ = false;
+    itemListIsDocument_ = false;
+    std::optional<std::string> restored = undoHistory_.Undo(path, knownFile_.TakeBytes());
+    const std::optional<TFileStamp> stamp = StampOf(path);
+    if (!restored || !stamp) {
+        knownFile_.Forget();
+        return false;
+    }
+    const TChannelChange undone = ApplyTreeStep(*document_, *step);
+    documentEncoding_.reset();
+    if (step->Lines)
+        knownFile_.RememberWritten(path, std::move(*restored), *stamp, step->Lines, step->Lines->Stale);
+    else
+        knownFile_.Remember(path, std::move(*restored), *stamp);
+    documentIsKnownFile_ = true;
+    ItemsRelist(undone.Kind == TChannelChange::Inserted  ? TRowChange::Inserted
+                : undone.Kind == TChannelChange::Removed ? TRowChange::Removed
+                                                         : TRowChange::Changed,
+                undone.Position - FirstItemIndex, listWasDocument);
+    return true;
 }
 
 std::string TForm1::FileLineBreak() const

@@ -21,6 +21,10 @@ void TForm1::Undo1Click()
         dialogs_.ShowMessage(QStringLiteral("Nothing to undo for this feed."));
         return;
     }
+    // An item command on the document as it left it is taken back in the document itself.
+    if (!feeds && UndoItemCommandInDocument(path))
+        return;
+    itemTreeUndo_.Clear();
     // The bytes written back are kept: the feed is read from them, not from the file.
     documentIsKnownFile_ = false;
     std::optional<std::string> known;

@@ -129,21 +129,22 @@ TUndoHistory::TRecording::TRecording(TUndoHistory &history, std::string path,
 {
 }
 
-void TUndoHistory::TRecording::Finish(bool bytesEqual, const TFileStamp &after)
+bool TUndoHistory::TRecording::Finish(bool bytesEqual, const TFileStamp &after)
 {
     watching_ = false;
     if (after == beforeStamp_)
-        return; // not written
-    if (bytesEqual) // a rewrite with the same bytes is no step to undo
+        return false; // not written
+    if (bytesEqual) { // a rewrite with the same bytes is no step to undo
         history_.Restamp(path_, beforeStamp_, after);
-    else
-        history_.Record(path_, std::move(before_), beforeStamp_, after);
+        return false;
+    }
+    history_.Record(path_, std::move(before_), beforeStamp_, after);
+    return true;
 }
 
-void TUndoHistory::TRecording::Written(const std::string &bytes, const TFileStamp &after)
+bool TUndoHistory::TRecording::Written(const std::string &bytes, const TFileStamp &after)
 {
-    if (watching_)
-        Finish(bytes == before_, after);
+    return watching_ && Finish(bytes == before_, after);
 }
 
 TUndoHistory::TRecording::~TRecording()

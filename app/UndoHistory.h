@@ -59,8 +59,8 @@ public:
                    const TFileStamp &stamp);
         ~TRecording();
         // The command wrote these bytes, leaving the file at stamp after: the step is kept
-        // now, without reading the file back.
-        void Written(const std::string &bytes, const TFileStamp &after);
+        // now, without reading the file back. True when that made a step (other bytes).
+        bool Written(const std::string &bytes, const TFileStamp &after);
         // The file's bytes before the command.
         const std::string &Before() const { return before_; }
         TRecording(const TRecording &) = delete;
@@ -73,7 +73,7 @@ public:
         TFileStamp beforeStamp_;
         bool watching_ = false;
         // What a step is recorded from: the written bytes and stamp when the command told them.
-        void Finish(bool bytesEqual, const TFileStamp &after);
+        bool Finish(bool bytesEqual, const TFileStamp &after);
     };
 
 private:

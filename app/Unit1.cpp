@@ -136,6 +136,7 @@ void TForm1::LoadDocument(const std::string &path)
     documentEncoding_.reset(); // also when the read fails: the document has changed
     documentIsKnownFile_ = false;
     itemListIsDocument_ = false;
+    itemTreeUndo_.Clear(); // their children are gone with the tree
     if (knownFile_.Unchanged(path)) {
         document_->SetSourceText(knownFile_.Bytes()); // written by the editor: not read back
         knownFile_.ForgetLayout();

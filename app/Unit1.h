@@ -8,6 +8,7 @@
 #include "FeedCatalogue.h"
 #include "FeedTextCodec.h"
 #include "ItemCommands.h"
+#include "ItemTreeUndo.h"
 #include "KnownFeedFile.h"
 #include "UndoHistory.h"
 
@@ -227,6 +228,9 @@ private:
     TKnownFeedFile knownFile_;
     bool documentIsKnownFile_ = false; // the document is what reading knownFile_'s bytes gives
     bool itemListIsDocument_ = false;  // ListBox2 holds the document's rows
+    TItemTreeUndo itemTreeUndo_;       // item commands taken back in the document itself
+    // Edit > Undo of an item command in the document itself; false when it cannot be.
+    bool UndoItemCommandInDocument(const std::string &path);
     int feedRowShown_ = -1;       // the catalogue line the Feeds page's boxes show
     int itemRowShown_ = -1;       // the row the Items page's fields show
     QStringList itemFieldsShown_; // Edit5, Memo1, Edit7, Edit8 once the item was shown

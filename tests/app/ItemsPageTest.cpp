@@ -78,6 +78,37 @@ public:
     }
 };
 
+// A document read as the editor reads feeds.
+std::unique_ptr<TzelXMLParser2> ReadFeed(const std::string &bytes)
+{
+    auto document = std::make_unique<TzelXMLParser2>();
+    document->SetXmlCompatible(true);
+    document->SetSourceText(bytes);
+    DeclareUndeclaredUtf8(*document);
+    return document;
+}
+
+// The rows and the current row's fields are those of a fresh read of the file.
+void CheckShown(const TItemsWindow &window, const std::string &path, const QString &where)
+{
+    const auto written = ReadFeed(window.File());
+    const TItemList items = ListItems(*written);
+    const TFeedTextCodec codec(DocumentEncoding(*written));
+    QStringList rows;
+    for (const std::string &text : items.Rows)
+        rows << codec.ToText(text);
+    QVERIFY2(window.ListLines("ListBox2") == rows, qPrintable(where));
+    const int current = window.List("ListBox2")->currentRow();
+    if (current < 0)
+        return;
+    const TItemFields fields = ReadItem(*written, path, items.FirstItemIndex, current);
+    QString description = codec.ToText(fields.Description);
+    description.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QVERIFY2(window.Fields() == QStringList({codec.ToText(fields.Title), description, codec.ToText(fields.Link),
+                                             codec.ToText(fields.PubDate)}),
+             qPrintable(where));
+}
+
 const QList<bool> AllEnabled = {true, true, true};
 const QList<bool> AllDisabled = {false, false, false};
 const QList<bool> SaveDisabled = {true, false, true};
@@ -695,13 +726,7 @@ private slots:
         enum TCommand { Add, Clone, Save, Delete };
         const std::vector<std::pair<TCommand, int>> script = {
             {Add, 0}, {Clone, 1}, {Save, 0}, {Delete, -1}, {Save, 1}, {Clone, -1}, {Delete, 0}, {Add, 0}, {Save, -1}};
-        const auto read = [](const std::string &bytes) {
-            auto document = std::make_unique<TzelXMLParser2>();
-            document->SetXmlCompatible(true);
-            document->SetSourceText(bytes);
-            DeclareUndeclaredUtf8(*document);
-            return document;
-        };
+        const auto read = ReadFeed;
         for (const auto &[label, bytes] : feeds) {
             TItemsWindow window;
             const std::string path = window.WriteFeed("feed.xml", bytes);
@@ -751,34 +776,22 @@ private slots:
                 const QString where = label + QStringLiteral(", command %1 on row %2").arg(int(command)).arg(row);
                 QVERIFY2(window.Dialogs.Shown.empty(), qPrintable(where));
                 QVERIFY2(window.File() == window.ReadFile("expected.xml"), qPrintable(where));
-                // What the page shows is what the file reads as.
-                const auto written = read(window.File());
-                const TItemList items = ListItems(*written);
-                const TFeedTextCodec codec(DocumentEncoding(*written));
-                QStringList rows;
-                for (const std::string &text : items.Rows)
-                    rows << codec.ToText(text);
-                QVERIFY2(window.ListLines("ListBox2") == rows, qPrintable(where));
-                const int current = window.List("ListBox2")->currentRow();
-                if (current >= 0) {
-                    const TItemFields fields = ReadItem(*written, path, items.FirstItemIndex, current);
-                    QString description = codec.ToText(fields.Description);
-                    description.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-                    QVERIFY2(window.Fields() == QStringList({codec.ToText(fields.Title), description,
-                                                             codec.ToText(fields.Link), codec.ToText(fields.PubDate)}),
-                             qPrintable(where));
-                }
+                CheckShown(window, path, where);
             }
-            // Every step taken back, each to the bytes the file had before it.
+            // Every step taken back, each to the bytes the file had before it; the next command
+            // still writes what a fresh read gives.
             for (auto bytes = earlier.rbegin(); bytes != earlier.rend(); ++bytes) {
                 if (*bytes == window.File())
                     continue; // a command that wrote the same bytes left no step
                 window.Action("Undo1")->trigger();
                 QVERIFY2(window.File() == *bytes, qPrintable(label));
-                QCOMPARE(window.List("ListBox2")->count(), int(ListItems(*read(*bytes)).Rows.size()));
+                CheckShown(window, path, label + " undone");
             }
-            // Another program's write is read on the next visit, and no undo goes over it.
+            const auto expected = read(window.File());
             window.Click(window.Tool("SpeedButton1"));
+            AddItem(*expected, window.PathBytes("expected.xml"), ListItems(*expected).FirstItemIndex, window.Stamp());
+            QVERIFY2(window.File() == window.ReadFile("expected.xml"), qPrintable(label + " add after undo"));
+            // Another program's write is read on the next visit, and no undo goes over it.
             const std::string other = window.Feed(Item("Written elsewhere"));
             window.WriteFile("feed.xml", other);
             window.ClickTab(0);
