@@ -164,7 +164,8 @@ TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int f
     ListedChild(channel, firstItemIndex, row, path);
     // Taken out rather than destroyed at once, so a failed write can put it back.
     std::unique_ptr<TzelXMLNode2> removed(channel.Children().Extract(position));
-    return SaveOrUndo(document, path, before, {TChannelChange::Removed, position}, nullptr, [&] { channel.InsertChild(position, removed.release()); });
+    return SaveOrUndo(document, path, before, {TChannelChange::Removed, position}, nullptr,
+                      [&] { channel.InsertChild(position, removed.release()); });
 }
 
 TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,

@@ -148,7 +148,8 @@ void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &c
         bool stepKept = true;
         if (undoStep) {
             stepKept = undoStep->Written(written.Bytes, *stamp);
-        } else if (written.UndoPatches.empty() && text != written.Bytes) { // laid out whole after all
+        } else if (written.UndoPatches.empty() && text != written.Bytes) {
+            // laid out whole after all
             undoHistory_.Record(path, std::move(text), beforeStamp, *stamp);
         } else if (written.UndoPatches.empty() || written.BytesUnchanged) {
             undoHistory_.Restamp(path, beforeStamp, *stamp);
@@ -156,8 +157,8 @@ void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &c
         } else {
             undoHistory_.RecordPatches(path, std::move(written.UndoPatches), beforeStamp, *stamp);
         }
-        knownFile_.RememberWritten(path, std::move(written.Bytes), *stamp, std::move(written.Lines),
-                                   written.StaleChild);
+        knownFile_.RememberWritten(path, std::move(written.Bytes), *stamp,
+                                   std::move(written.Lines), written.StaleChild);
         documentIsKnownFile_ = written.DocumentIsFile;
         if (treeStep && stepKept && documentIsKnownFile_) {
             treeStep->Path = path;
@@ -203,39 +204,6 @@ void TForm1::ItemsRelist(TRowChange change, int row, bool listWasDocument)
         itemListIsDocument_ = true;
     }
     ShowRowAfterListing(previousRow);
-}
-
-bool TForm1::UndoItemCommandInDocument(const std::string &path)
-{
-    const std::optional<TFileStamp> now = StampOf(path);
-    std::optional<TItemTreeStep> step;
-    if (documentIsKnownFile_ && now && knownFile_.Unchanged(path))
-        step = itemTreeUndo_.Take(path, *now);
-    if (!step) {
-        itemTreeUndo_.Clear(); // the document is no longer the one those steps left
-        return false;
-    }
-    const bool listWasDocument = itemListIsDocument_;
-    documentIsKnownFile_ = false;
-    itemListIsDocument_ = false;
-    std::optional<std::string> restored = undoHistory_.Undo(path, knownFile_.TakeBytes());
-    const std::optional<TFileStamp> stamp = StampOf(path);
-    if (!restored || !stamp) {
-        knownFile_.Forget();
-        return false;
-    }
-    const TChannelChange undone = ApplyTreeStep(*document_, *step);
-    documentEncoding_.reset();
-    if (step->Lines)
-        knownFile_.RememberWritten(path, std::move(*restored), *stamp, step->Lines, step->Lines->Stale);
-    else
-        knownFile_.Remember(path, std::move(*restored), *stamp);
-    documentIsKnownFile_ = true;
-    ItemsRelist(undone.Kind == TChannelChange::Inserted  ? TRowChange::Inserted
-                : undone.Kind == TChannelChange::Removed ? TRowChange::Removed
-                                                         : TRowChange::Changed,
-                undone.Position - FirstItemIndex, listWasDocument);
-    return true;
 }
 
 std::string TForm1::FileLineBreak() const
@@ -288,8 +256,11 @@ void TForm1::SpeedButton1Click()
         return;
     const std::string stamp = NewDateStamp();
     const int first = FirstItemIndex;
-    RunItemCommand([&](TLaidOutText *before) { return AddItem(*document_, SelectedFeedPath(), first, stamp, before); },
-                   TRowChange::Inserted, 0);
+    RunItemCommand(
+        [&](TLaidOutText *before) {
+            return AddItem(*document_, SelectedFeedPath(), first, stamp, before);
+        },
+        TRowChange::Inserted, 0);
     ui->Edit5->setText(QStringLiteral("(untitled)"));
     ui->Memo1->clear();
     ui->Edit6->clear();
@@ -310,8 +281,11 @@ void TForm1::SpeedButton5Click()
     if (row < 0)
         return;
     const int first = FirstItemIndex;
-    RunItemCommand([&](TLaidOutText *before) { return CloneItem(*document_, SelectedFeedPath(), first, row, before); },
-                   TRowChange::Inserted, row);
+    RunItemCommand(
+        [&](TLaidOutText *before) {
+            return CloneItem(*document_, SelectedFeedPath(), first, row, before);
+        },
+        TRowChange::Inserted, row);
 }
 
 void TForm1::SpeedButton7Click()
@@ -320,8 +294,11 @@ void TForm1::SpeedButton7Click()
     if (row < 0)
         return;
     const int first = FirstItemIndex;
-    RunItemCommand([&](TLaidOutText *before) { return DeleteItem(*document_, SelectedFeedPath(), first, row, before); },
-                   TRowChange::Removed, row);
+    RunItemCommand(
+        [&](TLaidOutText *before) {
+            return DeleteItem(*document_, SelectedFeedPath(), first, row, before);
+        },
+        TRowChange::Removed, row);
     SetItemButtons(*ui, ui->ListBox2->count() > 0);
 }
 
@@ -349,8 +326,11 @@ void TForm1::SpeedButton6Click()
         typed.PubDate = codec.ToBytes(ui->Edit8->text(), shownItem_.PubDate);
     }
     const int first = FirstItemIndex;
-    RunItemCommand([&](TLaidOutText *before) { return SaveItem(*document_, SelectedFeedPath(), first, row, typed, before); },
-                   TRowChange::Changed, row);
+    RunItemCommand(
+        [&](TLaidOutText *before) {
+            return SaveItem(*document_, SelectedFeedPath(), first, row, typed, before);
+        },
+        TRowChange::Changed, row);
     ui->SpeedButton6->setEnabled(false);
 }
 

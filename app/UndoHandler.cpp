@@ -7,6 +7,7 @@
 #include "Dialogs.h"
 #include "FeedCatalogue.h"
 #include "FeedCommands.h"
+#include "ItemTreeUndo.h"
 #include "zelXMLParser2.h"
 
 void TForm1::Undo1Click()
@@ -49,4 +50,38 @@ void TForm1::Undo1Click()
     WriteCatalogueNow();
     FeedListUpdate();
     SelectFeed(index);
+}
+
+bool TForm1::UndoItemCommandInDocument(const std::string &path)
+{
+    const std::optional<TFileStamp> now = StampOf(path);
+    std::optional<TItemTreeStep> step;
+    if (documentIsKnownFile_ && now && knownFile_.Unchanged(path))
+        step = itemTreeUndo_.Take(path, *now);
+    if (!step) {
+        itemTreeUndo_.Clear(); // the document is no longer the one those steps left
+        return false;
+    }
+    const bool listWasDocument = itemListIsDocument_;
+    documentIsKnownFile_ = false;
+    itemListIsDocument_ = false;
+    std::optional<std::string> restored = undoHistory_.Undo(path, knownFile_.TakeBytes());
+    const std::optional<TFileStamp> stamp = StampOf(path);
+    if (!restored || !stamp) {
+        knownFile_.Forget();
+        return false;
+    }
+    const TChannelChange undone = ApplyTreeStep(*document_, *step);
+    documentEncoding_.reset();
+    if (step->Lines)
+        knownFile_.RememberWritten(path, std::move(*restored), *stamp, step->Lines,
+                                   step->Lines->Stale);
+    else
+        knownFile_.Remember(path, std::move(*restored), *stamp);
+    documentIsKnownFile_ = true;
+    ItemsRelist(undone.Kind == TChannelChange::Inserted  ? TRowChange::Inserted
+                : undone.Kind == TChannelChange::Removed ? TRowChange::Removed
+                                                         : TRowChange::Changed,
+                undone.Position - FirstItemIndex, listWasDocument);
+    return true;
 }
