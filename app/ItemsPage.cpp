@@ -157,6 +157,7 @@ void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &c
         } else {
             undoHistory_.RecordPatches(path, std::move(written.UndoPatches), beforeStamp, *stamp);
         }
+        NoteWrittenText(written.Bytes);
         knownFile_.RememberWritten(path, std::move(written.Bytes), *stamp,
                                    std::move(written.Lines), written.StaleChild);
         documentIsKnownFile_ = written.DocumentIsFile;
@@ -206,14 +207,10 @@ void TForm1::ItemsRelist(TRowChange change, int row, bool listWasDocument)
     ShowRowAfterListing(previousRow);
 }
 
-std::string TForm1::FileLineBreak() const
+void TForm1::NoteWrittenText(const std::string &bytes)
 {
-    // After a command the document's source text is the one read before it; the file holds
-    // what was written. A UTF-16 file's bytes are not searched: its source text is UTF-8.
-    const std::string path = SelectedFeedPath();
-    if (!document_->IsUtf16() && knownFile_.Unchanged(path))
-        return LineBreakOf(knownFile_.Bytes());
-    return LineBreakOf(document_->SourceText());
+    // A UTF-16 file's bytes are not searched: the writer breaks its lines with CR LF.
+    fileLineBreak_ = document_->IsUtf16() ? std::string("\r\n") : LineBreakOf(bytes);
 }
 
 void TForm1::ClearItemList()
@@ -314,7 +311,7 @@ void TForm1::SpeedButton6Click()
     typed.Title = codec.ToBytes(ui->Edit5->text(), shownItem_.Title);
     // Typed lines break as the description did, else as the file does.
     const std::string lineBreak =
-        LineBreakOf(shownItem_.Description, FileLineBreak());
+        LineBreakOf(shownItem_.Description, fileLineBreak_);
     typed.Description =
         MemoBytes(*ui->Memo1, codec, shownItem_.Description, shownMemoText_, lineBreak);
     typed.Link = codec.ToBytes(ui->Edit7->text(), shownItem_.Link);

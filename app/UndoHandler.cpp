@@ -72,6 +72,7 @@ bool TForm1::UndoItemCommandInDocument(const std::string &path)
         return false;
     }
     const TChannelChange undone = ApplyTreeStep(*document_, *step);
+    NoteWrittenText(*restored);
     documentEncoding_.reset();
     if (step->Lines)
         knownFile_.RememberWritten(path, std::move(*restored), *stamp, step->Lines,

@@ -9,6 +9,7 @@
 #include "FeedCommands.h"
 #include "FeedFileChecks.h"
 #include "JpegImage.h"
+#include "LineBreaks.h"
 #include "TextFunctions.h"
 #include "zelXMLDataSet2.h"
 #include "zelStrings.h"
@@ -150,6 +151,7 @@ void TForm1::LoadDocument(const std::string &path)
             knownFile_.Remember(path, std::move(bytes), *stamp);
     }
     documentIsKnownFile_ = knownFile_.Unchanged(path);
+    fileLineBreak_ = LineBreakOf(document_->SourceText());
     DeclareUndeclaredUtf8(*document_);
     const std::string notice = dropNotice_.NoticeFor(*document_, path);
     if (!notice.empty())

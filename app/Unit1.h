@@ -202,8 +202,10 @@ private:
     void RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &command,
                         TRowChange change, int row);
     void ItemsRelist(TRowChange change, int row, bool listWasDocument);
-    // The line break typed description lines take when the description has none: the file's.
-    std::string FileLineBreak() const;
+    // The line break typed description lines take when the description has none: the one of
+    // the feed's text as last read or written.
+    std::string fileLineBreak_ = "\r\n";
+    void NoteWrittenText(const std::string &bytes);
     TItemFields shownItem_;    // the item's bytes as last shown, so untouched fields keep them
     QString shownMemoText_;    // Memo1's raw text right after it was filled
     bool showingItem_ = false; // ListBox2Click is filling the fields

@@ -2,10 +2,12 @@
 // the feed file's bytes after each, the button states, Ctrl+S, the quoted word and auto link,
 // and what the page does with feeds it cannot work on.
 #include "FeedCommands.h"
+#include "ItemDetails.h"
 #include "LineBreaks.h"
 #include "TextFunctions.h"
 #include "zelXMLParser2.h"
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include "WindowFixture.h"
 
@@ -723,9 +725,10 @@ private slots:
                 feeds.push_back({QString::fromLatin1(name), file.readAll().toStdString()});
         }
         // The window's commands by row, and the same on a document read from the file.
-        enum TCommand { Add, Clone, Save, Delete };
+        enum TCommand { Add, Clone, Save, Delete, Details };
         const std::vector<std::pair<TCommand, int>> script = {
-            {Add, 0}, {Clone, 1}, {Save, 0}, {Delete, -1}, {Save, 1}, {Clone, -1}, {Delete, 0}, {Add, 0}, {Save, -1}};
+            {Add, 0}, {Clone, 1}, {Save, 0}, {Delete, -1}, {Details, 1}, {Save, 1}, {Clone, -1}, {Delete, 0},
+            {Add, 0}, {Details, 0}, {Save, -1}};
         const auto read = ReadFeed;
         for (const auto &[label, bytes] : feeds) {
             TItemsWindow window;
@@ -758,6 +761,26 @@ private slots:
                 } else if (command == Delete) {
                     window.Click(window.Tool("SpeedButton7"));
                     DeleteItem(*expected, scratch, first, row);
+                } else if (command == Details) {
+                    const std::string author = "  me" + std::to_string(earlier.size()) + "@x (Me)  ";
+                    window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+                        window.TypeInto(dialog.findChild<QLineEdit *>("AuthorEdit"), QString::fromStdString(author));
+                        QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
+                                          Qt::LeftButton);
+                    };
+                    window.Action("ItemDetails1")->trigger();
+                    TItemDetails details = ReadItemDetails(*expected, scratch, first, row);
+                    details.Author = author;
+                    // Details the item cannot take (an enclosure without its length) are refused.
+                    bool refused = false;
+                    try {
+                        WriteItemDetails(*expected, scratch, first, row, details);
+                    } catch (const std::exception &) {
+                        refused = true;
+                        window.WriteFile("expected.xml", before);
+                    }
+                    QCOMPARE(window.Dialogs.Shown.size(), size_t(refused ? 2 : 1)); // the dialog, an error
+                    window.Dialogs.Shown.clear();
                 } else {
                     const TItemFields shown = ReadItem(*expected, scratch, first, row);
                     window.TypeInto(window.Edit("Edit5"), "  Padded \"T\" & co  ");
