@@ -211,7 +211,6 @@ TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
 {
     RequireWholeDocument(document, path);
     TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
-    TzelXMLNode2 &channel = *document.FindChild("channel", false);
     const int position = firstItemIndex + row;
     std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
     ApplyDetails(item, details);
@@ -219,9 +218,11 @@ TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
         return SaveAndTakeWrittenForm(document, path, before, {TChannelChange::Replaced, position},
                                       &item);
     } catch (...) {
-        // The file is as it was (it is replaced in one step): so is the item.
-        channel.DeleteChild(&item);
-        channel.InsertChild(position, original.release());
+        // The file is as it was (it is replaced in one step): so is the item. Its children come
+        // back into it, so what the item itself holds beside them (the markup after it) stays.
+        item.Children().DeleteTrailing(0);
+        while (original->ChildCount() > 0)
+            item.Children().Add(original->Children().Extract(0));
         throw;
     }
 }

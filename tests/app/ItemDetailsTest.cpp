@@ -108,6 +108,24 @@ private slots:
         }
     }
 
+    // A write that fails puts the item back as it was, with the markup that follows it: the
+    // next save writes that markup too.
+    void failedWriteKeepsTheItemAndWhatFollowsIt()
+    {
+        QTemporaryDir directory;
+        const std::string path = directory.filePath("feed.xml").toStdString();
+        TzelXMLParser2 document;
+        document.SetXmlCompatible(true);
+        document.SetSourceText("<rss><channel><item><title>t</title><author>a</author></item><!-- after -->"
+                               "<item><title>u</title></item></channel></rss>");
+        const std::string before = document.BuildXmlText();
+        TItemDetails details = ReadItemDetails(document, path, 0, 0);
+        details.Author = "a ]]> b"; // the writer cannot put it into a CDATA section
+        details.Comments = "http://x/c";
+        QVERIFY_THROWS_EXCEPTION(std::exception, WriteItemDetails(document, path, 0, 0, details));
+        COMPARE_BYTES(document.BuildXmlText(), before);
+    }
+
     void enclosureLengthAndTypeFromALocalFile()
     {
         QTemporaryDir directory;
