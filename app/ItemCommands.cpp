@@ -187,26 +187,16 @@ TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int fir
     const std::string title = stored("title", typed.Title), description = stored("description", typed.Description);
     const std::array<std::string, 4> texts = {title, description, typed.Link, typed.PubDate};
 
-    // What the four children held, so a failed write can restore them.
-    struct TPrevious {
-        TzelXMLNode2 *Child;
-        bool Added;
-        std::string Text;
-    };
-    std::array<TPrevious, 4> previous;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        TzelXMLNode2 *child = item.FindChild(ItemChildNames[i], false);
-        previous[i] = {child, child == nullptr, child ? child->Text() : std::string()};
-        if (!child)
-            previous[i].Child = child = item.ChildOrNew(ItemChildNames[i]);
-        child->SetText(texts[i]);
-    }
-    return SaveOrUndo(document, path, before, {TChannelChange::Replaced, firstItemIndex + row}, &item, [&] {
-        for (const TPrevious &was : previous) {
-            if (was.Added)
-                item.DeleteChild(was.Child);
-            else
-                was.Child->SetText(was.Text);
-        }
-    });
+    // The item's children as they were, so a failed write can put them back into the item
+    // itself: setting the old texts again would lose how they were written (a CDATA section, a
+    // comment inside), and a copy of the item in its place would lose the markup after it.
+    const std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
+    for (size_t i = 0; i < texts.size(); ++i)
+        item.ChildOrNew(ItemChildNames[i])->SetText(texts[i]);
+    return SaveOrUndo(document, path, before, {TChannelChange::Replaced, firstItemIndex + row}, &item,
+                      [&] {
+                          item.Children().DeleteTrailing(0);
+                          while (original->ChildCount() > 0)
+                              item.Children().Add(original->Children().Extract(0));
+                      });
 }

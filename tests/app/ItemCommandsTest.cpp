@@ -336,6 +336,16 @@ private slots:
         ExpectRefused([&] { SaveItem(document, path, first, 0, {"T", "]]>", "l", Stamp}); }, "]]>");
         QCOMPARE(document.FindChild("channel")->ChildAt(0)->ChildCount(), 1); // added children gone
 
+        // Read as the editor reads feeds, how the texts were written and what follows the item
+        // come back too.
+        TzelXMLParser2 xml;
+        xml.SetXmlCompatible(true);
+        xml.SetSourceText("<rss><channel><item><title><![CDATA[Hi]]></title><description>a<!-- c --></description>"
+                          "</item><!-- after --></channel></rss>");
+        const std::string xmlBefore = xml.BuildXmlText();
+        ExpectRefused([&] { SaveItem(xml, path, 0, 0, {"x", "]]>", "l", Stamp}); }, "]]>");
+        QCOMPARE(xml.BuildXmlText(), xmlBefore);
+
         // The feed's folder is gone: nothing can be written there.
         QTemporaryDir gone;
         const std::string lostPath = gone.filePath("feed.xml").toStdString();
