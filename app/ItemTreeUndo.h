@@ -22,7 +22,9 @@ struct TItemTreeStep {
     TChannelChange Change;
     std::unique_ptr<TzelXMLNode2> Child; // the child removed or replaced, as it was
     std::vector<std::pair<std::string, std::string>> Declaration;
-    std::optional<TChannelLines> Lines; // of the bytes before, when they were the writer's
+    // The bytes before were the writer's text of the document but for this stale child (-1:
+    // none), or were read (-2): their lines are found again when needed.
+    int WriterTextStale = -2;
 
     TItemTreeStep();
     TItemTreeStep(TItemTreeStep &&) noexcept;

@@ -139,7 +139,7 @@ void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &c
     if (documentIsKnownFile_)
         treeStep = PrepareTreeStep(*document_, channelChange);
     if (treeStep && before)
-        treeStep->Lines = before->Lines;
+        treeStep->WriterTextStale = before->Lines.Stale;
     // Until the command tells what it wrote, neither the document nor the list is the file's.
     documentIsKnownFile_ = false;
     itemListIsDocument_ = false;

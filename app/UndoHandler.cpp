@@ -74,9 +74,9 @@ bool TForm1::UndoItemCommandInDocument(const std::string &path)
     const TChannelChange undone = ApplyTreeStep(*document_, *step);
     NoteWrittenText(*restored);
     documentEncoding_.reset();
-    if (step->Lines)
-        knownFile_.RememberWritten(path, std::move(*restored), *stamp, step->Lines,
-                                   step->Lines->Stale);
+    if (step->WriterTextStale >= -1)
+        knownFile_.RememberWritten(path, std::move(*restored), *stamp, std::nullopt,
+                                   step->WriterTextStale);
     else
         knownFile_.Remember(path, std::move(*restored), *stamp);
     documentIsKnownFile_ = true;
