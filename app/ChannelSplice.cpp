@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -13,14 +12,7 @@ constexpr std::string_view ChildLine = "\r\n    <";
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-bool HasTailLine(const TzelXMLNode2 &node)
-{
-    for (char c : node.KeptTail())
-        if (!IsBlank(c))
-            return true;
-    return false;
-}
-
+// What the writer puts on a line of its own after the element, when anything.
 std::string_view TrimmedTail(const TzelXMLNode2 &node)
 {
     std::string_view tail = node.KeptTail();
@@ -30,6 +22,8 @@ std::string_view TrimmedTail(const TzelXMLNode2 &node)
         tail.remove_suffix(1);
     return tail;
 }
+
+bool HasTailLine(const TzelXMLNode2 &node) { return !TrimmedTail(node).empty(); }
 
 // The writer's lines for one child of a line-by-line channel: its own, then its tail's.
 std::string ChildLines(const TzelXMLNode2 &child)
