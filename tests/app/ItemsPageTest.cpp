@@ -728,7 +728,7 @@ private slots:
         enum TCommand { Add, Clone, Save, Delete, Details };
         const std::vector<std::pair<TCommand, int>> script = {
             {Add, 0}, {Clone, 1}, {Save, 0}, {Delete, -1}, {Details, 1}, {Save, 1}, {Clone, -1}, {Delete, 0},
-            {Add, 0}, {Details, 0}, {Save, -1}};
+            {Add, 0}, {Details, 0}, {Save, -1}, {Save, 2}, {Delete, 2}};
         const auto read = ReadFeed;
         for (const auto &[label, bytes] : feeds) {
             TItemsWindow window;
