@@ -2,6 +2,7 @@
 // a subtree out of its document) keep an explicit stack, so any depth is safe.
 #include "zelXMLNode2.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -28,10 +29,31 @@ bool HasAngleBracket(std::string_view text)
 
 TzelXMLAttribute2 *TzelXMLAttribute2::Clone() const
 {
-    auto *copy = new TzelXMLAttribute2;
-    copy->name_ = name_;
-    copy->value_ = value_;
-    return copy;
+    auto copy = std::make_unique<TzelXMLAttribute2>();
+    copy->name_.Assign(name_.View());
+    copy->value_.Assign(value_.View());
+    copy->kind_ = kind_;
+    return copy.release();
+}
+
+TzelVariant TzelXMLAttribute2::Value() const
+{
+    switch (kind_) {
+    case 0: return TzelVariant();
+    case 1: return TzelVariant(static_cast<int64_t>(std::strtoll(std::string(value_.View()).c_str(), nullptr, 10)));
+    case 2: return TzelVariant(std::strtod(std::string(value_.View()).c_str(), nullptr));
+    case 3: return TzelVariant(value_.View() == "True");
+    default: return TzelVariant(value_.View());
+    }
+}
+
+void TzelXMLAttribute2::SetValue(const TzelVariant &value)
+{
+    if (value.IsString())
+        value_.Assign(value.String());
+    else
+        value_.Assign(value.AsString());
+    kind_ = static_cast<uint8_t>(value.Raw().index());
 }
 
 // Nodes and attributes made with new come from a pool of this thread; the reader builds
@@ -43,7 +65,7 @@ static TzelXMLNodePool &LoosePool()
     return looseObjects;
 }
 
-void *TzelXMLAttribute2::operator new(size_t size) { return LoosePool().Allocate(size); }
+void *TzelXMLAttribute2::operator new(size_t size) { return LoosePool().Allocate(size, alignof(TzelXMLAttribute2)); }
 
 void TzelXMLAttribute2::operator delete(void *memory, size_t size) noexcept
 {
@@ -259,7 +281,7 @@ int TzelXMLNode2::AttributeIndex(std::string_view name) const
 {
     for (int i = 0; i < attributes_.Count(); ++i) {
         TzelXMLAttribute2 *attribute = attributes_.ItemUnchecked(i);
-        if (attribute && attribute->Name() == name)
+        if (attribute && attribute->NameView() == name)
             return i;
     }
     return -1;
@@ -287,7 +309,7 @@ void TzelXMLNode2::AppendAttribute(std::string_view name, std::string_view value
 {
     auto attribute = std::make_unique<TzelXMLAttribute2>();
     attribute->SetName(name);
-    attribute->SetValue(TzelVariant(value));
+    attribute->value_.Assign(value);
     attributes_.Add(attribute.get());
     attribute.release();
 }
@@ -306,6 +328,9 @@ void TzelXMLNode2::TakenOutOfList(TzelXMLNode2 *node)
         current->SetDocument(nullptr);
         current->name_.MakeOwned();
         current->text_.MakeOwned();
+        for (TzelXMLAttribute2 *attribute : current->attributes_)
+            if (attribute)
+                TzelXMLAttribute2::TakenOutOfList(attribute);
         for (TzelXMLNode2 *child : current->children_)
             if (child)
                 pending.push_back(child);
@@ -313,4 +338,5 @@ void TzelXMLNode2::TakenOutOfList(TzelXMLNode2 *node)
 }
 
 static_assert(sizeof(TzelXMLNode2) <= 48, "a node stays at 48 bytes");
+static_assert(sizeof(TzelXMLAttribute2) <= 28 && alignof(TzelXMLAttribute2) == 4, "an attribute stays at 28 bytes, 4-aligned");
 static_assert(alignof(TzelXMLNodeExtras) > TzelXMLNode2::FlagMask, "the flags live in the low bits of the extras' address");

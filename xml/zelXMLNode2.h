@@ -38,19 +38,35 @@ public:
     static void *operator new(size_t size);
     static void operator delete(void *memory, size_t size) noexcept;
 
-    const std::string &Name() const { return name_; }
-    const TzelVariant &Value() const { return value_; }
-    void SetName(std::string_view name) { name_.assign(name); }
-    void SetValue(const TzelVariant &value) { value_ = value; }
+    std::string Name() const { return std::string(name_.View()); }
+    std::string_view NameView() const { return name_.View(); }
+    // The value as it was set (a string, a number, a boolean or empty).
+    TzelVariant Value() const;
+    // The value as text, as Value().AsString() gives it; valid until the attribute changes.
+    std::string_view ValueText() const { return value_.View(); }
+    void SetName(std::string_view name) { name_.Assign(name); }
+    void SetValue(const TzelVariant &value);
     // A new attribute with the same name and a copy of the value; the caller owns it.
     TzelXMLAttribute2 *Clone() const;
 
-    static void TakenOutOfList(TzelXMLAttribute2 *) {}
+    // Called when the attribute leaves its list without being destroyed: it stops
+    // borrowing bytes from the document it was read from.
+    static void TakenOutOfList(TzelXMLAttribute2 *attribute)
+    {
+        attribute->name_.MakeOwned();
+        attribute->value_.MakeOwned();
+    }
 
 private:
     friend class TzelXMLReader;
-    TzelVariant value_;
-    std::string name_;
+    friend class TzelXMLNode2;
+    // The value is kept as its text (AsString) and the kind it was set as; numbers and
+    // booleans are read back from their text exactly. Read attributes borrow both strings
+    // from the document's source text, like nodes. 28 bytes in all.
+    TzelNodeString name_;
+    TzelNodeString value_;
+    uint8_t kind_ = StringKind;
+    static constexpr uint8_t StringKind = 4; // TzelVariant::Storage's index of std::string
 };
 
 class TzelXMLNode2 {

@@ -1,17 +1,25 @@
 // Chunked node memory. Chunks are aligned to their size, so the chunk of any object is
-// found by masking its address.
+// found by masking its address. They come straight from the system in runs of 16 (not from
+// malloc, whose aligned blocks leave holes in the heap around them), and given-up chunks
+// are kept per thread for the next tree.
 #include "zelXMLNodePool.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
 // Freed objects stay inside a live chunk: mark them so a use after free is still caught.
 #define ZEL_POISON(memory, size) ASAN_POISON_MEMORY_REGION(memory, size)
+#define ZEL_UNPOISON(memory, size) ASAN_UNPOISON_MEMORY_REGION(memory, size)
+// Under the sanitizer chunks are heap blocks, so its leak check sees what nodes point to.
+#define ZEL_CHUNKS_FROM_HEAP 1
 #else
 #define ZEL_POISON(memory, size) ((void)(memory), (void)(size))
+#define ZEL_UNPOISON(memory, size) ((void)(memory), (void)(size))
+#include <sys/mman.h>
 #endif
 
 struct TzelXMLNodePool::Chunk {
@@ -22,26 +30,121 @@ struct TzelXMLNodePool::Chunk {
 namespace {
 
 constexpr size_t HeaderSize = (sizeof(size_t) * 2 + 15) & ~size_t(15);
+constexpr size_t ChunksPerRun = 16;
+
+// Set once this thread's cache is gone: nodes of static documents and the loose pool can
+// still free chunks while the thread (or program) ends, and then go straight to the system.
+thread_local bool cacheGone = false;
+
+// This thread's free chunks; returned to the system when the thread ends.
+class ChunkCache {
+public:
+    ~ChunkCache()
+    {
+        cacheGone = true;
+        for (void *chunk : free_)
+            Unmap(chunk);
+    }
+    void *Take()
+    {
+        if (free_.empty())
+            Refill();
+        void *chunk = free_.back();
+        free_.pop_back();
+        ZEL_UNPOISON(chunk, TzelXMLNodePool::ChunkSize);
+        return chunk;
+    }
+    void Give(void *chunk) noexcept
+    {
+        if (cacheGone || free_.size() >= TzelXMLNodePool::CachedChunks) {
+            Unmap(chunk);
+            return;
+        }
+        try {
+            free_.push_back(chunk);
+            ZEL_POISON(chunk, TzelXMLNodePool::ChunkSize);
+        } catch (...) {
+            Unmap(chunk);
+        }
+    }
+
+    static void Unmap(void *chunk) noexcept
+    {
+#ifdef ZEL_CHUNKS_FROM_HEAP
+        ZEL_UNPOISON(chunk, TzelXMLNodePool::ChunkSize);
+        std::free(chunk);
+#else
+        munmap(chunk, TzelXMLNodePool::ChunkSize);
+#endif
+    }
+    // count chunks in a row from the system (one under the sanitizer); returns the first.
+    static char *MapRun(size_t count)
+    {
+        constexpr size_t size = TzelXMLNodePool::ChunkSize;
+#ifdef ZEL_CHUNKS_FROM_HEAP
+        (void)count;
+        void *chunk = std::aligned_alloc(size, size);
+        if (!chunk)
+            throw std::bad_alloc();
+        return static_cast<char *>(chunk);
+#else
+        // One chunk more than needed, trimmed at both ends to the chunk alignment.
+        const size_t mapped = (count + 1) * size;
+        void *memory = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED)
+            throw std::bad_alloc();
+        const uintptr_t start = reinterpret_cast<uintptr_t>(memory);
+        const uintptr_t aligned = (start + size - 1) & ~uintptr_t(size - 1);
+        if (aligned > start)
+            munmap(memory, aligned - start);
+        const uintptr_t end = aligned + count * size;
+        if (start + mapped > end)
+            munmap(reinterpret_cast<void *>(end), start + mapped - end);
+        return reinterpret_cast<char *>(aligned);
+#endif
+    }
+
+private:
+    void Refill()
+    {
+#ifdef ZEL_CHUNKS_FROM_HEAP
+        constexpr size_t count = 1;
+#else
+        constexpr size_t count = ChunksPerRun;
+#endif
+        free_.reserve(free_.size() + count);
+        char *run = MapRun(count);
+        // Handed out lowest address first.
+        for (size_t i = count; i-- > 0;)
+            free_.push_back(run + i * TzelXMLNodePool::ChunkSize);
+    }
+
+    std::vector<void *> free_;
+};
+
+ChunkCache &Cache()
+{
+    thread_local ChunkCache cache;
+    return cache;
+}
+
+void GiveChunk(void *chunk) noexcept
+{
+    if (cacheGone)
+        ChunkCache::Unmap(chunk);
+    else
+        Cache().Give(chunk);
+}
 
 } // namespace
 
-void *TzelXMLNodePool::Allocate(size_t size)
+void TzelXMLNodePool::StartChunk()
 {
-    size = (size + 7) & ~size_t(7);
-    if (!chunk_ || used_ + size > ChunkSize) {
-        Release();
-        void *memory = std::aligned_alloc(ChunkSize, ChunkSize);
-        if (!memory)
-            throw std::bad_alloc();
-        chunk_ = static_cast<Chunk *>(memory);
-        chunk_->live = 0;
-        chunk_->released = false;
-        used_ = HeaderSize;
-    }
-    void *object = reinterpret_cast<char *>(chunk_) + used_;
-    used_ += size;
-    ++chunk_->live;
-    return object;
+    Release();
+    chunk_ = static_cast<Chunk *>(cacheGone ? ChunkCache::MapRun(1) : Cache().Take());
+    chunk_->live = 0;
+    chunk_->released = false;
+    used_ = HeaderSize;
 }
 
 void TzelXMLNodePool::Release()
@@ -50,7 +153,7 @@ void TzelXMLNodePool::Release()
         return;
     chunk_->released = true;
     if (chunk_->live == 0)
-        std::free(chunk_);
+        GiveChunk(chunk_);
     chunk_ = nullptr;
 }
 
@@ -59,5 +162,5 @@ void TzelXMLNodePool::Free(void *memory, size_t size) noexcept
     ZEL_POISON(memory, size);
     auto *chunk = reinterpret_cast<Chunk *>(reinterpret_cast<uintptr_t>(memory) & ~uintptr_t(ChunkSize - 1));
     if (--chunk->live == 0 && chunk->released)
-        std::free(chunk);
+        GiveChunk(chunk);
 }

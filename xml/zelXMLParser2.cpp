@@ -47,15 +47,30 @@ void TzelXMLParser2::ResetForRead()
     byteOrderMark_ = false;
 }
 
-void TzelXMLParser2::SetSourceText(std::string text)
+void TzelXMLParser2::SetSourceText(std::string &&text)
 {
     // The old tree borrows bytes from the old text, so it goes before the text is replaced.
     ResetForRead();
-    utf16Order_ = xmlCompatible_ ? Utf16OrderOf(text) : TUtf16Order::None;
-    std::optional<std::string> utf8 = Utf16ToUtf8(text, utf16Order_);
-    if (!utf8)
+    sourceText_ = std::move(text);
+    ReadSourceText();
+}
+
+void TzelXMLParser2::SetSourceText(const std::string &text)
+{
+    ResetForRead();
+    if (&text != &sourceText_)
+        sourceText_.assign(text); // into the old text's memory when it is large enough
+    ReadSourceText();
+}
+
+void TzelXMLParser2::ReadSourceText()
+{
+    utf16Order_ = xmlCompatible_ ? Utf16OrderOf(sourceText_) : TUtf16Order::None;
+    std::optional<std::string> utf8 = Utf16ToUtf8(sourceText_, utf16Order_);
+    if (utf8)
+        sourceText_ = std::move(*utf8);
+    else
         utf16Order_ = TUtf16Order::None; // not UTF-16 after all: read as it is
-    sourceText_ = utf8 ? std::move(*utf8) : std::move(text);
     lastError_ = TzelXMLReader::ParseXml(*this);
 }
 

@@ -35,8 +35,11 @@ public:
     static void *operator new(size_t size) { return ::operator new(size); }
     static void operator delete(void *memory) { ::operator delete(memory); }
 
-    // Stores the text and reads it into the tree (see the header comment for errors).
-    virtual void SetSourceText(std::string text);
+    // Stores the text and reads it into the tree (see the header comment for errors). The
+    // old tree goes first; a text passed by reference is then copied into the old text's
+    // memory, so reading the same feed again does not hold two texts and a tree at once.
+    virtual void SetSourceText(std::string &&text);
+    void SetSourceText(const std::string &text);
     // Reads the whole file, then as SetSourceText. A file that cannot be read raises
     // ("Cannot open file ...") and the document keeps its previous content.
     virtual void LoadFromFile(const std::string &path);
@@ -108,6 +111,8 @@ private:
     // Empties the id index, the root's attributes and children, its name and text, and the
     // declaration's attributes (a read starts from here).
     void ResetForRead();
+    // Reads SourceText (in its UTF-8 form) into the tree.
+    void ReadSourceText();
 
     std::string sourceText_;
     std::string lastError_;

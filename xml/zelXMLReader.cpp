@@ -588,9 +588,9 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
             std::string_view name = Trim(rest.substr(0, equals));
             std::string_view value = rest.substr(valueStart + 1, closer - valueStart - 1);
             if (value.find('&') == std::string_view::npos) {
-                AddAttribute(name, std::string(value));
+                AddAttribute(name, value);
             } else if (xml_) {
-                AddAttribute(name, DecodeAttributeValue(value));
+                AddAttribute(name, {}).value_.Assign(DecodeAttributeValue(value));
             } else {
                 // "&amp;" goes last, so "&amp;lt;" gives "&lt;" and is not decoded again.
                 std::string decoded = ReplaceEvery(value, "&lt;", "<");
@@ -598,7 +598,7 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
                 decoded = ReplaceEvery(decoded, "&apos;", "'");
                 decoded = ReplaceEvery(decoded, "&quot;", "\"");
                 decoded = ReplaceEvery(decoded, "&amp;", "&");
-                AddAttribute(name, std::move(decoded));
+                AddAttribute(name, {}).value_.Assign(decoded);
             }
             rest.remove_prefix(closer + 1);
         }
@@ -611,15 +611,17 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
         document_.IndexNode(element);
 }
 
-void TzelXMLReader::AddAttribute(std::string_view name, std::string value)
+TzelXMLAttribute2 &TzelXMLReader::AddAttribute(std::string_view name, std::string_view value)
 {
     // The slot first, so a failing allocation cannot leave the new attribute unowned.
     pendingAttributes_.push_back(nullptr);
-    void *memory = document_.nodePool_.Allocate(sizeof(TzelXMLAttribute2));
+    void *memory = document_.nodePool_.Allocate(sizeof(TzelXMLAttribute2), alignof(TzelXMLAttribute2));
     auto *attribute = ::new (memory) TzelXMLAttribute2;
     pendingAttributes_.back() = attribute;
-    attribute->name_.assign(name);
-    attribute->value_ = TzelVariant(std::move(value));
+    // Both borrow from the source text, like element names and texts.
+    attribute->name_.Borrow(name);
+    attribute->value_.Borrow(value);
+    return *attribute;
 }
 
 void TzelXMLReader::ListPendingAttributes(TzelXMLNode2 *element)

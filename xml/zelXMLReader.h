@@ -52,7 +52,7 @@ private:
     void ReadEndTag(TzelXMLNode2 *element);
     void ParseTextContent(TzelXMLNode2 *element);
     void ParseAttributes(TzelXMLNode2 *element, std::string_view text, bool indexElement);
-    void AddAttribute(std::string_view name, std::string value);
+    TzelXMLAttribute2 &AddAttribute(std::string_view name, std::string_view value);
     // Lists the attributes gathered for the element (which has none yet) in one block.
     void ListPendingAttributes(TzelXMLNode2 *element);
     std::string ComposeError(const std::string &message) const;

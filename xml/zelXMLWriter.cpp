@@ -1,7 +1,6 @@
-// The writer. The text is produced in two walks over the tree with the same layout code:
-// the first only measures (and checks that the text will read back as the same tree), the
-// second copies every piece once into a buffer of exactly the right size. The walks keep
-// their own stack, so any depth is safe.
+// The writer. The text is produced in one walk over the tree that checks, as it goes, that
+// the text will read back as the same tree. The walk keeps its own stack, so any depth is
+// safe.
 #include "zelXMLWriter.h"
 
 #include <cstring>
@@ -17,7 +16,7 @@ constexpr std::string_view LineBreak = "\r\n";
 
 // Attribute values: each of & < > ' " becomes its entity. One pass gives the same bytes as
 // replacing "&" first and then the other four.
-std::string_view EntityFor(char c)
+constexpr std::string_view EntityFor(char c)
 {
     switch (c) {
     case '&': return "&amp;";
@@ -29,56 +28,43 @@ std::string_view EntityFor(char c)
     }
 }
 
-bool NeedsEscape(char c) { return c == '&' || c == '<' || c == '>' || c == '\'' || c == '"'; }
+// Which bytes an attribute value writes as an entity, looked up instead of compared five times.
+struct EscapeTable {
+    bool escaped[256] = {};
+    constexpr EscapeTable()
+    {
+        for (char c : {'&', '<', '>', '\'', '"'})
+            escaped[static_cast<unsigned char>(c)] = true;
+    }
+};
+constexpr EscapeTable Escapes;
 
-// The measuring walk also checks that the tree can be written; the copying walk repeats it.
-class Measure {
+bool NeedsEscape(char c) { return Escapes.escaped[static_cast<unsigned char>(c)]; }
+
+// Writes into a string reserved at about the expected size, which grows as needed.
+class Append {
 public:
     static constexpr bool Checks = true;
-    void Put(std::string_view piece) { size_ += piece.size(); }
-    void PutSpaces(size_t count) { size_ += count; }
+    Append(std::string &text, size_t expected) : text_(text) { text_.reserve(expected); }
+    void Put(std::string_view piece) { text_.append(piece.data(), piece.size()); }
+    void PutSpaces(size_t count) { text_.append(count, ' '); }
+    // Runs of plain bytes are copied whole; with keepReferences a "&" that starts a
+    // character or entity reference stays as it is.
     void PutEscaped(std::string_view value, bool keepReferences = false)
     {
-        size_ += value.size();
-        for (size_t i = 0; i < value.size(); ++i)
-            if (NeedsEscape(value[i]) && !(keepReferences && value[i] == '&' && ReferenceLength(value, i)))
-                size_ += EntityFor(value[i]).size() - 1;
-    }
-    size_t Size() const { return size_; }
-
-private:
-    size_t size_ = 0;
-};
-
-class Copy {
-public:
-    static constexpr bool Checks = false;
-    explicit Copy(char *out) : out_(out) {}
-    void Put(std::string_view piece)
-    {
-        if (piece.empty())
-            return;
-        std::memcpy(out_, piece.data(), piece.size());
-        out_ += piece.size();
-    }
-    void PutSpaces(size_t count)
-    {
-        std::memset(out_, ' ', count);
-        out_ += count;
-    }
-    void PutEscaped(std::string_view value, bool keepReferences = false)
-    {
+        size_t plain = 0;
         for (size_t i = 0; i < value.size(); ++i) {
-            const char c = value[i];
-            if (NeedsEscape(c) && !(keepReferences && c == '&' && ReferenceLength(value, i)))
-                Put(EntityFor(c));
-            else
-                *out_++ = c;
+            if (!NeedsEscape(value[i]) || (keepReferences && value[i] == '&' && ReferenceLength(value, i)))
+                continue;
+            Put(value.substr(plain, i - plain));
+            Put(EntityFor(value[i]));
+            plain = i + 1;
         }
+        Put(value.substr(plain));
     }
 
 private:
-    char *out_;
+    std::string &text_;
 };
 
 const TzelXMLNode2 *NextChild(const TzelXMLNode2 *parent, int &next)
@@ -129,8 +115,22 @@ bool HasBlankOrQuote(std::string_view name)
 
 // Why the reader would not give back this element name as written, or null when it would.
 // The start tag is "<" name [attributes] and then "/>" (empty form) or ">".
+// The usual name: none of the bytes or ends the checks below look for, found in one short loop.
+bool PlainName(std::string_view name)
+{
+    if (name.empty() || IsBlank(name.front()) || name.front() == '/' || name.front() == '!' || name.front() == '?' ||
+        IsBlank(name.back()) || name.back() == '/')
+        return false;
+    for (char c : name)
+        if (c == '>' || c == '=' || c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '"' || c == '\'')
+            return false;
+    return true;
+}
+
 const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttributes, bool emptyForm, bool xml)
 {
+    if (PlainName(name))
+        return nullptr;
     // The XML-compatible reader ends a name at any blank and skips quoted values in a tag.
     if (xml && HasBlankOrQuote(name))
         return "its name contains a blank or a quote, which would end the name or the tag elsewhere";
@@ -167,6 +167,8 @@ const char *ElementNameProblem(std::string_view name, bool isRoot, bool hasAttri
 // The same for an attribute name, written as " name=\"value\"".
 const char *AttributeNameProblem(std::string_view name, bool xml)
 {
+    if (PlainName(name))
+        return nullptr;
     if (xml && HasBlankOrQuote(name))
         return "its name contains a blank or a quote, which would end the name or the tag elsewhere";
     if (name.find('>') != std::string_view::npos)
@@ -189,7 +191,7 @@ void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, boo
         if (!attribute)
             continue;
         hasAttributes = true;
-        if (const char *problem = AttributeNameProblem(attribute->Name(), xml))
+        if (const char *problem = AttributeNameProblem(attribute->NameView(), xml))
             throw Exception("Cannot write attribute \"" + attribute->Name() + "\" of element \"" + std::string(name) +
                             "\": " + problem);
     }
@@ -244,13 +246,9 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
         if (!attribute)
             continue;
         sink.Put(" ");
-        sink.Put(attribute->Name());
+        sink.Put(attribute->NameView());
         sink.Put("=\"");
-        const TzelVariant &value = attribute->Value();
-        if (value.IsString())
-            sink.PutEscaped(value.String(), layout.xml);
-        else
-            sink.PutEscaped(value.AsString(), layout.xml);
+        sink.PutEscaped(attribute->ValueText(), layout.xml);
         sink.Put("\"");
     }
     // The content as it was read, while its text is unchanged.
@@ -374,10 +372,10 @@ void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::Te
 
 std::string TzelXMLWriter::BuildXmlText(const TzelXMLParser2 &document, TextPolicy policy)
 {
-    Measure measure;
-    WriteDocument(measure, document, policy);
-    std::string text(measure.Size(), '\0'); // never empty: the declaration line is always there
-    Copy copy(text.data());
-    WriteDocument(copy, document, policy);
+    // One walk that checks and writes; a read document's text is about as long as its
+    // source, and the line breaks and indentation the writer adds come on top.
+    std::string text;
+    Append append(text, document.SourceText().size() + document.SourceText().size() / 4 + 256);
+    WriteDocument(append, document, policy);
     return text;
 }
