@@ -66,6 +66,16 @@ void TzelPointerList::Reserve(int capacity)
         Grow(static_cast<uint32_t>(capacity));
 }
 
+void TzelPointerList::ShrinkToFit()
+{
+    if (!block_ || block_->Pooled() || block_->count == block_->Capacity() || block_->count == 0)
+        return;
+    if (auto *shrunk = static_cast<Block *>(std::realloc(block_, BlockBytes(block_->count)))) {
+        block_ = shrunk;
+        block_->capacityAndFlag = block_->count;
+    }
+}
+
 void TzelPointerList::AssignExact(void *const *items, int count, TzelXMLNodePool &pool)
 {
     if (count <= 0)

@@ -63,6 +63,8 @@ protected:
             FreeBlock();
     }
     void Reserve(int capacity);
+    // Gives back the room past the entries (a heap block shrinks in place).
+    void ShrinkToFit();
     // Replaces the (empty) list by exactly these entries, in a block carved from the pool
     // when it is small (a document's reader lists its elements' entries this way).
     void AssignExact(void *const *items, int count, TzelXMLNodePool &pool);
@@ -163,6 +165,7 @@ private:
     void AddUnchecked(T *item) { AddPointer(item); }
     T *ItemUnchecked(int index) const { return static_cast<T *>(Data()[index]); }
     using TzelPointerList::Reserve;
+    using TzelPointerList::ShrinkToFit;
     using TzelPointerList::ForgetAll;
     using TzelPointerList::ReleaseStorage;
     using TzelPointerList::RemoveAt;

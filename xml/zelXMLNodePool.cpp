@@ -31,6 +31,7 @@ namespace {
 
 constexpr size_t HeaderSize = (sizeof(size_t) * 2 + 15) & ~size_t(15);
 constexpr size_t ChunksPerRun = 16;
+constexpr size_t HugeRunChunks = 32; // 2 MiB
 
 // Set once this thread's cache is gone: nodes of static documents and the loose pool can
 // still free chunks while the thread (or program) ends, and then go straight to the system.
@@ -45,10 +46,10 @@ public:
         for (void *chunk : free_)
             Unmap(chunk);
     }
-    void *Take()
+    void *Take(bool large)
     {
         if (free_.empty())
-            Refill();
+            Refill(large);
         void *chunk = free_.back();
         free_.pop_back();
         ZEL_UNPOISON(chunk, TzelXMLNodePool::ChunkSize);
@@ -77,24 +78,26 @@ public:
         munmap(chunk, TzelXMLNodePool::ChunkSize);
 #endif
     }
-    // count chunks in a row from the system (one under the sanitizer); returns the first.
-    static char *MapRun(size_t count)
+    // count chunks in a row from the system (one under the sanitizer), aligned to alignment
+    // (a multiple of the chunk size); returns the first.
+    static char *MapRun(size_t count, size_t alignment = TzelXMLNodePool::ChunkSize)
     {
         constexpr size_t size = TzelXMLNodePool::ChunkSize;
 #ifdef ZEL_CHUNKS_FROM_HEAP
         (void)count;
+        (void)alignment;
         void *chunk = std::aligned_alloc(size, size);
         if (!chunk)
             throw std::bad_alloc();
         return static_cast<char *>(chunk);
 #else
-        // One chunk more than needed, trimmed at both ends to the chunk alignment.
-        const size_t mapped = (count + 1) * size;
+        // More than needed, trimmed at both ends to the alignment.
+        const size_t mapped = count * size + alignment;
         void *memory = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (memory == MAP_FAILED)
             throw std::bad_alloc();
         const uintptr_t start = reinterpret_cast<uintptr_t>(memory);
-        const uintptr_t aligned = (start + size - 1) & ~uintptr_t(size - 1);
+        const uintptr_t aligned = (start + alignment - 1) & ~uintptr_t(alignment - 1);
         if (aligned > start)
             munmap(memory, aligned - start);
         const uintptr_t end = aligned + count * size;
@@ -105,15 +108,22 @@ public:
     }
 
 private:
-    void Refill()
+    // A large tree takes its chunks in 2 MiB runs the system may back with huge pages: one
+    // page fault instead of 512 each.
+    void Refill(bool large)
     {
 #ifdef ZEL_CHUNKS_FROM_HEAP
+        (void)large;
         constexpr size_t count = 1;
 #else
-        constexpr size_t count = ChunksPerRun;
+        const size_t count = large ? HugeRunChunks : ChunksPerRun;
 #endif
-        free_.reserve(free_.size() + count);
-        char *run = MapRun(count);
+        free_.reserve(free_.size() + count); // before mapping, so nothing mapped can leak
+        char *run = MapRun(count, large ? HugeRunChunks * TzelXMLNodePool::ChunkSize : TzelXMLNodePool::ChunkSize);
+#if defined(MADV_HUGEPAGE) && !defined(ZEL_CHUNKS_FROM_HEAP)
+        if (large)
+            madvise(run, count * TzelXMLNodePool::ChunkSize, MADV_HUGEPAGE);
+#endif
         // Handed out lowest address first.
         for (size_t i = count; i-- > 0;)
             free_.push_back(run + i * TzelXMLNodePool::ChunkSize);
@@ -141,7 +151,9 @@ void GiveChunk(void *chunk) noexcept
 void TzelXMLNodePool::StartChunk()
 {
     Release();
-    chunk_ = static_cast<Chunk *>(cacheGone ? ChunkCache::MapRun(1) : Cache().Take());
+    // A pool that has filled this many chunks holds a large tree.
+    const bool large = ++chunksStarted_ > HugeRunChunks;
+    chunk_ = static_cast<Chunk *>(cacheGone ? ChunkCache::MapRun(1) : Cache().Take(large));
     chunk_->live = 0;
     chunk_->released = false;
     used_ = HeaderSize;

@@ -48,4 +48,5 @@ private:
 
     Chunk *chunk_ = nullptr;
     size_t used_ = 0;
+    size_t chunksStarted_ = 0;
 };

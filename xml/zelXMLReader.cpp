@@ -11,6 +11,7 @@
 #include <exception>
 #include <vector>
 
+#include "zelScan.h"
 #include "zelStrings.h"
 #include "zelXMLReference.h"
 #include "zelXMLParser2.h"
@@ -384,22 +385,20 @@ void TzelXMLReader::KeepTail(TzelXMLNode2 *child)
 
 size_t TzelXMLReader::FindTagEndOutsideQuotes(size_t from) const
 {
-    // A plain loop: tags and their values are short.
     const char *data = source_.data();
     const size_t size = source_.size();
-    for (size_t at = from; at < size; ++at) {
+    for (size_t at = from;;) {
+        at = FindFirstOf(data, at, size, '>', '"', '\'');
+        if (at >= size)
+            return 0;
         const char c = data[at];
         if (c == '>')
             return at + 1;
-        if (c == '"' || c == '\'') {
-            const size_t open = at;
-            while (++at < size && data[at] != c) {
-            }
-            if (at >= size)
-                return Find('>', open + 1); // an unclosed value: reported as in the default mode
-        }
+        const size_t open = at;
+        at = FindFirstOf(data, open + 1, size, c) + 1;
+        if (at > size)
+            return Find('>', open + 1); // an unclosed value: reported as in the default mode
     }
-    return 0;
 }
 
 TzelXMLNode2 *TzelXMLReader::NewElement()
@@ -410,8 +409,24 @@ TzelXMLNode2 *TzelXMLReader::NewElement()
     return element;
 }
 
+void TzelXMLReader::ListDirectly(OpenElement &parent)
+{
+    const size_t count = pendingChildren_.size() - parent.firstChild;
+    TzelXMLNodeList2<TzelXMLNode2> &children = parent.node->children_;
+    children.Reserve(static_cast<int>(count * 2));
+    for (size_t i = parent.firstChild; i < pendingChildren_.size(); ++i)
+        children.AddUnchecked(pendingChildren_[i]);
+    pendingChildren_.resize(parent.firstChild);
+    parent.direct = true;
+}
+
 void TzelXMLReader::CloseInnermost()
 {
+    if (open_.back().direct) {
+        open_.back().node->children_.ShrinkToFit();
+        open_.pop_back();
+        return;
+    }
     const OpenElement innermost = open_.back();
     const size_t count = pendingChildren_.size() - innermost.firstChild;
     try {
@@ -486,10 +501,23 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(bool topLevel, int level, Tze
         if (level > TzelXMLParser2::MaxNestingDepth)
             throw Exception("Elements nested deeper than " + std::to_string(TzelXMLParser2::MaxNestingDepth) +
                             " levels");
-        // The slot first, so a failing allocation cannot leave the new element unowned.
-        pendingChildren_.push_back(nullptr);
-        element = NewElement();
-        pendingChildren_.back() = element; // listed in its parent when the parent ends
+        OpenElement &parent = open_.back();
+        if (!parent.direct && pendingChildren_.size() - parent.firstChild >= DirectListThreshold)
+            ListDirectly(parent);
+        if (parent.direct) {
+            element = NewElement();
+            try {
+                parent.node->children_.AddUnchecked(element);
+            } catch (...) {
+                delete element;
+                throw;
+            }
+        } else {
+            // The slot first, so a failing allocation cannot leave the new element unowned.
+            pendingChildren_.push_back(nullptr);
+            element = NewElement();
+            pendingChildren_.back() = element; // listed in its parent when the parent ends
+        }
     }
     element->name_.Borrow(name);
     if (!attributes.empty())
@@ -572,9 +600,12 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
     pendingAttributes_.clear();
     try {
         std::string_view rest = Trim(text);
+        // One scan finds the value's end or a "&" before it.
         while (!rest.empty()) {
-            size_t equals = rest.find('=');
-            if (equals == std::string_view::npos)
+            const char *data = rest.data();
+            const size_t size = rest.size();
+            const size_t equals = FindFirstOf(data, 0, size, '=');
+            if (equals == size)
                 throw Exception("missing = when parsing attributes");
             size_t valueStart = equals + 1;
             while (xml_ && valueStart < rest.size() && IsXmlBlank(rest[valueStart]))
@@ -582,12 +613,15 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
             char delimiter = valueStart < rest.size() ? rest[valueStart] : '\0';
             if (delimiter != '"' && delimiter != '\'')
                 throw Exception("missing value delimiter when parsing attributes");
-            size_t closer = rest.find(delimiter, valueStart + 1);
-            if (closer == std::string_view::npos)
+            size_t closer = FindFirstOf(data, valueStart + 1, size, delimiter, '&');
+            const bool ampersand = closer < size && data[closer] == '&';
+            if (ampersand)
+                closer = FindFirstOf(data, closer + 1, size, delimiter);
+            if (closer >= size)
                 throw Exception(std::string("Expected closing ") + delimiter + " when parsing attributes");
             std::string_view name = Trim(rest.substr(0, equals));
             std::string_view value = rest.substr(valueStart + 1, closer - valueStart - 1);
-            if (value.find('&') == std::string_view::npos) {
+            if (!ampersand) {
                 AddAttribute(name, value);
             } else if (xml_) {
                 AddAttribute(name, {}).value_.Assign(DecodeAttributeValue(value));

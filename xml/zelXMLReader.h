@@ -96,7 +96,13 @@ private:
         TzelXMLNode2 *node;
         size_t firstChild;
         size_t contentStart = 0, contentEnd = 0; // its content before the first child
+        bool direct = false; // its children go straight into its own list (see ListDirectly)
     };
+    // An element with many children lists them itself from then on, in a list that grows
+    // by doubling (a large block grows without copying), instead of gathering them all in
+    // pendingChildren_ and copying them once more when it ends.
+    static constexpr size_t DirectListThreshold = 1024;
+    void ListDirectly(OpenElement &parent);
     std::vector<OpenElement> open_;
     std::vector<TzelXMLNode2 *> pendingChildren_;
     std::vector<TzelXMLAttribute2 *> pendingAttributes_;
