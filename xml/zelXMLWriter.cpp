@@ -34,7 +34,7 @@ class Append {
 public:
     static constexpr bool Checks = true;
     Append(std::string &text, size_t expected) : text_(text) { text_.reserve(expected); }
-    void Put(std::string_view piece)
+    [[gnu::always_inline]] void Put(std::string_view piece)
     {
         if (piece.size() > static_cast<size_t>(end_ - out_)) {
             Flush();
@@ -47,8 +47,13 @@ public:
             std::memcpy(out_, piece.data(), piece.size());
         out_ += piece.size();
     }
-    void PutSpaces(size_t count)
+    [[gnu::always_inline]] void PutSpaces(size_t count)
     {
+        if (count <= static_cast<size_t>(end_ - out_)) {
+            std::memset(out_, ' ', count);
+            out_ += count;
+            return;
+        }
         while (count > 0) {
             if (out_ == end_)
                 Flush();
@@ -90,7 +95,7 @@ private:
     char *const end_ = buffer_ + Capacity;
 };
 
-const TzelXMLNode2 *NextChild(const TzelXMLNode2 *parent, int &next)
+[[gnu::always_inline]] inline const TzelXMLNode2 *NextChild(const TzelXMLNode2 *parent, int &next)
 {
     const auto &children = parent->Children();
     while (next < children.Count())
@@ -99,7 +104,7 @@ const TzelXMLNode2 *NextChild(const TzelXMLNode2 *parent, int &next)
     return nullptr;
 }
 
-bool HasChildren(const TzelXMLNode2 *node)
+[[gnu::always_inline]] inline bool HasChildren(const TzelXMLNode2 *node)
 {
     for (const TzelXMLNode2 *child : node->Children())
         if (child)
@@ -139,7 +144,7 @@ bool HasBlankOrQuote(std::string_view name)
 // Why the reader would not give back this element name as written, or null when it would.
 // The start tag is "<" name [attributes] and then "/>" (empty form) or ">".
 // The usual name: none of the bytes or ends the checks below look for, found in one short loop.
-bool PlainName(std::string_view name)
+[[gnu::always_inline]] inline bool PlainName(std::string_view name)
 {
     if (name.empty() || IsBlank(name.front()) || name.front() == '/' || name.front() == '!' || name.front() == '?' ||
         IsBlank(name.back()) || name.back() == '/')
@@ -206,7 +211,7 @@ const char *AttributeNameProblem(std::string_view name, bool xml)
 // Refuses an element the reader would not give back as it is: a name it would read
 // differently, nesting deeper than the reader takes, or a CDATA text holding "]]>", which
 // would end the section early.
-void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, bool cdata, bool xml)
+void CheckWritableClosely(const TzelXMLNode2 *node, size_t level, bool hasChildren, bool cdata, bool xml)
 {
     const std::string_view name = node->NameView();
     bool hasAttributes = false;
@@ -227,6 +232,17 @@ void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, boo
     if (cdata && node->TextView().find("]]>") != std::string_view::npos)
         throw Exception("Cannot write element \"" + std::string(name) +
                         "\": its text contains \"]]>\", which would end its CDATA section early");
+}
+
+// The usual element passes in a few short loops; anything else gets the close look above.
+[[gnu::always_inline]] inline void CheckWritable(const TzelXMLNode2 *node, size_t level, bool hasChildren, bool cdata,
+                                                 bool xml)
+{
+    bool plain = !cdata && level < static_cast<size_t>(TzelXMLParser2::MaxNestingDepth) && PlainName(node->NameView());
+    for (const TzelXMLAttribute2 *attribute : node->Attributes())
+        plain = plain && attribute && PlainName(attribute->NameView());
+    if (!plain)
+        CheckWritableClosely(node, level, hasChildren, cdata, xml);
 }
 
 // A text goes out with its references as they are; a "&" that starts none (one typed by the
@@ -307,7 +323,7 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
 // What followed the element in its parent: as it was inside mixed content, otherwise on a
 // line of its own.
 template <class Sink>
-void WriteTail(Sink &sink, const TzelXMLNode2 *node, size_t level, bool parentCompact)
+[[gnu::always_inline]] inline void WriteTail(Sink &sink, const TzelXMLNode2 *node, size_t level, bool parentCompact)
 {
     const std::string_view tail = node->KeptTail();
     if (parentCompact) {
@@ -395,10 +411,11 @@ void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::Te
 
 std::string TzelXMLWriter::BuildXmlText(const TzelXMLParser2 &document, TextPolicy policy)
 {
-    // One walk that checks and writes; a read document's text is about as long as its
-    // source, and the line breaks and indentation the writer adds come on top.
+    // One walk that checks and writes. A read document's text is about as long as its
+    // source, with the line breaks and indentation the writer adds on top; room that is
+    // reserved and not written costs no memory.
     std::string text;
-    Append append(text, document.SourceText().size() + document.SourceText().size() / 2 + 256);
+    Append append(text, 2 * document.SourceText().size() + 256);
     WriteDocument(append, document, policy);
     append.Flush();
     return text;

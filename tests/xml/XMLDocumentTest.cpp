@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -108,6 +109,48 @@ TEST_F(XMLDocument, SecondLoadReplacesEverything)
     document.SaveToFile(PathOf("two.xml"));
     EXPECT_EQ(Read("two.xml"), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n<other a=\"1\">text\r\n  <x/>\r\n</other>")
         << "no declaration in the second file: the defaults, not the first file's values";
+}
+
+TEST_F(XMLDocument, RereadsReuseMemoryAndKeepWhatWasTakenOut)
+{
+    // Few children are gathered and listed when their parent ends, more than a thousand go
+    // straight into its list, and a large tree takes its memory in larger runs: each size is
+    // read again and again into one document (from a copy, a moved text and its own text),
+    // ends early at an error, and leaves a node taken out and a clone intact.
+    for (const int count : {10, 2000, 60000}) {
+        std::string source = "<r>";
+        for (int i = 0; i < count; ++i)
+            source += "<i n=\"" + std::to_string(i) + "\">text " + std::to_string(i) + "</i>";
+        const std::string whole = source + "</r>";
+        TzelXMLParser2 document;
+        document.SetXmlCompatible(count % 2 == 0);
+        document.SetSourceText(whole);
+        std::unique_ptr<TzelXMLNode2> taken(document.Children().Extract(5));
+        std::unique_ptr<TzelXMLNode2> clone(document.ChildAt(6)->CloneTree());
+        for (int read = 0; read < 6; ++read) {
+            if (read % 3 == 0)
+                document.SetSourceText(whole);
+            else if (read % 3 == 1)
+                document.SetSourceText(std::string(whole));
+            else
+                document.SetSourceText(document.SourceText());
+            ASSERT_EQ(document.LastError(), "") << count;
+            ASSERT_EQ(document.ChildCount(), count);
+            for (const int at : {0, count / 2, count - 1}) {
+                const TzelXMLNode2 *child = document.ChildAt(at);
+                EXPECT_EQ(child->AttributeValue("n").String() + "|" + child->Text(),
+                          std::to_string(at) + "|text " + std::to_string(at));
+            }
+        }
+        EXPECT_EQ(taken->Name() + " " + taken->AttributeValue("n").String() + " " + taken->Text(), "i 5 text 5");
+        EXPECT_EQ(clone->Name() + " " + clone->AttributeValue("n").String() + " " + clone->Text(), "i 7 text 7");
+
+        document.SetSourceText(source + "<i n=\"last\">");
+        EXPECT_EQ(document.LastError().substr(0, 28), "Expected < when parsing text") << count;
+        ASSERT_EQ(document.ChildCount(), count + 1) << "the partial tree lists every element read";
+        EXPECT_EQ(document.ChildAt(count)->AttributeValue("n").String(), "last");
+        EXPECT_EQ(document.ChildAt(count - 1)->Text(), "text " + std::to_string(count - 1));
+    }
 }
 
 TEST_F(XMLDocument, MalformedFileThenGoodFile)

@@ -1,6 +1,8 @@
 // The element tree: lookups, texts, cloning, attributes, the owning list and its errors.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -120,6 +122,65 @@ TEST(XMLNode, AttributesKeepDuplicatesAndLookups)
     clone->SetValue(TzelVariant(7));
     EXPECT_EQ(clone->Name(), "id");
     EXPECT_EQ(node.AttributeValue(1).AsString(), "second") << "a clone copies the value";
+}
+
+TEST(XMLNode, AttributeValuesKeepTheirKindAndReadOnesOutliveTheirSource)
+{
+    // Set values keep their kind and text through SetValue and Clone.
+    const TzelVariant values[] = {TzelVariant(),        TzelVariant(int64_t(-9007199254740993)), TzelVariant(INT64_MIN),
+                                  TzelVariant(0.1),     TzelVariant(-0.0),                       TzelVariant(1e300 * 10),
+                                  TzelVariant(1.5e-300), TzelVariant(true),                      TzelVariant(false),
+                                  TzelVariant("True"),  TzelVariant("12"),                       TzelVariant(""),
+                                  TzelVariant(std::string("a\0b", 3))};
+    for (const TzelVariant &value : values) {
+        TzelXMLAttribute2 attribute;
+        attribute.SetValue(value);
+        std::unique_ptr<TzelXMLAttribute2> clone(attribute.Clone());
+        for (const TzelXMLAttribute2 *kept : {&attribute, clone.get()}) {
+            EXPECT_EQ(kept->Value().Raw().index(), value.Raw().index()) << value.AsString();
+            EXPECT_EQ(kept->ValueText(), value.AsString());
+            if (value.IsFloat())
+                EXPECT_EQ(std::signbit(kept->Value().Float()), std::signbit(value.Float()));
+            EXPECT_EQ(kept->Value().AsString(), value.AsString());
+            if (!value.IsFloat())
+                EXPECT_EQ(kept->Value(), value);
+        }
+    }
+
+    // Read values borrow the source text (decoded ones are copies). One taken out, one
+    // cloned, one on a node taken out and the rest of the tree written again: each keeps its
+    // bytes after the source is read over and the document is gone.
+    struct Row {
+        bool xmlCompatible;
+        const char *source;
+        const char *values; // the root's attributes, then the child's, as name=value
+        const char *written; // the root's start tag as written back
+    };
+    const Row rows[] = {
+        {false, "<rss a='plain' b=\"x &amp;lt; y\" c=\"&lt;&gt;&apos;&quot;\"><item d=\"inner\"/></rss>",
+         "a=plain b=x &lt; y c=<>'\" d=inner", "<rss a=\"plain\" b=\"x &amp;lt; y\" c=\"&lt;&gt;&apos;&quot;\">"},
+        {true, "<rss a = 'plain'\tb=\"x &amp;lt; y\" c=\"&#65;&amp;&amp;#66;&gt;\"><item d=\"&ent; in\"/></rss>",
+         "a=plain b=x &amp;lt; y c=&#65;&&amp;#66;> d=&ent; in",
+         "<rss a=\"plain\" b=\"x &amp;lt; y\" c=\"&#65;&amp;&amp;#66;&gt;\">"},
+    };
+    for (const Row &row : rows) {
+        auto document = std::make_unique<TzelXMLParser2>();
+        document->SetXmlCompatible(row.xmlCompatible);
+        document->SetSourceText(std::string(row.source));
+        ASSERT_EQ(document->LastError(), "") << row.source;
+        const std::string written = document->BuildXmlText();
+        std::unique_ptr<TzelXMLAttribute2> first(document->Attributes().Extract(0));
+        std::unique_ptr<TzelXMLAttribute2> second(document->Attributes()[0]->Clone());
+        std::unique_ptr<TzelXMLNode2> item(document->Children().Extract(0));
+        std::string seen = first->Name() + "=" + first->Value().String() + " " + second->Name() + "=" +
+                           second->Value().String() + " " + document->Attributes()[1]->Name() + "=" +
+                           document->Attributes()[1]->Value().String();
+        document->SetSourceText(std::string("<overwritten with='other bytes entirely, and longer than before'/>"));
+        document.reset();
+        seen += " " + item->Attributes()[0]->Name() + "=" + item->AttributeValue("d").String();
+        EXPECT_EQ(seen, row.values) << row.source;
+        EXPECT_NE(written.find(row.written), std::string::npos) << written;
+    }
 }
 
 TEST(XMLNode, ChildPositionsAndListErrors)
