@@ -1,10 +1,28 @@
 #include "zelXMLReference.h"
 
-#include <cctype>
-
 namespace {
 
-bool IsNameByte(unsigned char c) { return std::isalnum(c) || c == '_' || c == ':' || c == '-' || c == '.' || c >= 128; }
+// Which bytes may stand in a reference's name (ASCII letters and digits, "_:-.", and every byte
+// of 128 and above), and which are decimal or hexadecimal digits, looked up in one table.
+struct ByteClasses {
+    static constexpr unsigned char Name = 1, Digit = 2, HexDigit = 4;
+    unsigned char of[256] = {};
+    constexpr ByteClasses()
+    {
+        for (int c = 0; c < 256; ++c) {
+            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            const bool digit = c >= '0' && c <= '9';
+            if (letter || digit || c == '_' || c == ':' || c == '-' || c == '.' || c >= 128)
+                of[c] |= Name;
+            if (digit)
+                of[c] |= Digit | HexDigit;
+            if ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))
+                of[c] |= HexDigit;
+        }
+    }
+    bool Is(char c, unsigned char kind) const { return (of[static_cast<unsigned char>(c)] & kind) != 0; }
+};
+constexpr ByteClasses Bytes;
 
 } // namespace
 
@@ -16,12 +34,12 @@ size_t ReferenceLength(std::string_view text, size_t at)
         const bool hex = i + 1 < text.size() && text[i + 1] == 'x';
         i += hex ? 2 : 1;
         const size_t digits = i;
-        while (i < text.size() && (hex ? std::isxdigit(static_cast<unsigned char>(text[i]))
-                                       : std::isdigit(static_cast<unsigned char>(text[i]))))
+        const unsigned char kind = hex ? ByteClasses::HexDigit : ByteClasses::Digit;
+        while (i < text.size() && Bytes.Is(text[i], kind))
             ++i;
         return i > digits && i < text.size() && text[i] == ';' ? i - at + 1 : 0;
     }
-    while (i < text.size() && IsNameByte(static_cast<unsigned char>(text[i])))
+    while (i < text.size() && Bytes.Is(text[i], ByteClasses::Name))
         ++i;
     return i > first && i < text.size() && text[i] == ';' ? i - at + 1 : 0;
 }

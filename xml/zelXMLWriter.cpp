@@ -3,6 +3,7 @@
 // safe.
 #include "zelXMLWriter.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -28,6 +29,58 @@ constexpr std::string_view EntityFor(char c)
     }
 }
 
+// The bytes an attribute value writes as entities, looked up instead of compared five times.
+struct EscapeTable {
+    bool escaped[256] = {};
+    constexpr EscapeTable()
+    {
+        for (char c : {'&', '<', '>', '\'', '"'})
+            escaped[static_cast<unsigned char>(c)] = true;
+    }
+};
+constexpr EscapeTable Escapes;
+
+// Position of the next byte to escape at or after from, or size: 16 bytes at a time while
+// they last, then through the table.
+[[gnu::always_inline]] inline size_t NextToEscape(const char *data, size_t from, size_t size)
+{
+    const size_t blocks = from + ((size - from) & ~size_t(15));
+    if (blocks > from) {
+        from = FindFirstOf(data, from, blocks, '&', '<', '>', '\'', '"');
+        if (from < blocks)
+            return from;
+    }
+    while (from < size && !Escapes.escaped[static_cast<unsigned char>(data[from])])
+        ++from;
+    return from;
+}
+
+// Copies size bytes; names and the writer's own pieces are short, and copying them with a few
+// fixed-size moves (overlapping where needed, never reading outside the source) is cheaper
+// than a call.
+[[gnu::always_inline]] inline void CopyInto(char *out, const char *data, size_t size)
+{
+    if (size >= 8 && size <= 16) {
+        uint64_t head, tail;
+        std::memcpy(&head, data, 8);
+        std::memcpy(&tail, data + size - 8, 8);
+        std::memcpy(out, &head, 8);
+        std::memcpy(out + size - 8, &tail, 8);
+    } else if (size >= 4 && size < 8) {
+        uint32_t head, tail;
+        std::memcpy(&head, data, 4);
+        std::memcpy(&tail, data + size - 4, 4);
+        std::memcpy(out, &head, 4);
+        std::memcpy(out + size - 4, &tail, 4);
+    } else if (size > 0 && size < 4) {
+        out[0] = data[0];
+        out[size / 2] = data[size / 2];
+        out[size - 1] = data[size - 1];
+    } else if (size > 16) {
+        std::memcpy(out, data, size);
+    }
+}
+
 // Gathers the pieces in a small buffer and appends it to the text when full, so that a short
 // piece costs a copy into the buffer instead of a call that checks and grows the string.
 class Append {
@@ -43,12 +96,21 @@ public:
                 return;
             }
         }
-        if (!piece.empty())
-            std::memcpy(out_, piece.data(), piece.size());
+        CopyInto(out_, piece.data(), piece.size());
         out_ += piece.size();
     }
     [[gnu::always_inline]] void PutSpaces(size_t count)
     {
+        // Usual indents are written as one fixed-size store of spaces (the buffer keeps room
+        // for it; what lies past the indent is written over next).
+        static constexpr char Spaces[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+        if (count <= sizeof Spaces && static_cast<size_t>(end_ - out_) >= sizeof Spaces) {
+            std::memcpy(out_, Spaces, sizeof Spaces);
+            out_ += count;
+            return;
+        }
         if (count <= static_cast<size_t>(end_ - out_)) {
             std::memset(out_, ' ', count);
             out_ += count;
@@ -71,7 +133,7 @@ public:
         const char *data = value.data();
         const size_t size = value.size();
         size_t plain = 0;
-        for (size_t at = 0; (at = FindFirstOf(data, at, size, '&', '<', '>', '\'', '"')) < size; ++at) {
+        for (size_t at = 0; (at = NextToEscape(data, at, size)) < size; ++at) {
             if (keepReferences && data[at] == '&' && ReferenceLength(value, at))
                 continue;
             Put(value.substr(plain, at - plain));
@@ -98,9 +160,16 @@ private:
 [[gnu::always_inline]] inline const TzelXMLNode2 *NextChild(const TzelXMLNode2 *parent, int &next)
 {
     const auto &children = parent->Children();
-    while (next < children.Count())
-        if (const TzelXMLNode2 *child = children[next++])
+    const int count = children.Count();
+    TzelXMLNode2 *const *items = children.begin();
+    while (next < count) {
+        // Siblings a few entries on are fetched ahead: a long list of small elements
+        // otherwise waits for memory at every node.
+        if (next + 8 < count)
+            __builtin_prefetch(items[next + 8]);
+        if (const TzelXMLNode2 *child = items[next++])
             return child;
+    }
     return nullptr;
 }
 
