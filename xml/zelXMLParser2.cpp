@@ -87,7 +87,9 @@ void TzelXMLParser2::SaveToFile(const std::string &path) const
 std::string TzelXMLParser2::BuildXmlText() const
 {
     std::string text = TzelXMLWriter::BuildXmlText(*this, TzelXMLWriter::RefuseUnwritableText);
-    return utf16Order_ == TUtf16Order::None ? text : Utf8ToUtf16(text, utf16Order_);
+    if (utf16Order_ != TUtf16Order::None)
+        return Utf8ToUtf16(text, utf16Order_);
+    return text; // moved out, where a conditional expression would copy the whole text
 }
 
 void TzelXMLParser2::IndexNode(TzelXMLNode2 *node)
