@@ -9,7 +9,16 @@
 #include <new>
 #include <vector>
 
+// GCC names AddressSanitizer with a macro, clang with a feature test.
 #if defined(__SANITIZE_ADDRESS__)
+#define ZEL_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEL_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#if defined(ZEL_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
 // Freed objects stay inside a live chunk: mark them so a use after free is still caught.
 #define ZEL_POISON(memory, size) ASAN_POISON_MEMORY_REGION(memory, size)

@@ -57,6 +57,14 @@ void TzelXMLParser2::SetSourceText(std::string &&text)
 
 void TzelXMLParser2::SetSourceText(const std::string &text)
 {
+    // A text this document holds and a read empties (its prolog, for one) is copied first.
+    bool heldHere = &text == &prolog_ || &text == &epilog_;
+    for (const std::string &line : droppedContent_)
+        heldHere = heldHere || &text == &line;
+    if (heldHere) {
+        SetSourceText(std::string(text));
+        return;
+    }
     ResetForRead();
     if (&text != &sourceText_)
         sourceText_.assign(text); // into the old text's memory when it is large enough

@@ -151,6 +151,13 @@ TEST_F(XMLDocument, RereadsReuseMemoryAndKeepWhatWasTakenOut)
         EXPECT_EQ(document.ChildAt(count)->AttributeValue("n").String(), "last");
         EXPECT_EQ(document.ChildAt(count - 1)->Text(), "text " + std::to_string(count - 1));
     }
+
+    // A text the document itself holds, which a read empties, is read as it was.
+    TzelXMLParser2 document;
+    document.SetXmlCompatible(true);
+    document.SetSourceText(std::string("<!--kept--><r/>"));
+    document.SetSourceText(document.Prolog());
+    EXPECT_EQ(document.SourceText(), "<!--kept-->");
 }
 
 TEST_F(XMLDocument, MalformedFileThenGoodFile)
