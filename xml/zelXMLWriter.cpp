@@ -347,7 +347,7 @@ template <class Sink>
 void PutTextKeepingReferences(Sink &sink, std::string_view text)
 {
     size_t done = 0;
-    for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {
+    for (size_t at = 0; (at = FindFirstOf(text.data(), at, text.size(), '&')) < text.size(); ++at) {
         if (ReferenceLength(text, at))
             continue;
         sink.Put(text.substr(done, at - done));
