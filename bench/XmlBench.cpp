@@ -9,7 +9,8 @@
 //
 // How it measures (glibc's malloc with its default settings, as the editor runs: no mallopt,
 // no environment tuning; the process is best pinned to one core, see run.sh):
-// - Every figure comes from a fresh child process per engine, and the engines take turns
+// - Every figure comes from a fresh child process per engine (which first hands back the free
+//   heap memory it inherited, see ReleaseInheritedFreeMemory), and the engines take turns
 //   within each round (zel, pugixml, tinyxml2, libxml2, then the next round), so a load
 //   change on a shared machine touches every engine alike. Each figure is the median over
 //   the rounds, not the best run.
@@ -252,11 +253,18 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+// The child inherits this process's heap, whose free blocks are already resident (and shared
+// with this process until written): memory an engine took from them would not show as a rise,
+// and writing to it costs a copy per page. Handing them back first makes every engine start
+// alike, whatever shapes ran before.
+void ReleaseInheritedFreeMemory() { malloc_trim(0); }
+
 Sample MeasureSpeed(int which, const std::string &text)
 {
     return InChild([&] {
         Sample sample;
         std::unique_ptr<Engine> engine = MakeEngine(which);
+        ReleaseInheritedFreeMemory();
         sample.cold = Seconds([&] { sample.ok = engine->Parse(text); });
         if (!sample.ok)
             return sample;
@@ -272,11 +280,6 @@ Sample MeasureSpeed(int which, const std::string &text)
         return sample;
     });
 }
-
-// The child inherits this process's heap, whose free blocks are already resident: memory an
-// engine took from them would not show as a rise. Handing them back first makes every
-// engine's new memory count alike.
-void ReleaseInheritedFreeMemory() { malloc_trim(0); }
 
 Sample MeasureTree(int which, const std::string &text)
 {
