@@ -44,7 +44,6 @@
 #include <iostream>
 #include <memory>
 #include <sched.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -320,6 +319,17 @@ Sample MeasureReloads(int which, const std::string &text, int reads, bool inPlac
     });
 }
 
+// The whole file in one block of its size.
+bool ReadWhole(const std::string &file, std::string &text)
+{
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in)
+        return false;
+    text.resize(static_cast<size_t>(in.tellg()));
+    in.seekg(0);
+    return static_cast<bool>(in.read(text.data(), static_cast<std::streamsize>(text.size())));
+}
+
 std::string Fixed(double value, int decimals)
 {
     char buffer[64];
@@ -386,19 +396,24 @@ int main(int argc, char **argv)
         std::cout << "running on " << CPU_COUNT(&cpus) << " core(s)" << (CPU_COUNT(&cpus) == 1 ? "" : " (not pinned)")
                   << "\n";
 
-    int failures = 0;
-    std::string reloadText, reloadShape;
-    for (const auto &[shape, file] : inputs) {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            std::cerr << "cannot read " << file << "\n";
+    // Every text is read up front in one block of its exact size and kept to the end. glibc
+    // raises its mmap threshold each time a mapped block is freed, and children inherit it: a
+    // text freed between shapes would change how every later child, of every engine, allocates.
+    std::vector<std::string> texts(inputs.size());
+    for (size_t i = 0; i < inputs.size(); ++i)
+        if (!ReadWhole(inputs[i].second, texts[i])) {
+            std::cerr << "cannot read " << inputs[i].second << "\n";
             return 1;
         }
-        std::ostringstream buffer;
-        buffer << in.rdbuf();
-        const std::string text = buffer.str();
-        if (reloadText.empty() && shape.rfind("rss", 0) == 0) {
-            reloadText = text;
+
+    int failures = 0;
+    const std::string *reloadText = nullptr;
+    std::string reloadShape;
+    for (size_t input = 0; input < inputs.size(); ++input) {
+        const std::string &shape = inputs[input].first;
+        const std::string &text = texts[input];
+        if (!reloadText && shape.rfind("rss", 0) == 0) {
+            reloadText = &text;
             reloadShape = shape;
         }
         const double mb = static_cast<double>(text.size()) / 1e6;
@@ -428,7 +443,7 @@ int main(int argc, char **argv)
             all[which].treeKb = Median(treeKb);
         }
 
-        std::cout << "\n" << shape << " (" << file << "): " << Fixed(mb, 1) << " MB\n";
+        std::cout << "\n" << shape << " (" << inputs[input].second << "): " << Fixed(mb, 1) << " MB\n";
         std::cout << "engine    cold parse MB/s  warm parse MB/s  write MB/s  written MB  tree MB  x input\n";
         for (int which = 0; which < EngineCount; ++which) {
             const std::string name = MakeEngine(which)->Name();
@@ -467,7 +482,7 @@ int main(int argc, char **argv)
                Fixed(zel.treeKb / 1024.0, 1) + " vs " + Fixed(pugi.treeKb / 1024.0, 1) + " MB");
     }
 
-    if (!reloadText.empty()) {
+    if (reloadText) {
         // Parse and free, and reading into the same document as the editor's reload does.
         for (bool inPlace : {false, true}) {
             std::cout << "\n" << (inPlace ? "reload into the same document object: " : "parse and free: ") << reloadShape
@@ -477,8 +492,8 @@ int main(int argc, char **argv)
             for (int which : {Zel, Pugi}) {
                 std::vector<double> one, many;
                 for (int round = 0; round < rounds; ++round) {
-                    one.push_back(static_cast<double>(MeasureReloads(which, reloadText, 1, inPlace).peakKb));
-                    many.push_back(static_cast<double>(MeasureReloads(which, reloadText, reloads, inPlace).peakKb));
+                    one.push_back(static_cast<double>(MeasureReloads(which, *reloadText, 1, inPlace).peakKb));
+                    many.push_back(static_cast<double>(MeasureReloads(which, *reloadText, reloads, inPlace).peakKb));
                 }
                 once[which] = Median(one);
                 repeated[which] = Median(many);
