@@ -9,18 +9,6 @@
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-// The reader's trim: bytes 0..32 off both ends; bytes of 128 and above stay.
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 std::string DeclarationValue(const TzelXMLParser2 &document, const char *name)
 {
     return document.Declaration().AttributeValue(name).AsString();
@@ -134,8 +122,8 @@ TWrittenForm TakeWrittenForm(TzelXMLParser2 &document, TzelXMLNode2 *changed)
         TzelXMLNode2 *node = pending.back();
         pending.pop_back();
         const std::string_view text = node->TextView();
-        if (Trimmed(text).size() != text.size()) {
-            node->SetText(std::string(Trimmed(text)));
+        if (TrimmedText(text).size() != text.size()) {
+            node->SetText(std::string(TrimmedText(text)));
             trimmed = true;
         }
         for (TzelXMLNode2 *child : node->Children())

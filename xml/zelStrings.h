@@ -6,6 +6,18 @@
 
 class TStream;
 
+// Text without bytes 0..32 at either end, as the reader trims element text; bytes of 128 and
+// above stay.
+inline std::string_view TrimmedText(std::string_view text)
+{
+    size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 32)
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32)
+        --last;
+    return text.substr(first, last - first);
+}
+
 // Position of the first occurrence of pattern in text at or after start (1-based),
 // 0 when there is none or either string is empty. A start below 1 counts as 1.
 int FindFrom(std::string_view pattern, std::string_view text, int start);

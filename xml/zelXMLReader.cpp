@@ -23,16 +23,6 @@ bool Contains(std::string_view text, char c) { return !text.empty() && std::memc
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-// Removes bytes 0..32 from both ends; bytes of 128 and above stay.
-std::string_view Trim(std::string_view text)
-{
-    size_t first = 0, last = text.size();
-    while (first < last && IsBlank(text[first]))
-        ++first;
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
 
 // The blanks XML allows between names and attributes.
 bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -101,7 +91,7 @@ std::string ReadableText(std::string_view content)
             text += rest.substr(9, end - 9);
         i = end == std::string_view::npos ? content.size() : lt + end + closer.size();
     }
-    return std::string(Trim(text));
+    return std::string(TrimmedText(text));
 }
 
 class ParsingFlag {
@@ -172,7 +162,7 @@ std::string TzelXMLReader::ParseXml(TzelXMLParser2 &document)
         reader.position_ = closer + 2;
         prologStart = reader.position_;
         // From the byte after "<?xml " up to the byte before "?>"; an error here is raised.
-        reader.ParseAttributes(&document.declaration_, Trim(reader.Slice(opener + 6, closer - 1)), false);
+        reader.ParseAttributes(&document.declaration_, TrimmedText(reader.Slice(opener + 6, closer - 1)), false);
     }
 
     try {
@@ -479,7 +469,7 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(bool topLevel, int level, Tze
 
     bool empty = !tag.empty() && tag.back() == '/';
     if (empty)
-        tag = Trim(tag.substr(0, tag.size() - 1));
+        tag = TrimmedText(tag.substr(0, tag.size() - 1));
     // Only a space ends the name: a tab or line break after it belongs to the name.
     std::string_view name = tag, attributes;
     size_t space = std::string_view::npos;
@@ -492,7 +482,7 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(bool topLevel, int level, Tze
     }
     if (space != std::string_view::npos) {
         name = tag.substr(0, space);
-        attributes = Trim(tag.substr(space + 1));
+        attributes = TrimmedText(tag.substr(space + 1));
     }
 
     if (topLevel) {
@@ -549,7 +539,7 @@ void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
             if (content.sections == 1 && !content.otherMarkup && AllBlank(Slice(start, content.sectionStart - 10)) &&
                 AllBlank(Slice(content.sectionEnd + 3, content.end - 1))) {
                 // One CDATA section: its text, and the mark to write it as one again.
-                const std::string_view text = Trim(Slice(content.sectionStart, content.sectionEnd - 1));
+                const std::string_view text = TrimmedText(Slice(content.sectionStart, content.sectionEnd - 1));
                 element->text_.Borrow(text);
                 element->SetTextNeedsCDATA(Contains(text, '<') || Contains(text, '>'));
                 element->SetTextFromCDATA(true);
@@ -576,12 +566,12 @@ void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
         size_t closer = Find("]]>", position_);
         if (!closer)
             throw Exception("Expected ]]> when parsing CDATA section");
-        text = Trim(Slice(position_, closer - 1));
+        text = TrimmedText(Slice(position_, closer - 1));
         position_ = closer + 3;
         needsCDATA = Contains(text, '<') || Contains(text, '>');
     } else {
         // Plain text ends at the next "<", so only a ">" can be in it.
-        text = Trim(Slice(position_, opener - 1));
+        text = TrimmedText(Slice(position_, opener - 1));
         position_ = opener;
         needsCDATA = Contains(text, '>');
         // XML text may hold a ">": kept as written, where a CDATA section would show its
@@ -599,7 +589,7 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
     // before an error are listed all the same.
     pendingAttributes_.clear();
     try {
-        std::string_view rest = Trim(text);
+        std::string_view rest = TrimmedText(text);
         // One scan finds the value's end or a "&" before it.
         while (!rest.empty()) {
             const char *data = rest.data();
@@ -619,7 +609,7 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
                 closer = FindFirstOf(data, closer + 1, size, delimiter);
             if (closer >= size)
                 throw Exception(std::string("Expected closing ") + delimiter + " when parsing attributes");
-            std::string_view name = Trim(rest.substr(0, equals));
+            std::string_view name = TrimmedText(rest.substr(0, equals));
             std::string_view value = rest.substr(valueStart + 1, closer - valueStart - 1);
             if (!ampersand) {
                 AddAttribute(name, value);

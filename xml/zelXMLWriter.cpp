@@ -12,6 +12,7 @@
 
 #include "zelXMLParser2.h"
 #include "zelScan.h"
+#include "zelStrings.h"
 #include "zelXMLReference.h"
 
 namespace {
@@ -215,14 +216,6 @@ std::string_view DeclarationValue(const TzelXMLParser2 &document, const char *na
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
@@ -393,7 +386,7 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
         CheckWritable(node, level, hasChildren, cdata, layout.xml);
     if (!kept.empty()) {
         sink.Put(">");
-        sink.Put(layout.compact || node->MixedContent() ? kept : Trim(kept));
+        sink.Put(layout.compact || node->MixedContent() ? kept : TrimmedText(kept));
     } else if (!hasChildren && text.empty()) {
         sink.Put("/>");
     } else if (cdata) {
@@ -424,7 +417,7 @@ template <class Sink>
         sink.Put(tail);
         return;
     }
-    const std::string_view markup = Trim(tail);
+    const std::string_view markup = TrimmedText(tail);
     if (markup.empty())
         return;
     sink.Put(LineBreak);

@@ -139,11 +139,13 @@ TEST(XMLNode, AttributeValuesKeepTheirKindAndReadOnesOutliveTheirSource)
         for (const TzelXMLAttribute2 *kept : {&attribute, clone.get()}) {
             EXPECT_EQ(kept->Value().Raw().index(), value.Raw().index()) << value.AsString();
             EXPECT_EQ(kept->ValueText(), value.AsString());
-            if (value.IsFloat())
+            if (value.IsFloat()) {
                 EXPECT_EQ(std::signbit(kept->Value().Float()), std::signbit(value.Float()));
+            }
             EXPECT_EQ(kept->Value().AsString(), value.AsString());
-            if (!value.IsFloat())
+            if (!value.IsFloat()) {
                 EXPECT_EQ(kept->Value(), value);
+            }
         }
     }
 
