@@ -1,5 +1,6 @@
 #include "FeedCatalogue.h"
 
+#include "FeedFileChecks.h"
 #include "FeedTextCodec.h"
 #include "zelException.h"
 #include "zelStrings.h"
@@ -48,11 +49,6 @@ bool IsIrregularFile(const std::string &fileName)
 {
     struct stat info;
     return stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-}
-
-std::string NotRegularMessage(const std::string &fileName)
-{
-    return "Cannot open file \"" + fileName + "\". It is not a regular file";
 }
 
 std::string_view RecordBytes(const TFeedCatalogue &catalogue)

@@ -4,11 +4,16 @@
 
 #include <sys/stat.h>
 
+std::string NotRegularMessage(const std::string &path)
+{
+    return "Cannot open file \"" + path + "\". It is not a regular file";
+}
+
 void RefuseIrregularFile(const std::string &path)
 {
     struct stat info;
     if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        throw Exception("Cannot open file \"" + path + "\". It is not a regular file");
+        throw Exception(NotRegularMessage(path));
 }
 
 std::string MissingFeedMessage(const std::string &path)
