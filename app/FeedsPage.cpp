@@ -193,9 +193,11 @@ void TForm1::BitBtn1Click()
     const TFeedTextCodec codec = DocumentCodec();
     const TChannelFields fields = SavedChannelFields(codec);
     WriteChannelFields(*document_, path, fields);
+    // The file first: a write it refuses stores nothing in the list either, and the boxes keep
+    // the typing as typing (Undo takes it back, leaving the feed asks about it).
+    document_->SaveToFile(path);
     StoreChannelFields(*catalogue_, index, fields);
     WriteCatalogueNow();
-    document_->SaveToFile(path);
     FeedListUpdate();
     ui->BitBtn1->setEnabled(false);
 }

@@ -52,7 +52,9 @@ void TForm1::ItemDetails1Click()
     // The list is read again afterwards: typed edits are settled first.
     if (!SettleUnsavedEdits())
         return;
-    const int row = ui->ListBox2->currentRow();
+    int row = ui->ListBox2->currentRow();
+    // The dialog shows the item as the file has it now.
+    FollowFileOnDisk(row, true);
     const std::string path = SelectedFeedPath();
     const TFeedTextCodec codec = DocumentCodec();
     const TItemDetails shown = ReadItemDetails(*document_, path, FirstItemIndex, row);
@@ -62,9 +64,9 @@ void TForm1::ItemDetails1Click()
     const TItemDetails typed = DetailsBytes(text, shown, codec);
     if (typed == shown)
         return;
-    const int first = FirstItemIndex;
-    RunItemCommand([&](TLaidOutText *before) {
+    RunItemCommand(
+        [&](TLaidOutText *before, int first, int row) {
             return WriteItemDetails(*document_, path, first, row, typed, before);
         },
-                   TRowChange::Changed, row);
+        TRowChange::Changed, row);
 }

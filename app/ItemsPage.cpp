@@ -6,8 +6,10 @@
 
 #include "FeedCatalogue.h"
 #include "ItemCommands.h"
+#include "ItemFoundAgain.h"
 #include "LineBreaks.h"
 #include "QuotedWord.h"
+#include "zelException.h"
 #include "zelXMLParser2.h"
 
 #include <QListWidgetItem>
@@ -104,10 +106,53 @@ void TForm1::ShowRowAfterListing(int previousRow)
     ListBox2Click();
 }
 
-void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &command,
-                            TRowChange change, int row)
+void TForm1::FollowFileOnDisk(int &row, bool chosenItem)
 {
     const std::string path = SelectedFeedPath();
+    if (knownFile_.Unchanged(path))
+        return;
+    // Another program wrote the file since the editor read or wrote it: its version counts. The
+    // chosen item is known by what it holds, and the fields keep what they show, typed or not.
+    std::string signature;
+    if (chosenItem)
+        if (const TzelXMLNode2 *channel = document_->FindChild("channel", false))
+            if (const TzelXMLNode2 *item = row >= 0 ? channel->ChildAt(FirstItemIndex + row) : nullptr)
+                signature = ItemSignature(*item);
+    const QListWidgetItem *listed = ui->ListBox2->item(row);
+    const QString title = listed ? listed->text() : QString();
+    try {
+        LoadDocument(path);
+    } catch (...) {
+        if (!document_->FindChild("channel"))
+            ClearItemList();
+        throw;
+    }
+    FillItemList();
+    const TzelXMLNode2 *channel = document_->FindChild("channel", false);
+    const int found = !chosenItem ? row
+                      : signature.empty() || !channel
+                          ? -1
+                          : FindItemAgain(*channel, FirstItemIndex, signature, row);
+    const int count = ui->ListBox2->count();
+    const int shown = found >= 0 ? found : std::min(row, count - 1);
+    SelectRowQuietly(ui->ListBox2, shown);
+    if (itemRowShown_ >= 0)
+        itemRowShown_ = shown; // typed edits stay pending on the row now selected
+    SetItemButtons(*ui, count > 0);
+    if (found < 0)
+        throw Exception("The feed \"" + path +
+                        "\" changed on disk since it was read, and the item \"" +
+                        title.toStdString() +
+                        "\" is no longer in it as it was. Nothing was written; the list shows the "
+                        "feed as it is now.");
+    row = found;
+}
+
+void TForm1::RunItemCommand(const TItemCommand &command, TRowChange change, int row, bool chosenItem)
+{
+    const std::string path = SelectedFeedPath();
+    FollowFileOnDisk(row, chosenItem);
+    const int first = FirstItemIndex;
     const bool listWasDocument = itemListIsDocument_ && documentIsKnownFile_;
     // The bytes the file holds before the command are the undo step's: known ones are not read.
     // When the editor wrote them from this document, only the changed item is laid out anew,
@@ -143,7 +188,7 @@ void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &c
     // Until the command tells what it wrote, neither the document nor the list is the file's.
     documentIsKnownFile_ = false;
     itemListIsDocument_ = false;
-    TWrittenFeed written = command(before ? &*before : nullptr);
+    TWrittenFeed written = command(before ? &*before : nullptr, first, row);
     if (const std::optional<TFileStamp> stamp = StampOf(path)) {
         bool stepKept = true;
         if (undoStep) {
@@ -169,10 +214,14 @@ void TForm1::RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &c
     }
     undoStep.reset();
     if (!documentIsKnownFile_) {
+        if (chosenItem)
+            SelectRowQuietly(ui->ListBox2, row);
         ItemsUpdate(); // the file is read as it is
         return;
     }
     documentEncoding_.reset(); // the declaration is the one written
+    if (chosenItem)
+        SelectRowQuietly(ui->ListBox2, row);
     ItemsRelist(change, row, listWasDocument);
 }
 
@@ -252,12 +301,11 @@ void TForm1::SpeedButton1Click()
     if (!SettleUnsavedEdits())
         return;
     const std::string stamp = NewDateStamp();
-    const int first = FirstItemIndex;
     RunItemCommand(
-        [&](TLaidOutText *before) {
+        [&](TLaidOutText *before, int first, int) {
             return AddItem(*document_, SelectedFeedPath(), first, stamp, before);
         },
-        TRowChange::Inserted, 0);
+        TRowChange::Inserted, 0, false);
     ui->Edit5->setText(QStringLiteral("(untitled)"));
     ui->Memo1->clear();
     ui->Edit6->clear();
@@ -277,9 +325,8 @@ void TForm1::SpeedButton5Click()
     const int row = RowToChange(*ui);
     if (row < 0)
         return;
-    const int first = FirstItemIndex;
     RunItemCommand(
-        [&](TLaidOutText *before) {
+        [&](TLaidOutText *before, int first, int row) {
             return CloneItem(*document_, SelectedFeedPath(), first, row, before);
         },
         TRowChange::Inserted, row);
@@ -290,9 +337,8 @@ void TForm1::SpeedButton7Click()
     const int row = RowToChange(*ui);
     if (row < 0)
         return;
-    const int first = FirstItemIndex;
     RunItemCommand(
-        [&](TLaidOutText *before) {
+        [&](TLaidOutText *before, int first, int row) {
             return DeleteItem(*document_, SelectedFeedPath(), first, row, before);
         },
         TRowChange::Removed, row);
@@ -301,9 +347,11 @@ void TForm1::SpeedButton7Click()
 
 void TForm1::SpeedButton6Click()
 {
-    const int row = ui->ListBox2->currentRow();
+    int row = ui->ListBox2->currentRow();
     if (row < 0)
         return;
+    // The file as it is now decides the encoding and the item the texts go to.
+    FollowFileOnDisk(row, true);
     // Every text is converted before anything changes: a character the feed's encoding cannot
     // hold stops the save with a message and the fields keep what was typed.
     const TFeedTextCodec codec = DocumentCodec();
@@ -322,9 +370,8 @@ void TForm1::SpeedButton6Click()
         // "Auto" off: the date typed by hand is the one stored.
         typed.PubDate = codec.ToBytes(ui->Edit8->text(), shownItem_.PubDate);
     }
-    const int first = FirstItemIndex;
     RunItemCommand(
-        [&](TLaidOutText *before) {
+        [&](TLaidOutText *before, int first, int row) {
             return SaveItem(*document_, SelectedFeedPath(), first, row, typed, before);
         },
         TRowChange::Changed, row);

@@ -198,9 +198,18 @@ private:
     // Runs an item command: keeps its undo step and the bytes it wrote, and shows the list as
     // the file now has it, redoing only the row the command changed when the document is
     // known to be what the file reads as, and reading the file otherwise.
+    // The command gets the text laid out before (or null), the first item's position and the
+    // row to work on, which may have moved since the user chose it (see FollowFileOnDisk).
+    // chosenItem: the command works on the row's item (Add does not).
     enum class TRowChange { Inserted, Removed, Changed };
-    void RunItemCommand(const std::function<TWrittenFeed(TLaidOutText *)> &command,
-                        TRowChange change, int row);
+    using TItemCommand = std::function<TWrittenFeed(TLaidOutText *, int first, int row)>;
+    void RunItemCommand(const TItemCommand &command, TRowChange change, int row,
+                        bool chosenItem = true);
+    // Before an item command writes: when another program changed the file since the editor
+    // last read or wrote it, the file is read again and listed, and row becomes the row of the
+    // chosen item in it. The fields keep what they show. Raises a message naming the file when
+    // the item is no longer in it as it was.
+    void FollowFileOnDisk(int &row, bool chosenItem);
     void ItemsRelist(TRowChange change, int row, bool listWasDocument);
     // The line break typed description lines take when the description has none: the one of
     // the feed's text as last read or written.

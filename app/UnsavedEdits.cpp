@@ -51,8 +51,12 @@ bool TForm1::SettleUnsavedEdits()
     case TSaveChangesAnswer::Yes:
         // The Save of the page works on the selected line: the one the boxes belong to.
         if (feeds) {
-            SelectRowQuietly(ui->ListBox1, feedRowShown_);
+            const int row = feedRowShown_;
+            SelectRowQuietly(ui->ListBox1, row);
             BitBtn1Click();
+            // The save lists the feeds again from the first line: the page stays on this one,
+            // which the command that asked (a page change, a check's finding) goes on with.
+            SelectFeed(row);
         } else {
             SelectRowQuietly(ui->ListBox2, itemRowShown_);
             SpeedButton6Click();

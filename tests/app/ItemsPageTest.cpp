@@ -11,6 +11,10 @@
 #include <QDir>
 #include "WindowFixture.h"
 
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 // Compares file bytes, printing both when they differ.
 #define COMPARE_BYTES(actual, expected) \
     QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
@@ -109,6 +113,29 @@ void CheckShown(const TItemsWindow &window, const std::string &path, const QStri
     QVERIFY2(window.Fields() == QStringList({codec.ToText(fields.Title), description, codec.ToText(fields.Link),
                                              codec.ToText(fields.PubDate)}),
              qPrintable(where));
+}
+
+// Another program writes the feed: a new file renamed into place, or the file rewritten in
+// place; at the same size it keeps the old file's modification time less a minute, as a copy
+// that keeps times would.
+enum TElsewhere { ElsewhereRenamed, ElsewhereInPlace, ElsewhereSameSize };
+void WriteElsewhere(const TItemsWindow &window, const std::string &bytes, int how)
+{
+    const std::string path = window.PathBytes("feed.xml");
+    if (how == ElsewhereRenamed) {
+        window.WriteFile("incoming.xml", bytes);
+        QCOMPARE(std::rename(window.PathBytes("incoming.xml").c_str(), path.c_str()), 0);
+        return;
+    }
+    struct stat before {};
+    QCOMPARE(stat(path.c_str(), &before), 0);
+    if (how == ElsewhereSameSize)
+        QCOMPARE(qint64(bytes.size()), qint64(before.st_size));
+    window.WriteFile("feed.xml", bytes);
+    if (how == ElsewhereSameSize) {
+        const timespec times[2] = {before.st_atim, {before.st_mtim.tv_sec - 60, before.st_mtim.tv_nsec}};
+        QCOMPARE(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
 }
 
 const QList<bool> AllEnabled = {true, true, true};
@@ -825,6 +852,114 @@ private slots:
             QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
             QVERIFY2(window.Dialogs.Shown.front().Text.contains("changed by another program"), qPrintable(label));
         }
+    }
+
+    // Another program writes the file while the page shows it (a new file renamed into place, a
+    // rewrite in place, one at the same size keeping an old time as a copy does). The next command
+    // never writes over that: it goes to the item the user chose, found again in the file as it
+    // is now, and writes what the same command gives on a fresh read; or, when that item is gone,
+    // it is refused with a message naming the file, the fields keep the typing and the file stays.
+    // Undo never goes over such a write either, also after later commands of the editor.
+    void commandsFollowAnotherProgramsWrite()
+    {
+        enum TWrite { Renamed, InPlace, SameSize };
+        enum TCommand { Add, Clone, Delete, Save, Details };
+        const std::string items = Item("A") + Item("B") + Item("C") + Item("D") + Item("E");
+        for (const TWrite write : {Renamed, InPlace, SameSize}) {
+            for (const TCommand command : {Add, Clone, Delete, Save, Details}) {
+                const QString where = QStringLiteral("write %1, command %2").arg(int(write)).arg(int(command));
+                TItemsWindow window;
+                window.Open(items);
+                window.ClickRow("ListBox2", 2); // C
+                // The same size: A becomes Z, so C stays in its row; otherwise an item comes first.
+                const std::string outside = window.Feed(write == SameSize ? Item("Z") + items.substr(Item("A").size())
+                                                                          : Item("New") + items);
+                WriteElsewhere(window, outside, write);
+                if (command == Save)
+                    window.TypeInto(window.Edit("Edit5"), "Typed");
+                const auto expected = ReadFeed(outside);
+                const int first = ListItems(*expected).FirstItemIndex;
+                const int row = write == SameSize ? 2 : 3;
+                const std::string scratch = window.PathBytes("expected.xml");
+                if (command == Add) {
+                    window.Click(window.Tool("SpeedButton1"));
+                    AddItem(*expected, scratch, first, window.Stamp());
+                } else if (command == Clone) {
+                    window.Click(window.Tool("SpeedButton5"));
+                    CloneItem(*expected, scratch, first, row);
+                } else if (command == Delete) {
+                    window.Click(window.Tool("SpeedButton7"));
+                    DeleteItem(*expected, scratch, first, row);
+                } else if (command == Save) {
+                    window.SaveKeys();
+                    SaveItem(*expected, scratch, first, row, {"Typed", "d", "http://x/l", window.Stamp()});
+                } else {
+                    window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+                        window.TypeInto(dialog.findChild<QLineEdit *>("AuthorEdit"), "me@x");
+                        QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
+                                          Qt::LeftButton);
+                    };
+                    window.Action("ItemDetails1")->trigger();
+                    TItemDetails details = ReadItemDetails(*expected, scratch, first, row);
+                    details.Author = "me@x";
+                    WriteItemDetails(*expected, scratch, first, row, details);
+                    window.Dialogs.Shown.erase(window.Dialogs.Shown.begin()); // the dialog itself
+                }
+                QVERIFY2(window.Dialogs.Shown.empty(), qPrintable(where));
+                QVERIFY2(window.File() == window.ReadFile("expected.xml"), qPrintable(where));
+                CheckShown(window, window.PathBytes("feed.xml"), where);
+            }
+        }
+
+        // The chosen item is gone: Save and Delete are refused, the typing stays.
+        TItemsWindow window;
+        window.Open(items);
+        window.ClickRow("ListBox2", 2);
+        window.TypeInto(window.Edit("Edit5"), "Typed");
+        const std::string outside = window.Feed(Item("A") + Item("B") + Item("D") + Item("E"));
+        WriteElsewhere(window, outside, Renamed);
+        const QString refusal = "error: The feed \"" + window.PathOf("feed.xml") +
+                                "\" changed on disk since it was read, and the item \"C\" is no longer in it "
+                                "as it was. Nothing was written; the list shows the feed as it is now.";
+        window.SaveKeys();
+        QCOMPARE(window.Dialogs.Log(), QStringList({refusal}));
+        COMPARE_BYTES(window.File(), outside);
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"A", "B", "D", "E"}));
+        QCOMPARE(window.Edit("Edit5")->text(), QString("Typed"));
+        window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Cancel};
+        window.ClickTab(0); // the typing is still pending: the question comes
+        QCOMPARE(window.Dialogs.Log().last(), QString("ask: Save changes to \"C\"?"));
+        QCOMPARE(window.Pages()->currentIndex(), 1);
+
+        // Undo: an editor write, a rewrite at the same size, then Undo refuses; after a further
+        // command of the editor, the first Undo takes that back and the next refuses again.
+        TItemsWindow undo;
+        undo.Open(items);
+        undo.Click(undo.Tool("SpeedButton1"));
+        std::string rewritten = undo.File();
+        rewritten.replace(rewritten.find("<title>A</title>"), 16, "<title>Y</title>");
+        WriteElsewhere(undo, rewritten, SameSize);
+        const std::string sameSize = undo.File();
+        undo.Action("Undo1")->trigger();
+        COMPARE_BYTES(undo.File(), sameSize);
+        undo.Click(undo.Tool("SpeedButton1"));
+        undo.Action("Undo1")->trigger();
+        COMPARE_BYTES(undo.File(), sameSize);
+        undo.Action("Undo1")->trigger();
+        COMPARE_BYTES(undo.File(), sameSize);
+        QCOMPARE(undo.Dialogs.Shown.size(), size_t(2));
+        for (const auto &shown : undo.Dialogs.Shown)
+            QVERIFY2(shown.Text.contains("changed by another program") || shown.Text.contains("Nothing to undo"),
+                     qPrintable(shown.Text));
+
+        // Save Feed writes the channel into the file as it is now.
+        undo.ClickTab(0);
+        WriteElsewhere(undo, undo.Feed(Item("Outside")), ElsewhereInPlace);
+        undo.TypeInto(undo.Edit("Edit1"), "Retitled");
+        undo.Click(undo.Tool("BitBtn1"));
+        const std::string saved = undo.File();
+        QVERIFY(saved.find("<title>Outside</title>") != std::string::npos);
+        QVERIFY(saved.find("<title>Retitled</title>") != std::string::npos);
     }
 
     // A feed file that disappears never holds the user on the Items page; entering it again

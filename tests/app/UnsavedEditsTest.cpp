@@ -3,6 +3,9 @@
 #include "TextFunctions.h"
 #include "WindowFixture.h"
 
+#include <QApplication>
+#include <QWheelEvent>
+
 #define COMPARE_BYTES(actual, expected) \
     QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
@@ -92,6 +95,90 @@ private slots:
                               "ask: Save changes to \"News\"?", "confirm: Exit Tolvane RSS Editor?",
                               "ask: Save changes to \"A3\"?"}));
         QCOMPARE(title->text(), QString("late"));
+    }
+
+    // The question keeps the page on the feed the user was on; a Save Feed the file refuses
+    // leaves the typing pending; the date buttons' stamps count as typing; the wheel over the
+    // tabs turns no page; Ctrl+S saves an item on its release.
+    void questionAndRefusalsKeepThePageWhereTheUserWas()
+    {
+        TWindowFixture window;
+        std::vector<std::vector<std::string>> entries;
+        for (const std::string name : {"one", "two", "three"}) {
+            const std::string path = window.WriteFeed(QString::fromStdString(name + ".xml"),
+                                                      FeedBytes(name, "All", "http://x/", "d", "UTF-8", Item(name + " item")));
+            entries.push_back({path, name, "All", "http://x/", "d"});
+        }
+        window.WriteCatalogue(entries);
+        window.Start();
+
+        // Yes on the way to the Items page saves the third feed and lists its items.
+        window.ClickRow("ListBox1", 2);
+        window.TypeInto(window.Edit("Edit1"), "three!");
+        window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Yes};
+        window.ClickTab(1);
+        QCOMPARE(window.Pages()->currentIndex(), 1);
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"three item"}));
+        QCOMPARE(window.List("ListBox1")->currentRow(), 2);
+        QVERIFY(window.ReadFile("three.xml").find("<title>three!</title>") != std::string::npos);
+
+        // A wheel notch over the tabs leaves the page; Ctrl+S saves when it is let go.
+        QTabBar *tabs = window.Pages()->tabBar();
+        QWheelEvent notch(QPointF(tabs->tabRect(0).center()), QPointF(tabs->mapToGlobal(tabs->tabRect(0).center())),
+                          QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(tabs, &notch);
+        QCOMPARE(window.Pages()->currentIndex(), 1);
+        window.TypeInto(window.Edit("Edit5"), "saved on release");
+        const std::string unsaved = window.ReadFile("three.xml");
+        QTest::keyPress(window.Edit("Edit5"), Qt::Key_S, Qt::ControlModifier);
+        COMPARE_BYTES(window.ReadFile("three.xml"), unsaved);
+        QTest::keyRelease(window.Edit("Edit5"), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(window.ReadFile("three.xml").find("<title>saved on release</title>") != std::string::npos);
+
+        // A stamp from "< Set Date" alone is an edit: choosing another item asks.
+        window.Click(window.Tool("SpeedButton5")); // a second row
+        window.Widget<QCheckBox>("CheckBox1")->setChecked(false);
+        window.Click(window.Widget<QPushButton>("Button2"));
+        window.Clock.Time = window.Clock.Time.addDays(1);
+        window.Click(window.Widget<QPushButton>("Button2"));
+        window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Cancel};
+        window.Dialogs.Shown.clear();
+        window.ClickRow("ListBox2", 1);
+        QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"saved on release\"?"}));
+        window.Dialogs.SaveAnswers = {TSaveChangesAnswer::No};
+        window.ClickTab(0);
+        QCOMPARE(window.Pages()->currentIndex(), 0);
+
+        // The same for a date typed on the Feeds page, and for "Set Date".
+        for (const bool typed : {true, false}) {
+            window.Dialogs.Shown.clear();
+            window.ClickRow("ListBox1", 0);
+            if (typed)
+                window.TypeInto(window.Edit("Edit4"), "Mon, 5 Feb 2007 00:00:00 GMT");
+            else
+                window.Click(window.Widget<QPushButton>("Button1"));
+            window.Dialogs.SaveAnswers = {TSaveChangesAnswer::No};
+            window.ClickRow("ListBox1", 1);
+            QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"one\"?"}));
+        }
+
+        // Save Feed refused by the writer: nothing is stored, and the typing stays typing.
+        window.ClickRow("ListBox1", 0);
+        const std::string before = window.ReadFile("one.xml");
+        const std::string catalogue = window.ReadCatalogueFile();
+        window.TypeInto(window.Edit("Edit3"), "a]]>b");
+        window.Dialogs.Shown.clear();
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+        QCOMPARE(window.Dialogs.Shown.front().Kind, QString("error"));
+        COMPARE_BYTES(window.ReadFile("one.xml"), before);
+        COMPARE_BYTES(window.ReadCatalogueFile(), catalogue);
+        window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Cancel};
+        window.ClickRow("ListBox1", 1);
+        QCOMPARE(window.Dialogs.Log().last(), QString("ask: Save changes to \"one\"?"));
+        window.Action("Undo1")->trigger();
+        QCOMPARE(window.Edit("Edit3")->text(), QString("http://x/"));
+        COMPARE_BYTES(window.ReadFile("one.xml"), before);
     }
 };
 
