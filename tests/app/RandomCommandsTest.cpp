@@ -4,7 +4,8 @@
 // gives on a fresh read of the bytes before it, and Undo must give earlier bytes back exactly.
 // A failure prints its seed and the shortest step list that still fails.
 //
-// TOLVANE_RANDOM_SEED=n runs that seed alone; TOLVANE_RANDOM_STEPS=n sets the steps in all.
+// TOLVANE_RANDOM_SEED=n runs that seed alone; TOLVANE_RANDOM_STEPS=n sets the steps in all (40
+// a seed); TOLVANE_RANDOM_TRACE=1 prints every step with the start of the file before it.
 #include "FeedCatalogue.h"
 #include "FeedCommands.h"
 #include "ItemCommands.h"
@@ -26,9 +27,9 @@
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int DefaultSteps = 600; // the sanitizer build runs several times slower
+constexpr int DefaultSteps = 1000; // the sanitizer build runs several times slower
 #else
-constexpr int DefaultSteps = 2000;
+constexpr int DefaultSteps = 4000;
 #endif
 constexpr int StepsPerSeed = 40;
 constexpr int ShrinkMilliseconds = 15000; // for each failing seed
@@ -199,6 +200,19 @@ QString ReaderText(QString text)
     return (read + text.mid(from)).trimmed();
 }
 
+// Where two files part, with a little of each around it.
+QString FirstDifference(const std::string &actual, const std::string &expected)
+{
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    const std::size_t from = at < 30 ? 0 : at - 30;
+    const auto part = [&](const std::string &bytes) {
+        return QString::fromLatin1(QByteArray::fromStdString(bytes.substr(std::min(from, bytes.size()), 70)).toPercentEncoding(" <>/=\"!?[]&;:#'-._"));
+    };
+    return QStringLiteral("at byte %1 the file has \"%2\" where \"%3\" was expected").arg(at).arg(part(actual), part(expected));
+}
+
 std::unique_ptr<TzelXMLParser2> ReadFeed(const std::string &bytes)
 {
     auto document = std::make_unique<TzelXMLParser2>();
@@ -267,10 +281,6 @@ private:
             if (shown.Kind == "error" || shown.Kind == "message")
                 errors << shown.Text;
         return errors;
-    }
-    bool Asked() const
-    {
-        return std::any_of(Dialogs.Shown.begin(), Dialogs.Shown.end(), [](const auto &s) { return s.Kind == "ask"; });
     }
 
     // The listed rows of a fresh read, as the list shows them.
@@ -394,6 +404,8 @@ private:
 
     void Step(const TStep &step, int number)
     {
+        if (qEnvironmentVariableIsSet("TOLVANE_RANDOM_TRACE"))
+            qDebug().noquote() << Describe(step) << "undo depth" << undo_.size() << QString::fromStdString(File()).left(60).replace("\r\n", "|").replace("\n", "/");
         Dialogs.Shown.clear();
         Dialogs.SaveAnswers = {step.Answer};
         const std::string before = File();
@@ -404,9 +416,11 @@ private:
         const bool stale = OnItems() && ListLines("ListBox2") != Rows(*fresh);
         const QStringList typedItem = ItemBoxes();
         const QStringList typedFeed = FeedBoxes();
-        const QStringList shownItem = ShownItemTexts(*fresh, row);
+        // The row in a fresh read: a list not yet read again finds its row by its line.
+        const int freshRow = !stale || row < 0 ? row : int(Rows(*fresh).indexOf(list->item(row)->text()));
+        const QStringList shownItem = ShownItemTexts(*fresh, freshRow);
         const QStringList shownFeed = ShownFeedTexts();
-        const bool itemPending = row >= 0 && typedItem != shownItem;
+        const bool itemPending = freshRow >= 0 && typedItem != shownItem;
         const bool feedPending = !OnItems() && typedFeed != shownFeed;
         const bool onMarker = row >= 0 && list->item(row) && list->item(row)->text().startsWith("Outside ");
         const bool yes = step.Answer == TSaveChangesAnswer::Yes;
@@ -414,6 +428,7 @@ private:
         std::string expected = before;
         bool unitRefused = false;
         bool savedTyping = false; // a save of typed text ran, itself or by the question's Yes
+        std::optional<std::string> savedByQuestion; // the file after the question's save
         // The question first: Yes saves the row the boxes belong to, Cancel stops the command.
         const auto settle = [&](const std::string &bytes) -> std::optional<std::string> {
             if (!itemPending)
@@ -421,7 +436,10 @@ private:
             if (step.Answer == TSaveChangesAnswer::Cancel)
                 return std::nullopt;
             savedTyping = yes;
-            return yes ? ExpectedItemSave(bytes, row) : bytes;
+            if (!yes)
+                return bytes;
+            savedByQuestion = ExpectedItemSave(bytes, freshRow);
+            return *savedByQuestion;
         };
         const std::string scratch = PathBytes(QStringLiteral("expected.xml"));
         // Runs the unit command on a document read from the given bytes.
@@ -511,6 +529,8 @@ private:
             });
             Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
                 TypeInto(dialog.findChild<QLineEdit *>("AuthorEdit"), author);
+                if (author.isEmpty())
+                    QTest::keyClick(dialog.findChild<QLineEdit *>("AuthorEdit"), Qt::Key_Delete);
                 auto *categories = dialog.findChild<QPlainTextEdit *>("CategoriesMemo");
                 if (dropFirstCategory && !categories->toPlainText().isEmpty()) {
                     QStringList lines = categories->toPlainText().split(u'\n');
@@ -570,7 +590,7 @@ private:
                     !(Errors()[0].contains("another program") || Errors()[0] == "Nothing to undo for this feed."))
                     Fail(QStringLiteral("undo over another program's write was not refused with a message: ") + Errors().join(" | "));
             } else if (File() != *undo_.back()) {
-                Fail(QStringLiteral("undo did not give the earlier bytes back"));
+                Fail(QStringLiteral("undo did not give the earlier bytes back: ") + FirstDifference(File(), *undo_.back()));
             } else {
                 undo_.pop_back();
             }
@@ -599,7 +619,7 @@ private:
             // the other program's change and the typed text must survive (checked below).
         } else if (refusedForOutside) {
         } else if (after != expected) {
-            Fail(QStringLiteral("the file is not what the same command gives on a fresh read"));
+            Fail(QStringLiteral("the file is not what the same command gives on a fresh read: ") + FirstDifference(after, expected));
         } else if (unitRefused && errors.isEmpty()) {
             Fail(QStringLiteral("refused on a fresh read, but the window said nothing"));
         } else if (!unitRefused && command && !errors.isEmpty()) {
@@ -610,6 +630,9 @@ private:
             Fail(QStringLiteral("a refused save dropped the typed text"));
         if (after != before)
             undo_.push_back(before);
+        // The question's save is a step of its own before the command's.
+        if (after != before && savedByQuestion && *savedByQuestion != before && *savedByQuestion != after)
+            undo_.push_back(*savedByQuestion);
         if (command || after != before)
             outsideSinceCommand_ = false;
         if (Failure.isEmpty() && after != before && savedTyping) {
