@@ -578,7 +578,8 @@ private:
             break;
         case TKind::Undo:
             Action("Undo1")->trigger();
-            if (itemPending || feedPending) {
+            // Typing not saved goes first (a list not read again hides whether there was some).
+            if (itemPending || feedPending || (stale && File() == before && Errors().isEmpty() && ItemBoxes() != typedItem)) {
                 if (File() != before)
                     Fail(QStringLiteral("undo of typing changed the file"));
             } else if (std::none_of(undo_.begin(), undo_.end(), [](const auto &step) { return step.has_value(); })) {
