@@ -27,7 +27,7 @@
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int DefaultSteps = 4000; // the sanitizer build runs several times slower
+constexpr int DefaultSteps = 8000; // the sanitizer build runs several times slower
 #else
 constexpr int DefaultSteps = 16000;
 #endif
