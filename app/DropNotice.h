@@ -8,10 +8,14 @@ class TzelXMLParser2;
 
 class TDropNotice {
 public:
-    // The notice for the feed just loaded from path, or "" when nothing would be lost or the
-    // feed was already the subject of a notice in this run.
+    // The notice for the feed just loaded from path, or "" when nothing would be lost, when
+    // the feed has no channel (nothing will save it) or when the feed was already the subject
+    // of a notice in this run.
     std::string NoticeFor(const TzelXMLParser2 &document, const std::string &path);
 
 private:
     std::set<std::string> noticed_;
 };
+
+// One line per thing the reader could not keep, each starting "\n- ", with where it starts.
+std::string DroppedLines(const TzelXMLParser2 &document);

@@ -27,13 +27,14 @@ std::string Quoted(std::string_view text)
             space = true;
             continue;
         }
-        if (space)
-            line += ' ';
-        space = false;
+        // The cut comes before a pending space, so no blank stands before the "...".
         if (line.size() >= Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
             line += "...";
             break;
         }
+        if (space)
+            line += ' ';
+        space = false;
         line += c;
     }
     return "\"" + line + "\"";

@@ -1,5 +1,7 @@
 #include "FeedCommands.h"
 
+#include "DropNotice.h"
+
 #include "zelException.h"
 #include "zelXMLParser2.h"
 
@@ -61,6 +63,11 @@ void RequireWholeDocument(const TzelXMLParser2 &document, const std::string &pat
 TzelXMLNode2 &RequireChannel(const TzelXMLParser2 &document, const std::string &path)
 {
     TzelXMLNode2 *channel = document.FindChild("channel", false);
+    // A second root element (or text) after a first one without a channel: the file is not
+    // well-formed, which is what the user needs to hear, not that the first root is empty.
+    if (!channel && !document.DroppedContent().empty())
+        throw Exception("The feed " + Quoted(path) + " is not well-formed XML:" + DroppedLines(document) +
+                        "\nIts first root element has no \"channel\" element.");
     if (!channel)
         throw Exception("The feed " + Quoted(path) + " has no \"channel\" element.");
     return *channel;

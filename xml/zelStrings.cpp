@@ -65,6 +65,12 @@ std::string SystemErrorText(int error)
     throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemErrorText(error));
 }
 
+// A write that failed half-way (a full disk, a file-size limit, an I/O error).
+[[noreturn]] void RaiseWriteError(const std::string &fileName, int error)
+{
+    throw EWriteError("Cannot write file \"" + fileName + "\". " + SystemErrorText(error));
+}
+
 [[noreturn]] void RaiseOpenError(const std::string &fileName, int error)
 {
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + SystemErrorText(error));
@@ -116,10 +122,11 @@ void WriteInPlace(const std::string &fileName, const std::string &path, std::str
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         RaiseCreateError(fileName, errno);
-    const bool written = WriteAll(fd, text);
-    close(fd);
-    if (!written)
-        throw EWriteError("Stream write error");
+    int error = WriteAll(fd, text) ? 0 : errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        RaiseWriteError(fileName, error);
 }
 
 // The temporary's name is a dot, at most this many bytes of the file's name, ".tmp", the
@@ -270,10 +277,15 @@ void SaveStringToFile(const std::string &fileName, std::string_view text)
         fchmod(fd, existing.st_mode & 07777);
         CopyExtendedAttributes(path, fd); // after the mode: the ACL's mask is part of it
     }
-    const bool written = WriteAll(fd, text) && fsync(fd) == 0;
-    if (close(fd) != 0 || !written) {
+    // The system's reason is kept before anything else can change errno.
+    int error = WriteAll(fd, text) ? 0 : errno;
+    if (error == 0 && fsync(fd) != 0)
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
         unlink(tempPath.c_str());
-        throw EWriteError("Stream write error");
+        RaiseWriteError(fileName, error);
     }
     if (rename(tempPath.c_str(), path.c_str()) != 0) {
         const int error = errno;

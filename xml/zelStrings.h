@@ -30,7 +30,8 @@ std::string ReplaceEvery(std::string_view source, std::string_view find, std::st
 // a truncated file. A symlink is written through; the target's owner, permissions, extended
 // attributes and access-control list are kept. Temporaries that earlier saves of the file
 // left behind when their process was killed are removed.
-// Raises EFCreateError ("Cannot create file ...") or EWriteError ("Stream write error").
+// Raises EFCreateError ("Cannot create file ...") or EWriteError ("Cannot write file ...",
+// with the system's reason, such as a full disk).
 void SaveStringToFile(const std::string &fileName, std::string_view text);
 
 // The file's whole content. Raises EFOpenError ("Cannot open file ...") or

@@ -322,6 +322,20 @@ void TzelXMLReader::ReadProlog(size_t start)
         document_.prolog_.assign(prolog);
 }
 
+std::string TzelXMLReader::LineAndColumn(size_t position) const
+{
+    const std::string_view before = source_.substr(0, position - 1);
+    const size_t lineStart = before.rfind('\n') + 1; // npos + 1 == 0: the first line
+    size_t line = 1;
+    for (const char c : before)
+        line += c == '\n';
+    // Characters, as other readers and editors count them: a UTF-8 sequence is one.
+    size_t column = 1;
+    for (const char c : before.substr(lineStart))
+        column += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
 void TzelXMLReader::ReadEpilog()
 {
     // Nothing after the root is an error: what cannot be kept is counted as dropped.
@@ -340,7 +354,7 @@ void TzelXMLReader::ReadEpilog()
         } catch (const std::exception &) {
         }
         if (!skipped) {
-            document_.droppedContent_.push_back("what follows the root element from byte " + std::to_string(at) + " (" +
+            document_.droppedContent_.push_back("what follows the root element from " + LineAndColumn(at) + " (" +
                                                 std::to_string(source_.size() - at + 1) + " bytes)");
             break;
         }

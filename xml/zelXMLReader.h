@@ -83,6 +83,8 @@ private:
     }
     // Bytes at 1-based positions first..last (empty when last < first).
     std::string_view Slice(size_t first, size_t last) const;
+    // "line 2, column 7" of a 1-based byte position, for messages.
+    std::string LineAndColumn(size_t position) const;
 
     TzelXMLParser2 &document_;
     std::string_view source_;

@@ -58,7 +58,7 @@ private slots:
         QByteArray warned = good;
         warned.replace("https://example.org/", "");
         const std::pair<const char *, QByteArray> files[] = {
-            {"good.xml", good}, {"bad.xml", GoodFeed}, {"warned.xml", warned}};
+            {"good.xml", good}, {"bad.xml", GoodFeed}, {"warned.xml", warned}, {"-bad.xml", GoodFeed}};
         for (const auto &[name, bytes] : files) {
             QFile file(folder_.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -92,6 +92,8 @@ private slots:
             << "TolvaneRssEditor: unknown option --quiet (see --help)\n";
         QTest::newRow("file named like an option")
             << QStringList{"--check", "--", "bad.xml"} << 1 << badLine << "";
+        QTest::newRow("file name starting with a dash")
+            << QStringList{"--check", "--", "-bad.xml"} << 1 << "-" + badLine << "";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "TolvaneRssEditor 1.0\n" << "";
     }
 

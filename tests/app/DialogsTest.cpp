@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,30 +22,49 @@ struct TSeenBox {
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
     QStringList Buttons;
     QString DefaultButton;
+    bool Answered = false;
 };
 
-// Runs work once, when the dialog that the caller opens next is showing.
-void WhenModalShows(QTimer &poll, const std::function<void(QWidget *)> &work)
+// Runs ask, which opens a dialog and waits for it, and works that dialog with answer on every
+// tick until it is gone: a key sent before the dialog can take it (it is not the active window
+// yet) is lost, so one try is not enough. A dialog still open after giveUpMs is closed, so no
+// test waits forever, and the result is false.
+bool AnswerUntilGone(const std::function<void()> &ask, const std::function<void(QWidget *)> &answer,
+                     int giveUpMs = 5000)
 {
-    QObject::connect(&poll, &QTimer::timeout, &poll, [&poll, work] {
+    QElapsedTimer waited;
+    bool gaveUp = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible())
             return;
-        poll.stop();
-        work(modal);
+        if (!waited.hasExpired(giveUpMs)) {
+            answer(modal);
+            return;
+        }
+        gaveUp = true;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->done(QDialog::Rejected);
+        else
+            modal->close();
     });
-    poll.start(10);
+    waited.start();
+    poll.start(20);
+    ask();
+    return !gaveUp;
 }
 
-// Shows a box through ask, answers it with key and returns what was seen.
+// Shows a box through ask, answers it with key and returns what was seen. Answered is false
+// when the box did not take the key within seconds.
 TSeenBox Answer(const std::function<void()> &ask, Qt::Key key)
 {
     TSeenBox seen;
-    QTimer poll;
-    WhenModalShows(poll, [&seen, key](QWidget *modal) {
+    seen.Answered = AnswerUntilGone(ask, [&seen, key](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         if (!box)
             return;
+        seen = {};
         seen.Caption = box->windowTitle();
         seen.Text = box->text();
         seen.Icon = box->icon();
@@ -55,9 +75,28 @@ TSeenBox Answer(const std::function<void()> &ask, Qt::Key key)
             seen.DefaultButton = box->defaultButton()->text();
         QTest::keyClick(box, key);
     });
-    ask();
     return seen;
 }
+
+// Eats the first key presses a widget gets, as a box does before it is the active window.
+class TKeyDropper : public QObject {
+public:
+    explicit TKeyDropper(int count) : left_(count) {}
+    int Dropped = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress || left_ == 0)
+            return QObject::eventFilter(watched, event);
+        --left_;
+        ++Dropped;
+        return true;
+    }
+
+private:
+    int left_;
+};
 
 } // namespace
 
@@ -65,12 +104,30 @@ class DialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The answering helper itself: a box that drops the first keys is still answered, and one
+    // that no answer closes is closed after the limit and reported, not waited for.
+    void answersComeUntilTheBoxIsGone()
+    {
+        QMessageBox box(QMessageBox::NoIcon, "Caption", "Text", QMessageBox::Ok);
+        TKeyDropper dropper(3);
+        box.installEventFilter(&dropper);
+        QVERIFY(Answer([&] { box.exec(); }, Qt::Key_Return).Answered);
+        QCOMPARE(dropper.Dropped, 3);
+
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(!AnswerUntilGone([&] { box.exec(); }, [](QWidget *) {}, 300));
+        QVERIFY(waited.elapsed() < 3000);
+        QVERIFY(!box.isVisible());
+    }
+
     void exitQuestionIsConfirmWithYesAsDefault()
     {
         TQtDialogs dialogs;
         bool answer = true;
         const TSeenBox escape = Answer(
             [&] { answer = dialogs.AskConfirmation("Exit Tolvane RSS Editor?"); }, Qt::Key_Escape);
+        QVERIFY(escape.Answered);
         QCOMPARE(escape.Caption, QString("Confirm"));
         QCOMPARE(escape.Text, QString("Exit Tolvane RSS Editor?"));
         QCOMPARE(escape.Icon, QMessageBox::Question);
@@ -78,8 +135,9 @@ private slots:
         QCOMPARE(escape.DefaultButton, QString("&Yes"));
         QVERIFY(!answer); // Escape answers No
 
-        Answer([&] { answer = dialogs.AskConfirmation("Exit Tolvane RSS Editor?"); },
-               Qt::Key_Return);
+        QVERIFY(Answer([&] { answer = dialogs.AskConfirmation("Exit Tolvane RSS Editor?"); },
+                       Qt::Key_Return)
+                    .Answered);
         QVERIFY(answer); // Enter takes the default, Yes
     }
 
@@ -89,12 +147,14 @@ private slots:
         bool answer = false;
         const TSeenBox enter = Answer(
             [&] { answer = dialogs.AskWarning("Delete selected feed?"); }, Qt::Key_Return);
+        QVERIFY(enter.Answered);
         QCOMPARE(enter.Caption, QString("Warning"));
         QCOMPARE(enter.Icon, QMessageBox::Warning);
         QCOMPARE(enter.Buttons, QStringList({"&No", "&Yes"}));
         QCOMPARE(enter.DefaultButton, QString("&Yes"));
         QVERIFY(answer);
-        Answer([&] { answer = dialogs.AskWarning("Delete selected feed?"); }, Qt::Key_Escape);
+        QVERIFY(Answer([&] { answer = dialogs.AskWarning("Delete selected feed?"); }, Qt::Key_Escape)
+                    .Answered);
         QVERIFY(!answer);
     }
 
@@ -102,11 +162,13 @@ private slots:
     {
         TQtDialogs dialogs;
         const TSeenBox message = Answer([&] { dialogs.ShowMessage("Feeds is empty!"); }, Qt::Key_Return);
+        QVERIFY(message.Answered);
         QCOMPARE(message.Caption, QString("Tolvane RSS Editor"));
         QCOMPARE(message.Text, QString("Feeds is empty!"));
         QCOMPARE(message.Icon, QMessageBox::NoIcon);
         QCOMPARE(message.Buttons, QStringList({"OK"}));
         const TSeenBox error = Answer([&] { dialogs.ShowError("Cannot open file"); }, Qt::Key_Return);
+        QVERIFY(error.Answered);
         QCOMPARE(error.Caption, QString("Tolvane RSS Editor"));
         QCOMPARE(error.Icon, QMessageBox::Critical);
     }
@@ -115,14 +177,15 @@ private slots:
     {
         TQtDialogs dialogs;
         QStringList filters;
-        QTimer poll;
-        WhenModalShows(poll, [&filters](QWidget *modal) {
-            if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
-                filters = dialog->nameFilters();
-                dialog->reject();
-            }
-        });
-        QCOMPARE(dialogs.OpenFileName("XML (*.xml);;All (*)"), QString()); // cancelled
+        QString chosen = "not asked";
+        QVERIFY(AnswerUntilGone([&] { chosen = dialogs.OpenFileName("XML (*.xml);;All (*)"); },
+                                [&filters](QWidget *modal) {
+                                    if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+                                        filters = dialog->nameFilters();
+                                        dialog->reject();
+                                    }
+                                }));
+        QCOMPARE(chosen, QString()); // cancelled
         QCOMPARE(filters, QStringList({"XML (*.xml)", "All (*)"}));
     }
 
@@ -134,14 +197,17 @@ private slots:
         std::vector<TSaveChangesAnswer> answers;
         const TSeenBox seen = Answer([&] { answers.push_back(dialogs.AskSaveChanges(question)); },
                                      Qt::Key_Return);
+        QVERIFY(seen.Answered);
         QCOMPARE(seen.Caption, QString("Confirm"));
         QCOMPARE(seen.Text, question);
         QCOMPARE(seen.Buttons, QStringList({"&No", "&Yes", "Cancel"}));
         QCOMPARE(seen.DefaultButton, QString("&Yes"));
-        Answer([&] { answers.push_back(dialogs.AskSaveChanges(question)); }, Qt::Key_Escape);
-        QTimer poll;
-        WhenModalShows(poll, [](QWidget *modal) { QTest::keyClick(modal, Qt::Key_N, Qt::AltModifier); });
-        answers.push_back(dialogs.AskSaveChanges(question));
+        QVERIFY(Answer([&] { answers.push_back(dialogs.AskSaveChanges(question)); }, Qt::Key_Escape)
+                    .Answered);
+        // The mnemonic goes through the shortcut map, which takes it only once the box is the
+        // active window.
+        QVERIFY(AnswerUntilGone([&] { answers.push_back(dialogs.AskSaveChanges(question)); },
+                                [](QWidget *modal) { QTest::keyClick(modal, Qt::Key_N, Qt::AltModifier); }));
         QCOMPARE(answers, std::vector<TSaveChangesAnswer>({TSaveChangesAnswer::Yes,
                                                            TSaveChangesAnswer::Cancel,
                                                            TSaveChangesAnswer::No}));
@@ -153,16 +219,17 @@ private slots:
         TQtDialogs dialogs;
         bool saving = false, confirms = false;
         QString suffix;
-        QTimer poll;
-        WhenModalShows(poll, [&](QWidget *modal) {
-            if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
-                saving = dialog->acceptMode() == QFileDialog::AcceptSave;
-                confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-                suffix = dialog->defaultSuffix();
-                dialog->reject();
-            }
-        });
-        QCOMPARE(dialogs.SaveFileName("XML (*.xml);;All (*)"), QString());
+        QString chosen = "not asked";
+        QVERIFY(AnswerUntilGone([&] { chosen = dialogs.SaveFileName("XML (*.xml);;All (*)"); },
+                                [&](QWidget *modal) {
+                                    if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+                                        saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+                                        confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+                                        suffix = dialog->defaultSuffix();
+                                        dialog->reject();
+                                    }
+                                }));
+        QCOMPARE(chosen, QString());
         QVERIFY(saving);
         QVERIFY(confirms);
         QCOMPARE(suffix, QString("xml"));

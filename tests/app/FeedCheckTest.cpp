@@ -91,6 +91,16 @@ private slots:
             << QStringList{"item 1 \"First\": error: link \"/1\" is not an absolute http or https URL",
                            "item 1 \"First\": error: comments \"/1#comments\" is not an absolute "
                            "http or https URL"};
+        QTest::newRow("no host")
+            << QByteArray("<link>http://example.org/1</link>") << QByteArray("<link>http://</link>")
+            << QStringList{"item 1 \"First\": error: link \"http://\" is not an absolute http or https URL"};
+        // A feed's text in a message is cut after 60 bytes, between characters, with no blank
+        // before the "...": here the 60th byte is the first half of the "\xC3\xA9".
+        QTest::newRow("long text cut")
+            << QByteArray("<link>https://example.org/</link>")
+            << QByteArray("<link>/" + QByteArray(58, 'a') + "\xC3\xA9 and more</link>")
+            << QStringList{"channel: error: link \"/" + QString(58, 'a') +
+                           "\u00E9...\" is not an absolute http or https URL"};
         QTest::newRow("duplicate guid")
             << QByteArray("<guid>http://example.org/2</guid>")
             << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
@@ -111,6 +121,19 @@ private slots:
                            "not UTF-8",
                            "document: error: not well-formed XML at line 6, column 17: Input is "
                            "not proper UTF-8, indicate encoding ! Bytes: 0xE9 0x20 0x6E 0x65"};
+        // Overlong forms: C0 and C1 lead bytes write ASCII characters in two bytes.
+        QTest::newRow("overlong C0")
+            << QByteArray("Caf\xC3\xA9") << QByteArray("Caf\xC0\xA9")
+            << QStringList{"document: error: the text is declared UTF-8, but byte 0xC0 on line 6 is "
+                           "not UTF-8",
+                           "document: error: not well-formed XML at line 6, column 17: Input is "
+                           "not proper UTF-8, indicate encoding ! Bytes: 0xC0 0xA9 0x20 0x6E"};
+        QTest::newRow("overlong C1")
+            << QByteArray("Caf\xC3\xA9") << QByteArray("Caf\xC1\xA9")
+            << QStringList{"document: error: the text is declared UTF-8, but byte 0xC1 on line 6 is "
+                           "not UTF-8",
+                           "document: error: not well-formed XML at line 6, column 17: Input is "
+                           "not proper UTF-8, indicate encoding ! Bytes: 0xC1 0xA9 0x20 0x6E"};
         QTest::newRow("encoding not declared")
             << QByteArray(" encoding=\"UTF-8\"") << QByteArray()
             << QStringList{"document: warning: no encoding is declared; the text is UTF-8, so the "

@@ -123,7 +123,10 @@ private slots:
         xmlFreeDoc(actual);
     }
 
-    void whatASaveWouldDropIsToldOnceWhenTheFeedOpens()
+    // A feed that is not well-formed past its root element is told once, with where: as the
+    // notice of what a save would drop, or, when the first root has no channel (a second
+    // root element follows an empty one), as the one error that refuses the feed.
+    void notWellFormedAfterTheRootIsToldOnce()
     {
         TWindowFixture window;
         const std::string feed = FeedBytes("T", "D", "L", "P") + "\n<!-- kept -->stray text";
@@ -133,11 +136,23 @@ private slots:
         window.ClickRow("ListBox1", 0); // opens the feed
         window.ClickTab(1);             // and again, for the Items page
         window.ClickTab(0);
-        const QString expected = QString::fromStdString("message: The feed \"" + path) +
-                                 "\" holds content that the editor cannot keep. The next save of this feed will not "
-                                 "write back:\n- what follows the root element from byte " +
-                                 QString::number(feed.size() - 10 + 1) + " (10 bytes)";
-        QCOMPARE(window.Dialogs.Log(), QStringList({expected}));
+        const QString notice = QString::fromStdString("message: The feed \"" + path) +
+                               "\" is not well-formed XML. The editor cannot keep what makes it so, and the next "
+                               "save of this feed will not write back:\n- what follows the root element from "
+                               "line 11, column 14 (10 bytes)";
+        QCOMPARE(window.Dialogs.Log(), QStringList({notice}));
+
+        window.Dialogs.Shown.clear();
+        const std::string twoRoots = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"/>\n"
+                                     "  <rss version=\"2.0\"><channel><title>T</title></channel></rss>\n";
+        const std::string second = window.WriteFeed("two.xml", twoRoots);
+        window.Dialogs.Files = {window.PathOf("two.xml")};
+        window.Click(window.Tool("SpeedButton2"));
+        const QString error = QString::fromStdString("error: The feed \"" + second) +
+                              "\" is not well-formed XML:\n- what follows the root element from line 3, "
+                              "column 3 (61 bytes)\nIts first root element has no \"channel\" element.";
+        QCOMPARE(window.Dialogs.Log(), QStringList({"open: XML (*.xml);;All (*)", error}));
+        QCOMPARE(window.ListLines("ListBox1").size(), 1); // not added
     }
 };
 

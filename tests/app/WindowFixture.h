@@ -93,6 +93,12 @@ public:
         dialog.SetDetails(details);
         dialog.show();
         DetailsScript(dialog);
+        // A script that leaves the dialog open answered nothing: say so, rather than take the
+        // half-worked dialog for a Cancel.
+        if (dialog.isVisible()) {
+            QTest::qFail("the details script left the dialog open", __FILE__, __LINE__);
+            return false;
+        }
         if (dialog.result() != QDialog::Accepted)
             return false;
         details = dialog.Details();

@@ -119,8 +119,11 @@ TEST(XmlCompatibleMode, WhatCannotBeKeptIsReported)
 {
     Compatible read("<r/>\n<!-- kept -->junk<x/>");
     ASSERT_EQ(read.document.DroppedContent().size(), 1u);
-    EXPECT_EQ(read.document.DroppedContent()[0], "what follows the root element from byte 19 (8 bytes)");
+    EXPECT_EQ(read.document.DroppedContent()[0], "what follows the root element from line 2, column 14 (8 bytes)");
     EXPECT_EQ(read.document.BuildXmlText(), Declaration + "\r\n<r/>\n<!-- kept -->");
+    // A UTF-8 character is one column.
+    EXPECT_EQ(Compatible("<r>\xC3\xA9</r><r/>").document.DroppedContent(),
+              std::vector<std::string>{"what follows the root element from line 1, column 9 (4 bytes)"});
 }
 
 TEST(XmlCompatibleMode, ErrorsStayAsTheEngineReportsThem)

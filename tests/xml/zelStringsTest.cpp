@@ -238,9 +238,10 @@ TEST_F(StringFiles, SymlinkStaysSymlinkAndTargetGetsText)
     EXPECT_EQ(Get(Path("real/later.xml")), "made");
 }
 
+// A failed write names the file and the system's reason, leaves the old file and no temporary.
 TEST_F(StringFiles, FailedWriteLeavesOldFileAndNoTemporary)
 {
-    // A 1-byte file size limit makes the write fail part way, like a full disk.
+    // A 1-byte file size limit makes the write fail part way, as a full disk does.
     Put(Path("f.xml"), "x");
     struct rlimit saved;
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -254,11 +255,22 @@ TEST_F(StringFiles, FailedWriteLeavesOldFileAndNoTemporary)
         FAIL() << "no error";
     } catch (const EWriteError &e) {
         setrlimit(RLIMIT_FSIZE, &saved);
-        EXPECT_EQ(e.Message(), "Stream write error");
+        EXPECT_EQ(e.Message(), "Cannot write file \"" + Path("f.xml") + "\". File too large");
     }
     signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(Get(Path("f.xml")), "x");
     EXPECT_EQ(Names(), std::vector<std::string>{"f.xml"});
+
+    // A device that is always full, written in place.
+    struct stat full;
+    if (stat("/dev/full", &full) != 0 || !S_ISCHR(full.st_mode))
+        GTEST_SKIP() << "this system has no /dev/full";
+    try {
+        SaveStringToFile("/dev/full", "text");
+        FAIL() << "no error";
+    } catch (const EWriteError &e) {
+        EXPECT_EQ(e.Message(), "Cannot write file \"/dev/full\". No space left on device");
+    }
 }
 
 TEST_F(StringFiles, DevicesAreWrittenInPlace)
