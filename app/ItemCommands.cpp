@@ -5,6 +5,7 @@
 #include "WrittenForm.h"
 #include "zelException.h"
 #include "zelXMLParser2.h"
+#include "zelXMLWriter.h"
 
 #include <array>
 #include <memory>
@@ -17,6 +18,34 @@ std::string ChildText(const TzelXMLNode2 &node, std::string_view name)
 {
     const TzelXMLNode2 *child = node.FindChild(name, false);
     return child ? child->Text() : std::string();
+}
+
+// A title's or description's text as its box shows it. An element holding markup (a
+// description with "<b>" in it, say) shows its whole content as written. A "&quot;" is a
+// double quote to readers except inside a CDATA section, where it is text and shows so.
+// (xml: the document's XML-compatible mode; an element an item command made has no link to it.)
+std::string ShownText(const TzelXMLNode2 *element, bool xml)
+{
+    if (!element)
+        return {};
+    if (element->ChildCount() > 0)
+        return TzelXMLWriter::BuildContentText(*element, xml);
+    std::string text = element->Text();
+    const bool cdata = element->KeptContent().empty() && (element->TextNeedsCDATA() || element->TextFromCDATA());
+    if (!cdata)
+        DecodeQuot(text);
+    return text;
+}
+
+// What a typed title or description is stored as: a text with "<" or ">" goes into a CDATA
+// section, where every character is read as it is; elsewhere a double quote is "&quot;".
+std::string StoredText(const std::string &typed)
+{
+    if (typed.find_first_of("<>") != std::string::npos)
+        return typed;
+    std::string text = typed;
+    EncodeQuot(text);
+    return text;
 }
 
 // The channel child shown in the row, refused when the document no longer has it.
@@ -116,9 +145,7 @@ std::string ItemRow(const TzelXMLNode2 *child)
             row += child->NameView();
         return row += '>';
     }
-    std::string row = title->Text();
-    DecodeQuot(row);
-    return row;
+    return ShownText(title, true); // (a title holds no markup but in an XML-compatible read)
 }
 
 TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
@@ -126,11 +153,9 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
 {
     const TzelXMLNode2 &channel = RequireChannel(document, path);
     const TzelXMLNode2 &item = ListedChild(channel, firstItemIndex, row, path);
-    TItemFields fields{ChildText(item, "title"), ChildText(item, "description"),
-                       ChildText(item, "link"), ChildText(item, "pubDate")};
-    DecodeQuot(fields.Title);
-    DecodeQuot(fields.Description);
-    return fields;
+    return {ShownText(item.FindChild("title", false), document.XmlCompatible()),
+            ShownText(item.FindChild("description", false), document.XmlCompatible()),
+            ChildText(item, "link"), ChildText(item, "pubDate")};
 }
 
 TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
@@ -173,26 +198,31 @@ TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int fir
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     TzelXMLNode2 &item = ListedChild(channel, firstItemIndex, row, path);
-    // A title or description shown and left as it was keeps its bytes: EncodeQuot would turn a
-    // double quote the file holds as it is (in a CDATA section, say) into "&quot;".
-    auto stored = [&item](const char *name, const std::string &typedText) {
-        std::string shown = ChildText(item, name);
-        DecodeQuot(shown);
-        if (typedText == shown && item.FindChild(name, false))
-            return ChildText(item, name);
-        std::string text = typedText;
-        EncodeQuot(text);
-        return text;
+    // A title or description shown and left as it was keeps its bytes (and a description its
+    // markup); one typed anew replaces the element's whole content.
+    auto retyped = [&item, &document](const char *name, const std::string &typedText) {
+        const TzelXMLNode2 *element = item.FindChild(name, false);
+        return !element || typedText != ShownText(element, document.XmlCompatible());
     };
-    const std::string title = stored("title", typed.Title), description = stored("description", typed.Description);
-    const std::array<std::string, 4> texts = {title, description, typed.Link, typed.PubDate};
+    const bool titleRetyped = retyped("title", typed.Title);
+    const bool descriptionRetyped = retyped("description", typed.Description);
+    const std::array<std::string, 4> texts = {
+        titleRetyped ? StoredText(typed.Title) : ChildText(item, "title"),
+        descriptionRetyped ? StoredText(typed.Description) : ChildText(item, "description"), typed.Link,
+        typed.PubDate};
 
     // The item's children as they were, so a failed write can put them back into the item
     // itself: setting the old texts again would lose how they were written (a CDATA section, a
     // comment inside), and a copy of the item in its place would lose the markup after it.
     const std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
-    for (size_t i = 0; i < texts.size(); ++i)
-        item.ChildOrNew(ItemChildNames[i])->SetText(texts[i]);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        TzelXMLNode2 *child = item.ChildOrNew(ItemChildNames[i]);
+        if ((i == 0 && titleRetyped) || (i == 1 && descriptionRetyped)) {
+            child->Children().DeleteTrailing(0);
+            child->SetText({}); // so no form kept of the old content outlives it
+        }
+        child->SetText(texts[i]);
+    }
     return SaveOrUndo(document, path, before, {TChannelChange::Replaced, firstItemIndex + row}, &item,
                       [&] {
                           item.Children().DeleteTrailing(0);

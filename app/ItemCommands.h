@@ -26,7 +26,7 @@ struct TItemList {
     int FirstItemIndex = 0;
     // True when the channel has an "item" child (the rows are only filled then).
     bool HasItems = false;
-    // One row per channel child from the first item on: its "title" text after DecodeQuot.
+    // One row per channel child from the first item on: its "title" as ReadItem shows it.
     // A child without "title" shows its element name in angle brackets, e.g. "<category>".
     std::vector<std::string> Rows;
 };
@@ -37,8 +37,10 @@ int FirstItemPosition(const TzelXMLNode2 &channel);
 // The row of one listed child (null reads as a nameless child).
 std::string ItemRow(const TzelXMLNode2 *child);
 
-// The texts of a listed child as bytes of the feed; title and description after DecodeQuot.
-// A missing "title", "description", "link" or "pubDate" reads as empty.
+// The texts of a listed child as bytes of the feed. Title and description after DecodeQuot,
+// except a text in a CDATA section (where "&quot;" is text); one holding child elements
+// (markup in a description) shows its whole content as written. A missing "title",
+// "description", "link" or "pubDate" reads as empty.
 struct TItemFields {
     std::string Title;
     std::string Description;
@@ -64,8 +66,10 @@ TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int fi
 TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
                         const TLaidOutText *before = nullptr);
 
-// Save item: title and description stored after EncodeQuot, link and date as given; a
-// missing one of the four children is appended to the item. Other children and attributes
-// stay. Then saved.
+// Save item: title and description stored after EncodeQuot (as typed when they hold "<" or
+// ">", which goes into a CDATA section), link and date as given; a title or description
+// typed anew replaces the element's content, markup included, and one left as shown stays
+// byte for byte. A missing one of the four children is appended to the item. Other children
+// and attributes stay. Then saved.
 TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
                       const TItemFields &typed, const TLaidOutText *before = nullptr);

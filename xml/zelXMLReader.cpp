@@ -44,9 +44,10 @@ std::string_view TrimXmlBlanksRight(std::string_view text)
 
 // Attribute values in XML-compatible mode, in one pass: the five predefined entities are
 // decoded, other references stay as written, and "&amp;" stays as written when the
-// decoded "&" would start a reference, so every "&" kept that starts a reference is one
-// (the writer writes those as they are and escapes every other "&").
-std::string DecodeAttributeValue(std::string_view value)
+// decoded "&" would start a reference the writer keeps (see XmlReferenceLength; anyEntity
+// when the document has a DTD), so every "&" kept that starts such a reference is one (the
+// writer writes those as they are and escapes every other "&").
+std::string DecodeAttributeValue(std::string_view value, bool anyEntity)
 {
     static constexpr std::pair<std::string_view, char> Entities[] = {
         {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&amp;", '&'}};
@@ -58,7 +59,7 @@ std::string DecodeAttributeValue(std::string_view value)
             for (const auto &[entity, character] : Entities) {
                 if (value.compare(i, entity.size(), entity) != 0)
                     continue;
-                if (character == '&' && ReferenceLength(value.substr(i + 4), 0) > 0) // as if the ";" were the "&"
+                if (character == '&' && XmlReferenceLength(value.substr(i + 4), 0, anyEntity) > 0) // as if the ";" were the "&"
                     break; // "&amp;" before "#65;" or "name;": kept
                 decoded += character;
                 i += entity.size();
@@ -320,6 +321,7 @@ void TzelXMLReader::ReadProlog(size_t start)
     const std::string_view prolog = Slice(start, position_ - 1);
     if (Contains(prolog, '<'))
         document_.prolog_.assign(prolog);
+    anyEntity_ = prolog.find("<!DOCTYPE") != std::string_view::npos;
 }
 
 std::string TzelXMLReader::LineAndColumn(size_t position) const
@@ -377,13 +379,27 @@ void TzelXMLReader::KeepTail(TzelXMLNode2 *child)
     if (content.end == from)
         return;
     const std::string_view tail = Slice(from, content.end - 1);
-    if (content.markup || content.characterData)
+    if (content.markup || content.characterData || mixedOpen_ > 0)
         child->MakeExtras().tail.assign(tail);
     if (content.characterData) {
         TzelXMLNodeExtras &extras = parent.node->MakeExtras();
         if (!extras.mixed && extras.content.empty())
             extras.content.assign(Slice(parent.contentStart, parent.contentEnd - 1));
-        extras.mixed = true;
+        if (!extras.mixed) {
+            // Inside mixed content every blank is text: the children read so far, and all read
+            // from now on until the element ends, keep theirs.
+            extras.mixed = true;
+            ++mixedOpen_;
+            std::vector<TzelXMLNode2 *> children(parent.node->children_.begin(), parent.node->children_.end());
+            children.insert(children.end(), pendingChildren_.begin() + static_cast<std::ptrdiff_t>(parent.firstChild),
+                            pendingChildren_.end());
+            for (size_t i = 0; i < children.size(); ++i) {
+                KeepBlanksBelow(children[i]);
+                // A tail of blanks only was not kept: the blanks before the next child's "<".
+                if (i + 1 < children.size() && children[i] && children[i + 1] && children[i]->KeptTail().empty())
+                    children[i]->MakeExtras().tail.assign(BlanksBefore(children[i + 1]));
+            }
+        }
     }
 }
 
@@ -426,6 +442,8 @@ void TzelXMLReader::ListDirectly(OpenElement &parent)
 
 void TzelXMLReader::CloseInnermost()
 {
+    if (open_.back().node->MixedContent())
+        --mixedOpen_;
     if (open_.back().direct) {
         open_.back().node->children_.ShrinkToFit();
         open_.pop_back();
@@ -585,16 +603,63 @@ void TzelXMLReader::ParseTextContent(TzelXMLNode2 *element)
         needsCDATA = Contains(text, '<') || Contains(text, '>');
     } else {
         // Plain text ends at the next "<", so only a ">" can be in it.
-        text = TrimmedText(Slice(position_, opener - 1));
+        const std::string_view written = Slice(position_, opener - 1);
+        text = TrimmedText(written);
         position_ = opener;
         needsCDATA = Contains(text, '>');
         // XML text may hold a ">": kept as written, where a CDATA section would show its
-        // references as text.
-        if (xml_ && needsCDATA)
+        // references as text. So is a text with references other than XML's own, which the
+        // writer would otherwise write as text ("&nbsp;" typed), not as references; and inside
+        // mixed content, where every blank is text, one with blanks around it.
+        if (xml_ && (needsCDATA || (Contains(text, '&') && HasOtherReference(text))))
             element->MakeExtras().content.assign(text);
+        if (xml_ && mixedOpen_ > 0 && written.size() != text.size())
+            element->MakeExtras().content.assign(written);
     }
     element->text_.Borrow(text);
     element->SetTextNeedsCDATA(needsCDATA);
+}
+
+void TzelXMLReader::KeepBlanks(TzelXMLNode2 *element)
+{
+    // The text is trimmed and borrowed from the source: the blanks around it there are the
+    // ones it was written with (a text from a CDATA section or kept already stays as it is).
+    const std::string_view text = element->text_.View();
+    if (text.empty() || element->TextFromCDATA() || !element->KeptContent().empty() ||
+        text.data() < source_.data() || text.data() + text.size() > source_.data() + source_.size())
+        return;
+    const char *begin = text.data(), *end = begin + text.size();
+    while (begin > source_.data() && IsBlank(begin[-1]))
+        --begin;
+    while (end < source_.data() + source_.size() && IsBlank(*end))
+        ++end;
+    if (static_cast<size_t>(end - begin) != text.size())
+        element->MakeExtras().content.assign(begin, end);
+}
+
+std::string_view TzelXMLReader::BlanksBefore(const TzelXMLNode2 *element) const
+{
+    const std::string_view name = element->name_.View();
+    const char *opener = name.data() - 1;
+    if (name.empty() || opener <= source_.data() || opener >= source_.data() + source_.size() || *opener != '<')
+        return {};
+    const char *begin = opener;
+    while (begin > source_.data() && IsBlank(begin[-1]))
+        --begin;
+    return {begin, static_cast<size_t>(opener - begin)};
+}
+
+void TzelXMLReader::KeepBlanksBelow(TzelXMLNode2 *top)
+{
+    std::vector<TzelXMLNode2 *> pending{top};
+    while (!pending.empty()) {
+        TzelXMLNode2 *node = pending.back();
+        pending.pop_back();
+        KeepBlanks(node);
+        for (TzelXMLNode2 *child : node->children_)
+            if (child)
+                pending.push_back(child);
+    }
 }
 
 void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text, bool indexElement)
@@ -628,7 +693,7 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
             if (!ampersand) {
                 AddAttribute(name, value);
             } else if (xml_) {
-                AddAttribute(name, {}).value_.Assign(DecodeAttributeValue(value));
+                AddAttribute(name, {}).value_.Assign(DecodeAttributeValue(value, anyEntity_));
             } else {
                 // "&amp;" goes last, so "&amp;lt;" gives "&lt;" and is not decoded again.
                 std::string decoded = ReplaceEvery(value, "&lt;", "<");

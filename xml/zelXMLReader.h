@@ -51,6 +51,12 @@ private:
     void ListPendingChildren() noexcept;
     void ReadEndTag(TzelXMLNode2 *element);
     void ParseTextContent(TzelXMLNode2 *element);
+    // Inside mixed content: the element's text (and every text below top) keeps the blanks
+    // around it as written, as its kept content.
+    void KeepBlanks(TzelXMLNode2 *element);
+    void KeepBlanksBelow(TzelXMLNode2 *top);
+    // The blanks in the source right before the element's start tag.
+    std::string_view BlanksBefore(const TzelXMLNode2 *element) const;
     void ParseAttributes(TzelXMLNode2 *element, std::string_view text, bool indexElement);
     TzelXMLAttribute2 &AddAttribute(std::string_view name, std::string_view value);
     // Lists the attributes gathered for the element (which has none yet) in one block.
@@ -108,4 +114,8 @@ private:
     std::vector<OpenElement> open_;
     std::vector<TzelXMLNode2 *> pendingChildren_;
     std::vector<TzelXMLAttribute2 *> pendingAttributes_;
+    // Open elements with mixed content; and whether the prolog holds a DTD, whose entities
+    // attribute values may refer to.
+    size_t mixedOpen_ = 0;
+    bool anyEntity_ = false;
 };

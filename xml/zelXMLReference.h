@@ -51,3 +51,45 @@ inline size_t ReferenceLength(std::string_view text, size_t at)
         ++i;
     return i > first && i < text.size() && text[i] == ';' ? i - at + 1 : 0;
 }
+
+// True when a character reference's value is a character XML allows (a reference to any
+// other, "&#0;" say, makes the file not well-formed).
+inline bool IsXmlCharacter(unsigned long code)
+{
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+// The length of the reference the "&" at text[at] starts when it is one of XML's own: one of
+// the five predefined entities or a character reference to an allowed character; otherwise 0.
+// Every reader reads these without a DTD. With anyEntity, a reference to any named entity
+// counts too (a document with a DTD may declare it).
+inline size_t XmlReferenceLength(std::string_view text, size_t at, bool anyEntity = false)
+{
+    const size_t length = ReferenceLength(text, at);
+    if (length == 0)
+        return 0;
+    const std::string_view name = text.substr(at + 1, length - 2);
+    if (name[0] != '#')
+        return anyEntity || name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos"
+                   ? length
+                   : 0;
+    const bool hex = name[1] == 'x';
+    unsigned long code = 0;
+    for (char c : name.substr(hex ? 2 : 1)) {
+        const unsigned long digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        code = code * (hex ? 16 : 10) + digit;
+        if (code > 0x10FFFF)
+            return 0;
+    }
+    return IsXmlCharacter(code) ? length : 0;
+}
+
+// True when the text holds a reference that is not one of XML's own ("&nbsp;", "&#0;").
+inline bool HasOtherReference(std::string_view text)
+{
+    for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1))
+        if (ReferenceLength(text, at) && !XmlReferenceLength(text, at))
+            return true;
+    return false;
+}

@@ -152,15 +152,16 @@ public:
         }
     }
     // Each of & < > ' " becomes its entity (one pass gives the same bytes as replacing "&"
-    // first and then the other four); with keepReferences a "&" that starts a character or
-    // entity reference stays as it is. Runs of plain bytes are copied whole.
-    void PutEscaped(std::string_view value, bool keepReferences = false)
+    // first and then the other four); with keepReferences a "&" that starts one of XML's own
+    // references (any entity reference with anyEntity) stays as it is. Runs of plain bytes are
+    // copied whole.
+    void PutEscaped(std::string_view value, bool keepReferences = false, bool anyEntity = false)
     {
         const char *data = value.data();
         const size_t size = value.size();
         size_t plain = 0;
         for (size_t at = 0; (at = NextToEscape(data, at, size)) < size; ++at) {
-            if (keepReferences && data[at] == '&' && ReferenceLength(value, at))
+            if (keepReferences && data[at] == '&' && XmlReferenceLength(value, at, anyEntity))
                 continue;
             Put(value.substr(plain, at - plain));
             Put(EntityFor(data[at]));
@@ -296,8 +297,8 @@ const char *AttributeNameProblem(std::string_view name, bool xml)
 }
 
 // Refuses an element the reader would not give back as it is: a name it would read
-// differently, nesting deeper than the reader takes, or a CDATA text holding "]]>", which
-// would end the section early.
+// differently, nesting deeper than the reader takes, or (in the engine's own mode) a CDATA
+// text holding "]]>", which would end the section early.
 void CheckWritableClosely(const TzelXMLNode2 *node, size_t level, bool hasChildren, bool cdata, bool xml)
 {
     const std::string_view name = node->NameView();
@@ -316,7 +317,7 @@ void CheckWritableClosely(const TzelXMLNode2 *node, size_t level, bool hasChildr
     if (level >= static_cast<size_t>(TzelXMLParser2::MaxNestingDepth))
         throw Exception("Cannot write element \"" + std::string(name) + "\": it is nested deeper than " +
                         std::to_string(TzelXMLParser2::MaxNestingDepth) + " levels, which the reader refuses");
-    if (cdata && node->TextView().find("]]>") != std::string_view::npos)
+    if (cdata && !xml && node->TextView().find("]]>") != std::string_view::npos)
         throw Exception("Cannot write element \"" + std::string(name) +
                         "\": its text contains \"]]>\", which would end its CDATA section early");
 }
@@ -332,16 +333,17 @@ void CheckWritableClosely(const TzelXMLNode2 *node, size_t level, bool hasChildr
         CheckWritableClosely(node, level, hasChildren, cdata, xml);
 }
 
-// A text goes out with its references as they are; a "&" that starts none (one typed by the
-// user, or from a feed that was not well-formed) would break the file, and "&amp;" would
-// show differently when read back, so it goes out as a CDATA section of its own: other
-// readers read the "&" and this reader shows the text as it was.
+// A text goes out with XML's own references as they are; any other "&" (one typed by the
+// user, as in "&nbsp;", or from a feed that was not well-formed) would break the file, and
+// "&amp;" would show differently when read back, so it goes out as a CDATA section of its
+// own: other readers read the "&" and this reader shows the text as it was. (The reader keeps
+// a text holding other references as written, so an unchanged one goes back as it came.)
 template <class Sink>
 void PutTextKeepingReferences(Sink &sink, std::string_view text)
 {
     size_t done = 0;
     for (size_t at = 0; (at = FindFirstOf(text.data(), at, text.size(), '&')) < text.size(); ++at) {
-        if (ReferenceLength(text, at))
+        if (XmlReferenceLength(text, at))
             continue;
         sink.Put(text.substr(done, at - done));
         sink.Put("<![CDATA[&]]>");
@@ -350,13 +352,55 @@ void PutTextKeepingReferences(Sink &sink, std::string_view text)
     sink.Put(text.substr(done));
 }
 
+// A CDATA text: a "]]>" in it would end the section, so the section ends after its "]]" and
+// a new one starts with the ">" (readers join the two).
+template <class Sink>
+void PutCDataText(Sink &sink, std::string_view text)
+{
+    for (size_t end; (end = text.find("]]>")) != std::string_view::npos; text.remove_prefix(end + 2)) {
+        sink.Put(text.substr(0, end + 2));
+        sink.Put("]]><![CDATA[");
+    }
+    sink.Put(text);
+}
+
 // How an element is laid out: xml = the document's XML-compatible mode; compact = inside
-// mixed content, where line breaks and indentation would add text.
+// mixed content, where line breaks and indentation would add text; anyEntity = the document
+// has a DTD, which may declare the entities its attribute values refer to.
 struct Layout {
     TzelXMLWriter::TextPolicy policy;
     bool xml;
     bool compact;
+    bool anyEntity;
 };
+
+// What stands between an element's start tag and its first child (or end tag).
+template <class Sink>
+void WriteOwnContent(Sink &sink, const TzelXMLNode2 *node, std::string_view kept, bool cdata, Layout layout)
+{
+    const std::string_view text = node->TextView();
+    if (!kept.empty()) {
+        sink.Put(layout.compact || node->MixedContent() ? kept : TrimmedText(kept));
+    } else if (cdata) {
+        sink.Put("<![CDATA[");
+        if (layout.xml)
+            PutCDataText(sink, text);
+        else
+            sink.Put(text);
+        sink.Put("]]>");
+    } else if (layout.xml) {
+        PutTextKeepingReferences(sink, text);
+    } else {
+        sink.Put(text);
+    }
+}
+
+// In XML-compatible mode a text read from a CDATA section goes back into one.
+bool WritesCData(const TzelXMLNode2 *node, std::string_view kept, bool hasChildren, bool xml)
+{
+    return kept.empty() && (node->TextNeedsCDATA() || (xml && node->TextFromCDATA())) &&
+           (hasChildren || !node->TextView().empty());
+}
 
 template <class Sink>
 void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, bool hasChildren, Layout layout)
@@ -374,31 +418,19 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
         sink.Put(" ");
         sink.Put(attribute->NameView());
         sink.Put("=\"");
-        sink.PutEscaped(attribute->ValueText(), layout.xml);
+        sink.PutEscaped(attribute->ValueText(), layout.xml, layout.anyEntity);
         sink.Put("\"");
     }
     // The content as it was read, while its text is unchanged.
     const std::string_view kept = layout.xml ? node->KeptContent() : std::string_view();
-    // In XML-compatible mode a text read from a CDATA section goes back into one.
-    const bool cdata = kept.empty() && (node->TextNeedsCDATA() || (layout.xml && node->TextFromCDATA())) &&
-                       (hasChildren || !text.empty());
+    const bool cdata = WritesCData(node, kept, hasChildren, layout.xml);
     if (Sink::Checks && policy == TzelXMLWriter::RefuseUnwritableText)
         CheckWritable(node, level, hasChildren, cdata, layout.xml);
-    if (!kept.empty()) {
-        sink.Put(">");
-        sink.Put(layout.compact || node->MixedContent() ? kept : TrimmedText(kept));
-    } else if (!hasChildren && text.empty()) {
+    if (kept.empty() && !hasChildren && text.empty()) {
         sink.Put("/>");
-    } else if (cdata) {
-        sink.Put("><![CDATA[");
-        sink.Put(text);
-        sink.Put("]]>");
-    } else if (layout.xml) {
-        sink.Put(">");
-        PutTextKeepingReferences(sink, text);
     } else {
         sink.Put(">");
-        sink.Put(text);
+        WriteOwnContent(sink, node, kept, cdata, layout);
     }
     if (!hasChildren && (!text.empty() || !kept.empty())) {
         sink.Put("</");
@@ -426,6 +458,9 @@ template <class Sink>
 }
 
 template <class Sink>
+void WriteDescendants(Sink &sink, const TzelXMLNode2 *top, Layout layout, bool closeTop);
+
+template <class Sink>
 void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::TextPolicy policy)
 {
     const bool xml = document.XmlCompatible();
@@ -449,23 +484,37 @@ void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::Te
         sink.Put(LineBreak);
     sink.Put(prolog);
 
+    const TzelXMLNode2 *root = &document;
+    const bool rootHasChildren = HasChildren(root);
+    // Without a DTD only XML's own references stand in attribute values.
+    const bool anyEntity = xml && document.Prolog().find("<!DOCTYPE") != std::string::npos;
+    WriteStartOfElement(sink, root, 0, rootHasChildren, Layout{policy, xml, false, anyEntity});
+    if (rootHasChildren)
+        WriteDescendants(sink, root, Layout{policy, xml, xml && root->MixedContent(), anyEntity}, true);
+    if (xml)
+        sink.Put(document.Epilog());
+}
+
+// Writes the children of top (which has some) with all below them, each followed by its tail,
+// and then top's end tag when closeTop; layout.compact: top's children go without line
+// breaks and indentation.
+template <class Sink>
+void WriteDescendants(Sink &sink, const TzelXMLNode2 *top, Layout layout, bool closeTop)
+{
+    const bool xml = layout.xml;
     // Elements whose children are being written, with the position of the next child.
     struct Open {
         const TzelXMLNode2 *node;
         int next;
         bool compact; // its children go without line breaks and indentation
     };
-    std::vector<Open> open;
-    const TzelXMLNode2 *root = &document;
-    bool rootHasChildren = HasChildren(root);
-    const bool rootCompact = xml && root->MixedContent();
-    WriteStartOfElement(sink, root, 0, rootHasChildren, Layout{policy, xml, false});
-    if (rootHasChildren)
-        open.push_back({root, 0, rootCompact});
+    std::vector<Open> open{{top, 0, layout.compact}};
     while (!open.empty()) {
         Open &current = open.back();
         const TzelXMLNode2 *child = NextChild(current.node, current.next);
         if (!child) {
+            if (!closeTop && open.size() == 1)
+                return;
             // All children written: the end tag, at the element's own indent.
             const size_t level = open.size() - 1;
             const TzelXMLNode2 *node = current.node;
@@ -484,14 +533,13 @@ void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::Te
         const bool childHasChildren = HasChildren(child);
         if (!current.compact)
             sink.Put(LineBreak);
-        WriteStartOfElement(sink, child, open.size(), childHasChildren, Layout{policy, xml, current.compact});
+        WriteStartOfElement(sink, child, open.size(), childHasChildren,
+                            Layout{layout.policy, xml, current.compact, layout.anyEntity});
         if (childHasChildren)
             open.push_back({child, 0, current.compact || (xml && child->MixedContent())});
         else if (xml)
             WriteTail(sink, child, open.size(), current.compact);
     }
-    if (xml)
-        sink.Put(document.Epilog());
 }
 
 } // namespace
@@ -504,6 +552,22 @@ std::string TzelXMLWriter::BuildXmlText(const TzelXMLParser2 &document, TextPoli
     std::string text;
     Append append(text, 2 * document.SourceText().size() + 256);
     WriteDocument(append, document, policy);
+    append.Flush();
+    return text;
+}
+
+std::string TzelXMLWriter::BuildContentText(const TzelXMLNode2 &element, bool xml)
+{
+    const TzelXMLParser2 *document = element.Document();
+    const bool anyEntity = xml && document && document->Prolog().find("<!DOCTYPE") != std::string::npos;
+    const Layout layout{WriteTextAsItIs, xml, true, anyEntity};
+    const bool hasChildren = HasChildren(&element);
+    const std::string_view kept = xml ? element.KeptContent() : std::string_view();
+    std::string text;
+    Append append(text, element.TextView().size() + kept.size());
+    WriteOwnContent(append, &element, kept, WritesCData(&element, kept, hasChildren, xml), layout);
+    if (hasChildren)
+        WriteDescendants(append, &element, layout, false);
     append.Flush();
     return text;
 }

@@ -3,6 +3,7 @@
 // two spaces of indent per level, CR LF between lines, no line break at the end).
 #include <string>
 
+class TzelXMLNode2;
 class TzelXMLParser2;
 
 class TzelXMLWriter {
@@ -17,4 +18,7 @@ public:
         WriteTextAsItIs,
     };
     static std::string BuildXmlText(const TzelXMLParser2 &document, TextPolicy policy);
+    // What the element holds between its start and end tags, written as inside mixed content
+    // (no line breaks or indentation added): the content as read while it is unchanged.
+    static std::string BuildContentText(const TzelXMLNode2 &element, bool xml);
 };

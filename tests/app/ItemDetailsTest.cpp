@@ -120,9 +120,10 @@ private slots:
                                "<item><title>u</title></item></channel></rss>");
         const std::string before = document.BuildXmlText();
         TItemDetails details = ReadItemDetails(document, path, 0, 0);
-        details.Author = "a ]]> b"; // the writer cannot put it into a CDATA section
+        details.Author = "a ]]> b";
         details.Comments = "http://x/c";
-        QVERIFY_THROWS_EXCEPTION(std::exception, WriteItemDetails(document, path, 0, 0, details));
+        // A folder that is not there: the write fails.
+        QVERIFY_THROWS_EXCEPTION(std::exception, WriteItemDetails(document, path + ".missing/feed.xml", 0, 0, details));
         COMPARE_BYTES(document.BuildXmlText(), before);
     }
 

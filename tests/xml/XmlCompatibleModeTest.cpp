@@ -41,9 +41,16 @@ TEST(XmlCompatibleMode, ReadsWellFormedFormsAndWritesBackWhatOtherReadersRead)
         {"blanks after names, around = and before an end tag's >",
          "<rss\n\tversion = '2.0'\r\n><a\nx=\"1\"\n/><b >t</b\n ></rss >",
          Declaration + "\r\n<rss version=\"2.0\">\r\n  <a x=\"1\"/>\r\n  <b>t</b>\r\n</rss>", ""},
-        {"> in attribute values, references kept, & escaped once",
-         "<r a=\"x>y\" b=\"&#65;&#x42;&amp;#67;&amp;T&lt;&e;\"/>",
-         Declaration + "\r\n<r a=\"x&gt;y\" b=\"&#65;&#x42;&amp;#67;&amp;T&lt;&e;\"/>", ""},
+        {"> in attribute values, XML's own references kept, & escaped once, an entity no DTD declares escaped",
+         "<r a=\"x>y\" b=\"&#65;&#x42;&amp;#67;&amp;T&lt;&e;&amp;e;&#0;\"/>",
+         Declaration + "\r\n<r a=\"x&gt;y\" b=\"&#65;&#x42;&amp;#67;&amp;T&lt;&amp;e;&amp;e;&amp;#0;\"/>", ""},
+        {"text with references other than XML's own kept as read", "<r><a> x &nbsp; &#0; &#65; </a></r>",
+         Declaration + "\r\n<r>\r\n  <a>x &nbsp; &#0; &#65;</a>\r\n</r>", "x &nbsp; &#0; &#65;"},
+        {"every blank inside inline markup kept, also before the element is known to be mixed",
+         "<r><p><strong>Injured: </strong> <a href=\"u\">x</a> text <pre>\n  a\n  b\n</pre> <ul>\n <li> i </li>\n</ul> end</p></r>",
+         Declaration + "\r\n<r>\r\n  <p><strong>Injured: </strong> <a href=\"u\">x</a> text <pre>\n  a\n  b\n</pre> "
+                       "<ul>\n <li> i </li>\n</ul> end</p>\r\n</r>",
+         ""},
         {"CDATA remembered, also without < or >",
          "<r><a><![CDATA[Books & Reading]]></a><b> <![CDATA[&lt;p&gt;]]> </b></r>",
          Declaration + "\r\n<r>\r\n  <a><![CDATA[Books & Reading]]></a>\r\n  <b><![CDATA[&lt;p&gt;]]></b>\r\n</r>",
@@ -82,17 +89,28 @@ TEST(XmlCompatibleMode, ReadsWellFormedFormsAndWritesBackWhatOtherReadersRead)
 
 TEST(XmlCompatibleMode, EditedTextsAreWrittenWellFormed)
 {
-    Compatible read("<r><a><![CDATA[old]]></a><b>x<!-- c --></b><c>keep</c></r>");
+    Compatible read("<r><a><![CDATA[old]]></a><b>x<!-- c --></b><c>keep</c><d/><e/><f/></r>");
     TzelXMLNode2 &root = read.document;
     root.ChildAt(0)->SetText("old");           // the same text: its CDATA section stays
     root.ChildAt(1)->SetText("Fish & Chips");  // a bare & goes out as a section of its own
     root.ChildAt(2)->SetText("T &amp; &#38; <"); // a < keeps the engine's CDATA rule
-    EXPECT_EQ(read.document.BuildXmlText(), Declaration + "\r\n<r>\r\n  <a><![CDATA[old]]></a>\r\n"
-                                                          "  <b>Fish <![CDATA[&]]> Chips</b>\r\n"
-                                                          "  <c><![CDATA[T &amp; &#38; <]]></c>\r\n</r>");
+    // Only XML's own references reach the file as references; "]]>" splits the section.
+    root.ChildAt(3)->SetText("a&nbsp;b &#0; &#x10FFFF; &#1114112; &quot;");
+    root.ChildAt(4)->SetText("<b> & \"x\" ]]> ]]]>");
+    root.ChildAt(5)->SetText("x]]>y");
+    EXPECT_EQ(read.document.BuildXmlText(),
+              Declaration + "\r\n<r>\r\n  <a><![CDATA[old]]></a>\r\n"
+                            "  <b>Fish <![CDATA[&]]> Chips</b>\r\n"
+                            "  <c><![CDATA[T &amp; &#38; <]]></c>\r\n"
+                            "  <d>a<![CDATA[&]]>nbsp;b <![CDATA[&]]>#0; &#x10FFFF; <![CDATA[&]]>#1114112; &quot;</d>\r\n"
+                            "  <e><![CDATA[<b> & \"x\" ]]]]><![CDATA[> ]]]]]><![CDATA[>]]></e>\r\n"
+                            "  <f><![CDATA[x]]]]><![CDATA[>y]]></f>\r\n</r>");
     // The box shows after the save what was typed.
     Compatible saved(read.document.BuildXmlText());
     EXPECT_EQ(saved.document.ChildAt(1)->Text(), "Fish & Chips");
+    EXPECT_EQ(saved.document.ChildAt(3)->Text(), "a&nbsp;b &#0; &#x10FFFF; &#1114112; &quot;");
+    EXPECT_EQ(saved.document.ChildAt(4)->Text(), "<b> & \"x\" ]]> ]]]>");
+    EXPECT_EQ(saved.document.ChildAt(5)->Text(), "x]]>y");
     EXPECT_EQ(saved.document.BuildXmlText(), read.document.BuildXmlText());
 }
 
