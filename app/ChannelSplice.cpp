@@ -150,7 +150,7 @@ std::vector<TTextPatch> ChannelPatches(const TChannelLines &lines, const TzelXML
     } else {
         writeAnew(p, inserted);
     }
-    if (stale > p)
+    if (stale >= 0 && stale >= p) // after a removal the child below the removed one is at p
         writeAnew(stale, false);
 
     // Every child's lines move by what the patches before them added or took.

@@ -186,11 +186,28 @@ TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int f
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     const int position = firstItemIndex + row;
-    ListedChild(channel, firstItemIndex, row, path);
-    // Taken out rather than destroyed at once, so a failed write can put it back.
-    std::unique_ptr<TzelXMLNode2> removed(channel.Children().Extract(position));
-    return SaveOrUndo(document, path, before, {TChannelChange::Removed, position}, nullptr,
-                      [&] { channel.InsertChild(position, removed.release()); });
+    const TzelXMLNode2 &listed = ListedChild(channel, firstItemIndex, row, path);
+    // What follows the item (a comment about the next one, text) is not the item's: it stays,
+    // joined to what stands before the item. That changes the lines before the item's too, so
+    // the feed is then laid out whole.
+    const bool keepsTail = !listed.KeptTail().empty();
+    TzelXMLNode2 *previous = position > 0 ? channel.ChildAt(position - 1) : nullptr;
+    const std::string previousTail(previous ? previous->KeptTail() : std::string_view());
+    const std::string channelText = channel.Text();
+    const std::string channelContent(channel.KeptContent());
+    // Taken out rather than destroyed at once, so a failed write can put it back. The writer
+    // puts the channel's children on lines of their own at this indent.
+    std::unique_ptr<TzelXMLNode2> removed(channel.ExtractChildKeepingTail(position, "\r\n    "));
+    return SaveOrUndo(document, path, keepsTail ? nullptr : before, {TChannelChange::Removed, position},
+                      nullptr, [&] {
+                          channel.InsertChild(position, removed.release());
+                          if (previous) {
+                              previous->SetKeptTail(previousTail);
+                          } else {
+                              channel.SetText(channelText);
+                              channel.SetKeptContent(channelContent);
+                          }
+                      });
 }
 
 TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,

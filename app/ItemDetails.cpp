@@ -94,23 +94,101 @@ void SetSingle(TzelXMLNode2 &item, std::string_view name, const std::string &tex
     (child ? *child : InsertNew(item, name)).SetText(text);
 }
 
-void SetCategories(TzelXMLNode2 &item, const std::vector<std::string> &categories)
+int PositionOf(const TzelXMLNode2 &item, const TzelXMLNode2 *child)
+{
+    for (int p = 0; p < item.ChildCount(); ++p)
+        if (item.ChildAt(p) == child)
+            return p;
+    return -1;
+}
+
+// The category lines are matched to the category elements by their text, so an element whose
+// line stays keeps its own attributes (a domain) whatever lines were removed, added or moved
+// around it. Lines and elements in the same order are matched first (the longest such run); a
+// line whose text an unmatched element elsewhere holds takes that element along; between two
+// matches the lines left are taken, in order, as the elements left there edited in place. Other
+// elements go, other lines become new elements, and the elements end up in the lines' order.
+void SetCategories(TzelXMLNode2 &item, const std::vector<std::string> &lines)
 {
     std::vector<TzelXMLNode2 *> existing;
     for (int p = 0; p < item.ChildCount(); ++p)
         if (TzelXMLNode2 *child = item.ChildAt(p); child && child->NameView() == "category")
             existing.push_back(child);
-    // The first ones are edited in place (keeping a domain attribute), extra ones go.
-    for (size_t i = 0; i < existing.size(); ++i) {
-        if (i < categories.size()) {
-            if (existing[i]->TextView() != categories[i])
-                existing[i]->SetText(categories[i]);
+    const size_t elements = existing.size(), count = lines.size();
+    // Longest common run of texts, by the usual table.
+    std::vector<std::vector<size_t>> common(elements + 1, std::vector<size_t>(count + 1, 0));
+    for (size_t e = elements; e-- > 0;)
+        for (size_t l = count; l-- > 0;)
+            common[e][l] = existing[e]->TextView() == lines[l] ? common[e + 1][l + 1] + 1
+                                                               : std::max(common[e + 1][l], common[e][l + 1]);
+    std::vector<TzelXMLNode2 *> elementOf(count, nullptr); // the element each line keeps
+    std::vector<bool> kept(elements, false);
+    std::vector<bool> inPlace(count, false); // the line's element stays where it is
+    std::vector<std::pair<size_t, size_t>> matches;    // (element, line), in order
+    for (size_t e = 0, l = 0; e < elements && l < count;) {
+        if (existing[e]->TextView() == lines[l]) {
+            matches.emplace_back(e, l);
+            elementOf[l] = existing[e];
+            kept[e] = inPlace[l] = true;
+            ++e, ++l;
+        } else if (common[e + 1][l] >= common[e][l + 1]) {
+            ++e;
         } else {
-            item.DeleteChild(existing[i]);
+            ++l;
         }
     }
-    for (size_t i = existing.size(); i < categories.size(); ++i)
-        InsertNew(item, "category").SetText(categories[i]);
+    // A line moved away from its element takes it along.
+    for (size_t l = 0; l < count; ++l)
+        for (size_t e = 0; e < elements && !elementOf[l]; ++e)
+            if (!kept[e] && existing[e]->TextView() == lines[l]) {
+                elementOf[l] = existing[e];
+                kept[e] = true;
+            }
+    // Between two matches: the lines left edit the elements left, one for one.
+    matches.emplace_back(elements, count);
+    size_t e = 0, l = 0;
+    for (const auto &[matchE, matchL] : matches) {
+        for (;; ++e, ++l) {
+            while (e < matchE && kept[e])
+                ++e;
+            while (l < matchL && elementOf[l])
+                ++l;
+            if (e >= matchE || l >= matchL)
+                break;
+            elementOf[l] = existing[e];
+            kept[e] = inPlace[l] = true;
+        }
+        e = matchE + 1;
+        l = matchL + 1;
+    }
+    for (size_t j = 0; j < elements; ++j)
+        if (!kept[j])
+            item.DeleteChild(existing[j]);
+    // The lines in order: an element that stays marks the place, the others follow it.
+    const auto firstInPlace = std::find(inPlace.begin(), inPlace.end(), true);
+    const TzelXMLNode2 *previous = nullptr;
+    for (size_t i = 0; i < count; ++i) {
+        TzelXMLNode2 *element = elementOf[i];
+        if (!inPlace[i]) {
+            std::unique_ptr<TzelXMLNode2> node;
+            if (element) {
+                node.reset(item.Children().Extract(PositionOf(item, element)));
+            } else {
+                node = std::make_unique<TzelXMLNode2>();
+                node->SetName("category");
+            }
+            const int position =
+                previous ? PositionOf(item, previous) + 1
+                : firstInPlace != inPlace.end()
+                    ? PositionOf(item, elementOf[size_t(firstInPlace - inPlace.begin())])
+                    : InsertPosition(item, "category");
+            item.InsertChild(position, node.get());
+            element = node.release();
+        }
+        if (element->TextView() != lines[i])
+            element->SetText(lines[i]);
+        previous = element;
+    }
 }
 
 void SetGuid(TzelXMLNode2 &item, const TItemDetails &details)

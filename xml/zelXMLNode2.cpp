@@ -8,8 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "zelException.h"
 #include "zelXMLNodePool.h"
 #include "zelXMLParser2.h"
+#include "zelXMLReader.h"
+#include "zelStrings.h"
 
 namespace {
 
@@ -118,6 +121,75 @@ void TzelXMLNode2::CopyKeptMarkup(const TzelXMLNode2 &source, bool withTail)
     extras.mixed = kept->mixed;
     if (withTail)
         extras.tail = kept->tail;
+}
+
+namespace {
+
+bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Two runs of what stands between elements, the second following where an element was.
+std::string JoinedAround(std::string_view before, std::string_view after, bool mixed,
+                         std::string_view lineStart)
+{
+    if (mixed) {
+        // The blanks before the element laid it out, when blanks lay out what follows it too.
+        if (!after.empty() && IsBlankByte(after.front()))
+            while (!before.empty() && IsBlankByte(before.back()))
+                before.remove_suffix(1);
+        return std::string(before) + std::string(after);
+    }
+    // Between elements on lines of their own only the markup counts: the writer lays it out.
+    before = TrimmedText(before);
+    after = TrimmedText(after);
+    std::string joined(before);
+    if (!before.empty() && !after.empty())
+        joined += lineStart;
+    return joined += after;
+}
+
+} // namespace
+
+TzelXMLNode2 *TzelXMLNode2::ExtractChildKeepingTail(int position, std::string_view lineStart)
+{
+    const TzelXMLNode2 *child = children_.Items(position); // raises outside the list
+    const std::string_view tail = child ? child->KeptTail() : std::string_view();
+    if (tail.empty())
+        return children_.Extract(position);
+    const bool mixed = MixedContent();
+    if (position > 0) {
+        TzelXMLNode2 *previous = children_.Items(position - 1);
+        if (!previous)
+            throw Exception("The markup after the element cannot be kept without it.");
+        previous->SetKeptTail(JoinedAround(previous->KeptTail(), tail, mixed, lineStart));
+        return children_.Extract(position);
+    }
+    // The first child: what followed it ends this element's content, which then is written
+    // as kept. A text that would not be written as it stands cannot go before it.
+    std::string_view content = KeptContent();
+    const std::string_view text = TextView();
+    if (content.empty() && !text.empty()) {
+        if (text.find_first_of("<>&") != std::string_view::npos)
+            throw Exception("The markup after the element cannot be kept without it.");
+        content = text;
+    }
+    std::string joined = JoinedAround(content, tail, mixed, lineStart);
+    const std::string readable = ReadableText(joined);
+    TzelXMLNode2 *extracted = children_.Extract(position);
+    SetText(readable);
+    SetKeptContent(joined);
+    return extracted;
+}
+
+void TzelXMLNode2::SetKeptTail(std::string_view tail)
+{
+    if (!tail.empty() || Extras())
+        MakeExtras().tail.assign(tail);
+}
+
+void TzelXMLNode2::SetKeptContent(std::string_view content)
+{
+    if (!content.empty() || Extras())
+        MakeExtras().content.assign(content);
 }
 
 void TzelXMLNode2::ReleaseOwnContent()

@@ -128,6 +128,16 @@ public:
     // Destroys a child and removes it. A node that is not a child (or null) raises
     // "List index out of bounds (-1)" and nothing is destroyed.
     void DeleteChild(TzelXMLNode2 *node);
+    // Set what KeptTail and KeptContent give (to put back what ExtractChildKeepingTail moved).
+    void SetKeptTail(std::string_view tail);
+    void SetKeptContent(std::string_view content);
+    // Takes the child at position out of the list (the caller owns it) and leaves the markup
+    // and text that followed it where they stood: after the child before it, or at the end of
+    // this element's own content. Blanks that laid out the child go with it; in an element laid
+    // out line by line, pieces of markup that come together are parted by lineStart (the
+    // writer's line break and the children's indent). Raises, changing nothing, for a first
+    // child whose parent's text could not be written before that markup as it is.
+    TzelXMLNode2 *ExtractChildKeepingTail(int position, std::string_view lineStart);
     // First child (deep: first descendant in pre-order) whose name equals name; null if none.
     // This node itself is never compared.
     TzelXMLNode2 *FindChild(std::string_view name, bool deep = false) const;

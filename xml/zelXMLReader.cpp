@@ -74,6 +74,17 @@ std::string DecodeAttributeValue(std::string_view value, bool anyEntity)
     return decoded;
 }
 
+class ParsingFlag {
+public:
+    explicit ParsingFlag(bool &flag) : flag_(flag) { flag_ = true; }
+    ~ParsingFlag() { flag_ = false; }
+
+private:
+    bool &flag_;
+};
+
+} // namespace
+
 // What a reader reads from mixed content: the text with comments and processing
 // instructions taken out and CDATA sections unwrapped, trimmed.
 std::string ReadableText(std::string_view content)
@@ -94,17 +105,6 @@ std::string ReadableText(std::string_view content)
     }
     return std::string(TrimmedText(text));
 }
-
-class ParsingFlag {
-public:
-    explicit ParsingFlag(bool &flag) : flag_(flag) { flag_ = true; }
-    ~ParsingFlag() { flag_ = false; }
-
-private:
-    bool &flag_;
-};
-
-} // namespace
 
 TzelXMLReader::TzelXMLReader(TzelXMLParser2 &document)
     : document_(document), source_(document.sourceText_), xml_(document.XmlCompatible())

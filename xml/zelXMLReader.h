@@ -9,6 +9,10 @@ class TzelXMLParser2;
 class TzelXMLNode2;
 class TzelXMLAttribute2;
 
+// What a reader reads from an element's content as written: the text with comments and processing
+// instructions taken out and CDATA sections unwrapped, trimmed.
+std::string ReadableText(std::string_view content);
+
 class TzelXMLReader {
 public:
     // Reads document.SourceText() into the document (emptied first). Returns "" on success,

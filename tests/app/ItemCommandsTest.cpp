@@ -253,6 +253,54 @@ private slots:
         QCOMPARE(list.FirstItemIndex, 4);
     }
 
+    // Delete takes the item and the blanks that laid it out, never the comment, instruction or
+    // text after it: that stays where it stood, after what came before the item.
+    void deleteLeavesWhatFollowsTheItem()
+    {
+        struct TRow {
+            const char *Name;
+            std::string Feed;
+            int Row;
+            std::string Written; // the channel's content afterwards
+        };
+        const std::vector<TRow> rows = {
+            {"a comment about the next item",
+             "<rss><channel><title>T</title>\n<item><title>A</title></item> <!-- about B --> "
+             "<item><title>B</title></item></channel></rss>",
+             0, "\r\n    <title>T</title>\r\n    <!-- about B -->\r\n    <item>\r\n      <title>B</title>\r\n    </item>\r\n  "},
+            {"markup after both the item and the one before it",
+             "<rss><channel><title>T</title><!-- t --><item><title>A</title></item>\n<?pi a?>\n</channel></rss>",
+             0, "\r\n    <title>T</title>\r\n    <!-- t -->\r\n    <?pi a?>\r\n  "},
+            {"the channel's first child",
+             "<rss><channel><item><title>A</title></item><!-- after A --><title>T</title></channel></rss>",
+             0, "<!-- after A -->\r\n    <title>T</title>\r\n  "},
+            {"text between items", // written as it stands, but for the line the item stood on
+             "<rss><channel>\n  <item><title>A</title></item>\n  stray <!-- c -->\n  <item><title>B</title></item>"
+             " more <item><title>C</title></item>\n</channel></rss>",
+             0, "\n  stray <!-- c -->\n  <item><title>B</title></item> more <item><title>C</title></item>"},
+            {"text between items, the middle one",
+             "<rss><channel>\n  <item><title>A</title></item>\n  stray <!-- c -->\n  <item><title>B</title></item>"
+             " more <item><title>C</title></item>\n</channel></rss>",
+             1, "\n  <item><title>A</title></item>\n  stray <!-- c --> more <item><title>C</title></item>"},
+        };
+        for (const TRow &row : rows) {
+            TzelXMLParser2 xml;
+            xml.SetXmlCompatible(true);
+            xml.SetSourceText(row.Feed);
+            const std::string before = xml.BuildXmlText();
+            DeleteItem(xml, path, ListItems(xml).FirstItemIndex, row.Row);
+            const std::string written = ReadFile(path);
+            const size_t from = written.find("<channel>") + 9, to = written.find("</channel>");
+            const std::string channel = written.substr(from, to - from);
+            QVERIFY2(channel == row.Written, qPrintable(QString::fromStdString(row.Name + ("\n" + channel))));
+            // A write that fails puts everything back as it was.
+            xml.SetSourceText(row.Feed);
+            QVERIFY_THROWS_EXCEPTION(Exception, DeleteItem(xml, dir.filePath("gone/feed.xml").toStdString(),
+                                                           ListItems(xml).FirstItemIndex, row.Row));
+            QCOMPARE(xml.BuildXmlText(), before);
+        }
+    }
+
     void saveStoresTheFourTextsAndKeepsTheRest()
     {
         const int first = Load(TwoItemFeed);

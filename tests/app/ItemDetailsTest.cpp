@@ -76,6 +76,18 @@ private slots:
              "<enclosure url=\"u\" length=\"1\" type=\"t\"/><guid isPermaLink=\"false\">g</guid></item>",
              Details("g", true, "", {}, "", "", "", ""),
              Lines({"<item>", "  <title>t</title>", "  <guid isPermaLink=\"true\">g</guid>", "</item>"})},
+            {"a category line removed: the others keep their own attributes",
+             "<item><title>t</title><category domain=\"http://x/cats\">Talk</category>"
+             "<category>History</category></item>",
+             Details("", true, "", {"History"}, "", "", "", ""),
+             Lines({"<item>", "  <title>t</title>", "  <category>History</category>", "</item>"})},
+            {"category lines moved, edited and added: each element follows its text",
+             "<item><title>t</title><category domain=\"a\">A</category><category>B</category>"
+             "<category domain=\"c\">C</category><category domain=\"d\">D</category></item>",
+             Details("", true, "", {"New", "C", "A", "D2", "E"}, "", "", "", ""),
+             Lines({"<item>", "  <title>t</title>", "  <category>New</category>",
+                    "  <category domain=\"c\">C</category>", "  <category domain=\"a\">A</category>",
+                    "  <category domain=\"d\">D2</category>", "  <category>E</category>", "</item>"})},
             {"enclosure without type", plain, Details("", true, "", {}, "", "u", "1", ""),
              "An enclosure needs its URL, its length in bytes and its MIME type.", true},
             {"enclosure length not a number", plain, Details("", true, "", {}, "", "u", "12k", "a/b"),

@@ -5,6 +5,7 @@
 #include "ItemDetails.h"
 #include "LineBreaks.h"
 #include "TextFunctions.h"
+#include "zelStrings.h"
 #include "zelXMLParser2.h"
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -718,6 +719,9 @@ private slots:
     // the whole document written from a fresh read of the file before gives, and the rows and
     // fields must be those of a fresh read of the file after; Undo then gives every earlier
     // file back byte for byte, and a write by another program is seen on the next visit.
+    // Every command writes what the same command gives on a document read afresh from the file
+    // before it and saved whole, whatever commands and undos came before; no command takes the
+    // markup or text that stands between the channel's children; Undo gives earlier bytes back.
     void commandsWriteAndShowWhatAFreshReadGives()
     {
         std::vector<std::pair<QString, std::string>> feeds = {
@@ -730,13 +734,22 @@ private slots:
              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<rss><channel><title>Caf\xe9</title>\r\n"
              "<item><title>\xe9t\xe9</title></item>\r\n<item><title>B</title><description>x &gt; y</description>"
              "</item>\r\n</channel></rss>"},
+            {"CR LF, padded texts, a comment and an instruction after items, categories",
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rss version=\"2.0\">\r\n<channel>\r\n"
+             "<title>  T  </title>\r\n<item><title>  padded  </title><description><![CDATA[ <p>x</p> ]]>"
+             "</description></item>\r\n<!-- about B -->\r\n<item><title>B</title></item>\r\n<?pi x?>\r\n"
+             "<item><title> C </title><category domain=\"http://x/cats\">Talk</category>"
+             "<category>History</category></item>\r\n<item><title>D</title></item>\r\n</channel>\r\n</rss>\r\n"},
+            {"an item first in the channel, a comment after it",
+             "<rss><channel><item><title>A</title></item><!-- after A --><title>T</title>"
+             "<item><title>B</title></item><item><title>C</title></item></channel></rss>"},
             {"byte-order mark, standalone, mixed content in an item",
              "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><rss><channel><title>M</title>"
              "<item><title>A</title><description>Hello <b>x</b> world</description></item>"
              "<item><title>B</title></item></channel></rss>"},
             {"text between the channel's items",
-             "<rss><channel><title>T</title><item><title>A</title></item> stray <item><title>B</title></item>"
-             "</channel></rss>"},
+             "<rss><channel><title>T</title>\n  <item><title>A</title></item>\n  stray <!-- c -->\n  "
+             "<item><title>B</title></item> more <item><title>C</title></item>\n</channel></rss>"},
             {"undeclared UTF-8, an instruction before the root, a comment after it",
              "<?xml-stylesheet href=\"s.xsl\"?>\n<rss><channel><title>\xc3\x9c</title><item><title>\xc3\xa4</title>"
              "<guid isPermaLink=\"false\">g&amp;1</guid></item><item><title>\xc3\x9f</title></item></channel></rss>\n"
@@ -751,106 +764,128 @@ private slots:
             if (file.open(QIODevice::ReadOnly))
                 feeds.push_back({QString::fromLatin1(name), file.readAll().toStdString()});
         }
-        // The window's commands by row, and the same on a document read from the file.
-        enum TCommand { Add, Clone, Save, Delete, Details };
-        const std::vector<std::pair<TCommand, int>> script = {
-            {Add, 0}, {Clone, 1}, {Save, 0}, {Delete, -1}, {Details, 1}, {Save, 1}, {Clone, -1}, {Delete, 0},
-            {Add, 0}, {Details, 0}, {Save, -1}, {Save, 2}, {Delete, 2}};
+        // The window's commands by row (-1: the last), and the same on a document read from the
+        // file. Undo must give back the bytes from before the last command that changed them.
+        enum TCommand { Add, Clone, Save, Delete, Details, Undo };
+        const std::vector<std::vector<std::pair<TCommand, int>>> scripts = {
+            {{Add, 0}, {Clone, 1}, {Save, 0}, {Delete, -1}, {Details, 1}, {Save, 1}, {Clone, -1}, {Delete, 0},
+             {Add, 0}, {Details, 0}, {Save, -1}, {Save, 2}, {Delete, 2}},
+            {{Delete, 0}, {Undo, 0}, {Save, 1}, {Save, 2}, {Delete, 1}, {Undo, 0}, {Details, 1}, {Delete, 0},
+             {Undo, 0}, {Undo, 0}, {Save, 0}, {Clone, 0}, {Delete, 1}, {Undo, 0}, {Add, 0}, {Delete, 1}}};
         const auto read = ReadFeed;
         for (const auto &[label, bytes] : feeds) {
-            TItemsWindow window;
-            const std::string path = window.WriteFeed("feed.xml", bytes);
-            window.WriteCatalogue({{path, "F", "", "", ""}});
-            window.Start();
-            window.ClickTab(1);
-            QCOMPARE(window.Pages()->currentIndex(), 1);
-            std::vector<std::string> earlier;
-            for (const auto &[command, wantedRow] : script) {
-                const std::string before = window.File();
-                earlier.push_back(before);
-                const auto expected = read(before);
-                const int first = ListItems(*expected).FirstItemIndex;
-                const int count = window.List("ListBox2")->count();
-                const int row = std::max(0, std::min(wantedRow < 0 ? count - 1 : wantedRow, count - 1));
-                if (command != Add && count == 0)
-                    continue;
-                if (command != Add) {
-                    window.List("ListBox2")->scrollToItem(window.List("ListBox2")->item(row));
-                    window.ClickRow("ListBox2", row);
-                }
-                const std::string scratch = window.PathBytes("expected.xml");
-                if (command == Add) {
-                    window.Click(window.Tool("SpeedButton1"));
-                    AddItem(*expected, scratch, first, window.Stamp());
-                } else if (command == Clone) {
-                    window.Click(window.Tool("SpeedButton5"));
-                    CloneItem(*expected, scratch, first, row);
-                } else if (command == Delete) {
-                    window.Click(window.Tool("SpeedButton7"));
-                    DeleteItem(*expected, scratch, first, row);
-                } else if (command == Details) {
-                    const std::string author = "  me" + std::to_string(earlier.size()) + "@x (Me)  ";
-                    window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
-                        window.TypeInto(dialog.findChild<QLineEdit *>("AuthorEdit"), QString::fromStdString(author));
-                        QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
-                                          Qt::LeftButton);
-                    };
-                    window.Action("ItemDetails1")->trigger();
-                    TItemDetails details = ReadItemDetails(*expected, scratch, first, row);
-                    details.Author = author;
-                    // Details the item cannot take (an enclosure without its length) are refused.
-                    bool refused = false;
-                    try {
-                        WriteItemDetails(*expected, scratch, first, row, details);
-                    } catch (const std::exception &) {
-                        refused = true;
-                        window.WriteFile("expected.xml", before);
+            // What stands between the channel's children (comments, instructions, text).
+            std::vector<std::string> between;
+            const auto original = read(bytes);
+            if (const TzelXMLNode2 *channel = original->FindChild("channel", false))
+                for (const TzelXMLNode2 *child : channel->Children())
+                    if (child && !TrimmedText(child->KeptTail()).empty())
+                        between.emplace_back(TrimmedText(child->KeptTail()));
+            for (size_t scriptIndex = 0; scriptIndex < scripts.size(); ++scriptIndex) {
+                TItemsWindow window;
+                const std::string path = window.WriteFeed("feed.xml", bytes);
+                window.WriteCatalogue({{path, "F", "", "", ""}});
+                window.Start();
+                window.ClickTab(1);
+                QCOMPARE(window.Pages()->currentIndex(), 1);
+                std::vector<std::string> earlier; // the bytes each change was made to
+                for (const auto &[command, wantedRow] : scripts[scriptIndex]) {
+                    const std::string before = window.File();
+                    const auto expected = read(before);
+                    const int first = ListItems(*expected).FirstItemIndex;
+                    const int count = window.List("ListBox2")->count();
+                    const int row = std::max(0, std::min(wantedRow < 0 ? count - 1 : wantedRow, count - 1));
+                    if ((command != Add && command != Undo && count == 0) || (command == Undo && earlier.empty()))
+                        continue;
+                    if (command != Add && command != Undo) {
+                        window.List("ListBox2")->scrollToItem(window.List("ListBox2")->item(row));
+                        window.ClickRow("ListBox2", row);
                     }
-                    QCOMPARE(window.Dialogs.Shown.size(), size_t(refused ? 2 : 1)); // the dialog, an error
-                    window.Dialogs.Shown.clear();
-                } else {
-                    const TItemFields shown = ReadItem(*expected, scratch, first, row);
-                    window.TypeInto(window.Edit("Edit5"), "  Padded \"T\" & co  ");
-                    QPlainTextEdit *memo = window.Widget<QPlainTextEdit>("Memo1");
-                    memo->setFocus();
-                    memo->selectAll();
-                    TWindowFixture::TypeText(memo, "one");
-                    QTest::keyClick(memo, Qt::Key_Return);
-                    TWindowFixture::TypeText(memo, "two");
-                    window.TypeInto(window.Edit("Edit7"), " http://x/n ");
-                    window.SaveKeys();
-                    const std::string lineBreak = LineBreakOf(shown.Description, LineBreakOf(before));
-                    SaveItem(*expected, scratch, first, row,
-                             {"  Padded \"T\" & co  ", "one" + lineBreak + "two", " http://x/n ", window.Stamp()});
+                    const std::string scratch = window.PathBytes("expected.xml");
+                    if (command == Undo) {
+                        window.Action("Undo1")->trigger();
+                        window.WriteFile("expected.xml", earlier.back());
+                        earlier.pop_back();
+                    } else if (command == Add) {
+                        window.Click(window.Tool("SpeedButton1"));
+                        AddItem(*expected, scratch, first, window.Stamp());
+                    } else if (command == Clone) {
+                        window.Click(window.Tool("SpeedButton5"));
+                        CloneItem(*expected, scratch, first, row);
+                    } else if (command == Delete) {
+                        window.Click(window.Tool("SpeedButton7"));
+                        DeleteItem(*expected, scratch, first, row);
+                    } else if (command == Details) {
+                        const std::string author = "  me" + std::to_string(earlier.size()) + "@x (Me)  ";
+                        window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+                            window.TypeInto(dialog.findChild<QLineEdit *>("AuthorEdit"), QString::fromStdString(author));
+                            QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
+                                              Qt::LeftButton);
+                        };
+                        window.Action("ItemDetails1")->trigger();
+                        TItemDetails details = ReadItemDetails(*expected, scratch, first, row);
+                        details.Author = author;
+                        // Details the item cannot take (an enclosure without its length) are refused.
+                        bool refused = false;
+                        try {
+                            WriteItemDetails(*expected, scratch, first, row, details);
+                        } catch (const std::exception &) {
+                            refused = true;
+                            window.WriteFile("expected.xml", before);
+                        }
+                        QCOMPARE(window.Dialogs.Shown.size(), size_t(refused ? 2 : 1)); // the dialog, an error
+                        window.Dialogs.Shown.clear();
+                    } else {
+                        const TItemFields shown = ReadItem(*expected, scratch, first, row);
+                        window.TypeInto(window.Edit("Edit5"), "  Padded \"T\" & co  ");
+                        QPlainTextEdit *memo = window.Widget<QPlainTextEdit>("Memo1");
+                        memo->setFocus();
+                        memo->selectAll();
+                        TWindowFixture::TypeText(memo, "one");
+                        QTest::keyClick(memo, Qt::Key_Return);
+                        TWindowFixture::TypeText(memo, "two");
+                        window.TypeInto(window.Edit("Edit7"), " http://x/n ");
+                        window.SaveKeys();
+                        const std::string lineBreak = LineBreakOf(shown.Description, LineBreakOf(before));
+                        SaveItem(*expected, scratch, first, row,
+                                 {"  Padded \"T\" & co  ", "one" + lineBreak + "two", " http://x/n ", window.Stamp()});
+                    }
+                    const QString where = label + QStringLiteral(", script %1, command %2 on row %3")
+                                                      .arg(scriptIndex).arg(int(command)).arg(row);
+                    QVERIFY2(window.Dialogs.Shown.empty(), qPrintable(where));
+                    const std::string after = window.File();
+                    if (after != window.ReadFile("expected.xml"))
+                        QFAIL(qPrintable(where + "\nwritten:\n" + QString::fromStdString(after) + "\nexpected:\n" +
+                                         QString::fromStdString(window.ReadFile("expected.xml"))));
+                    for (const std::string &markup : between)
+                        QVERIFY2(after.find(markup) != std::string::npos,
+                                 qPrintable(where + " lost " + QString::fromStdString(markup)));
+                    if (command != Undo && after != before)
+                        earlier.push_back(before);
+                    CheckShown(window, path, where);
                 }
-                const QString where = label + QStringLiteral(", command %1 on row %2").arg(int(command)).arg(row);
-                QVERIFY2(window.Dialogs.Shown.empty(), qPrintable(where));
-                QVERIFY2(window.File() == window.ReadFile("expected.xml"), qPrintable(where));
-                CheckShown(window, path, where);
-            }
-            // Every step taken back, each to the bytes the file had before it; the next command
-            // still writes what a fresh read gives.
-            for (auto bytes = earlier.rbegin(); bytes != earlier.rend(); ++bytes) {
-                if (*bytes == window.File())
-                    continue; // a command that wrote the same bytes left no step
+                // Every step taken back, each to the bytes the file had before it; the next command
+                // still writes what a fresh read gives.
+                for (auto bytes = earlier.rbegin(); bytes != earlier.rend(); ++bytes) {
+                    window.Action("Undo1")->trigger();
+                    QVERIFY2(window.File() == *bytes, qPrintable(label));
+                    CheckShown(window, path, label + " undone");
+                }
+                const auto expected = read(window.File());
+                window.Click(window.Tool("SpeedButton1"));
+                AddItem(*expected, window.PathBytes("expected.xml"), ListItems(*expected).FirstItemIndex, window.Stamp());
+                QVERIFY2(window.File() == window.ReadFile("expected.xml"), qPrintable(label + " add after undo"));
+                // Another program's write is read on the next visit, and no undo goes over it.
+                const std::string other = window.Feed(Item("Written elsewhere"));
+                window.WriteFile("feed.xml", other);
+                window.ClickTab(0);
+                window.ClickTab(1);
+                QCOMPARE(window.ListLines("ListBox2"), QStringList({"Written elsewhere"}));
                 window.Action("Undo1")->trigger();
-                QVERIFY2(window.File() == *bytes, qPrintable(label));
-                CheckShown(window, path, label + " undone");
+                COMPARE_BYTES(window.File(), other);
+                QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+                QVERIFY2(window.Dialogs.Shown.front().Text.contains("changed by another program"), qPrintable(label));
             }
-            const auto expected = read(window.File());
-            window.Click(window.Tool("SpeedButton1"));
-            AddItem(*expected, window.PathBytes("expected.xml"), ListItems(*expected).FirstItemIndex, window.Stamp());
-            QVERIFY2(window.File() == window.ReadFile("expected.xml"), qPrintable(label + " add after undo"));
-            // Another program's write is read on the next visit, and no undo goes over it.
-            const std::string other = window.Feed(Item("Written elsewhere"));
-            window.WriteFile("feed.xml", other);
-            window.ClickTab(0);
-            window.ClickTab(1);
-            QCOMPARE(window.ListLines("ListBox2"), QStringList({"Written elsewhere"}));
-            window.Action("Undo1")->trigger();
-            COMPARE_BYTES(window.File(), other);
-            QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
-            QVERIFY2(window.Dialogs.Shown.front().Text.contains("changed by another program"), qPrintable(label));
         }
     }
 
