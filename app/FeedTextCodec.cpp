@@ -28,6 +28,14 @@ std::string Utf8Of(const QString &text)
                     ") cannot be written in this feed's encoding (" + encodingName + ").");
 }
 
+// XML has no form for these at all, not even a character reference: a control character
+// other than tab and line breaks, and the two non-characters U+FFFE and U+FFFF.
+bool OutsideXml(char16_t unit)
+{
+    return (unit < 0x20 && unit != u'\t' && unit != u'\n' && unit != u'\r') || unit == 0xFFFE ||
+           unit == 0xFFFF;
+}
+
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes)
@@ -94,6 +102,10 @@ std::string TFeedTextCodec::ToBytes(const QString &text) const
                             encoding_ == TTextEncoding::Utf8 ? "UTF-8" : "ISO-8859-1");
         } else if (encoding_ == TTextEncoding::Latin1 && unit.unicode() > 0xFF) {
             RefuseCharacter(QString(unit), unit.unicode(), "ISO-8859-1");
+        } else if (OutsideXml(unit.unicode())) {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(unit.unicode()));
+            throw Exception(std::string("The character ") + hex + " cannot be written in an XML file.");
         }
     }
     const QByteArray bytes = encoding_ == TTextEncoding::Utf8 ? text.toUtf8() : text.toLatin1();

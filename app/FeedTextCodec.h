@@ -24,7 +24,7 @@ public:
     QString ToText(std::string_view bytes) const;
 
     // Widget text to bytes. Raises Exception naming the first character the encoding cannot
-    // hold (the message is UTF-8).
+    // hold, or XML cannot hold at all (a control character, U+FFFE, U+FFFF); the message is UTF-8.
     std::string ToBytes(const QString &text) const;
 
     // As ToBytes, but when text is exactly what ToText(originalBytes) showed, originalBytes come

@@ -23,12 +23,13 @@ std::string ChildText(const TzelXMLNode2 &node, std::string_view name)
 // A title's or description's text as its box shows it. An element holding markup (a
 // description with "<b>" in it, say) shows its whole content as written. A "&quot;" is a
 // double quote to readers except inside a CDATA section, where it is text and shows so.
-std::string ShownText(const TzelXMLNode2 *element)
+// (xml: the document's XML-compatible mode; an element an item command made has no link to it.)
+std::string ShownText(const TzelXMLNode2 *element, bool xml)
 {
     if (!element)
         return {};
     if (element->ChildCount() > 0)
-        return TzelXMLWriter::BuildContentText(*element, element->Document() && element->Document()->XmlCompatible());
+        return TzelXMLWriter::BuildContentText(*element, xml);
     std::string text = element->Text();
     const bool cdata = element->KeptContent().empty() && (element->TextNeedsCDATA() || element->TextFromCDATA());
     if (!cdata)
@@ -144,7 +145,7 @@ std::string ItemRow(const TzelXMLNode2 *child)
             row += child->NameView();
         return row += '>';
     }
-    return ShownText(title);
+    return ShownText(title, true); // (a title holds no markup but in an XML-compatible read)
 }
 
 TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
@@ -152,7 +153,8 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
 {
     const TzelXMLNode2 &channel = RequireChannel(document, path);
     const TzelXMLNode2 &item = ListedChild(channel, firstItemIndex, row, path);
-    return {ShownText(item.FindChild("title", false)), ShownText(item.FindChild("description", false)),
+    return {ShownText(item.FindChild("title", false), document.XmlCompatible()),
+            ShownText(item.FindChild("description", false), document.XmlCompatible()),
             ChildText(item, "link"), ChildText(item, "pubDate")};
 }
 
@@ -215,9 +217,9 @@ TWrittenFeed SaveItem(TzelXMLParser2 &document, const std::string &path, int fir
     TzelXMLNode2 &item = ListedChild(channel, firstItemIndex, row, path);
     // A title or description shown and left as it was keeps its bytes (and a description its
     // markup); one typed anew replaces the element's whole content.
-    auto retyped = [&item](const char *name, const std::string &typedText) {
+    auto retyped = [&item, &document](const char *name, const std::string &typedText) {
         const TzelXMLNode2 *element = item.FindChild(name, false);
-        return !element || typedText != ShownText(element);
+        return !element || typedText != ShownText(element, document.XmlCompatible());
     };
     const bool titleRetyped = retyped("title", typed.Title);
     const bool descriptionRetyped = retyped("description", typed.Description);

@@ -1,6 +1,7 @@
 #include "ItemFoundAgain.h"
 
 #include "zelXMLNode2.h"
+#include "zelStrings.h"
 
 #include <string_view>
 #include <utility>
@@ -27,12 +28,11 @@ std::string ItemSignature(const TzelXMLNode2 &item)
         const auto [node, depth] = pending.back();
         pending.pop_back();
         out += std::to_string(depth);
-        out += node->TextFromCDATA() ? 'C' : 'T';
+        // Blanks at the ends of texts and the markup kept as written (comments, the source form
+        // of a text) are left out: the editor's own tree after a write and a fresh read of the
+        // same bytes may differ in them.
         Put(out, node->NameView());
-        Put(out, node->TextView());
-        Put(out, node->KeptContent());
-        if (node != &item)
-            Put(out, node->KeptTail());
+        Put(out, TrimmedText(node->TextView()));
         for (const TzelXMLAttribute2 *attribute : node->Attributes()) {
             if (!attribute)
                 continue;

@@ -6,8 +6,8 @@
 
 class TzelXMLNode2;
 
-// A byte string equal for two items exactly when they read the same (the markup after the item
-// itself is not part of it).
+// A byte string equal for two items exactly when they have the same elements, attributes and
+// texts (blanks at the ends of texts, comments and how a text was written left out).
 std::string ItemSignature(const TzelXMLNode2 &item);
 
 // The row (channel child firstItemIndex + row) of the child whose signature is `signature`, the

@@ -277,11 +277,11 @@ private slots:
             {"text between items", // written as it stands, but for the line the item stood on
              "<rss><channel>\n  <item><title>A</title></item>\n  stray <!-- c -->\n  <item><title>B</title></item>"
              " more <item><title>C</title></item>\n</channel></rss>",
-             0, "\n  stray <!-- c -->\n  <item><title>B</title></item> more <item><title>C</title></item>"},
+             0, "\n  stray <!-- c -->\n  <item><title>B</title></item> more <item><title>C</title></item>\n"},
             {"text between items, the middle one",
              "<rss><channel>\n  <item><title>A</title></item>\n  stray <!-- c -->\n  <item><title>B</title></item>"
              " more <item><title>C</title></item>\n</channel></rss>",
-             1, "\n  <item><title>A</title></item>\n  stray <!-- c --> more <item><title>C</title></item>"},
+             1, "\n  <item><title>A</title></item>\n  stray <!-- c --> more <item><title>C</title></item>\n"},
         };
         for (const TRow &row : rows) {
             TzelXMLParser2 xml;

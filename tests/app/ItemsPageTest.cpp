@@ -852,7 +852,7 @@ private slots:
                     }
                     const QString where = label + QStringLiteral(", script %1, command %2 on row %3")
                                                       .arg(scriptIndex).arg(int(command)).arg(row);
-                    QVERIFY2(window.Dialogs.Shown.empty(), qPrintable(where));
+                    QVERIFY2(window.Dialogs.Shown.empty(), qPrintable(where + (window.Dialogs.Shown.empty() ? QString() : window.Dialogs.Shown.front().Text)));
                     const std::string after = window.File();
                     if (after != window.ReadFile("expected.xml"))
                         QFAIL(qPrintable(where + "\nwritten:\n" + QString::fromStdString(after) + "\nexpected:\n" +

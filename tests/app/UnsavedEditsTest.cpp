@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QWheelEvent>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #define COMPARE_BYTES(actual, expected) \
     QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
@@ -105,8 +108,11 @@ private slots:
         TWindowFixture window;
         std::vector<std::vector<std::string>> entries;
         for (const std::string name : {"one", "two", "three"}) {
+            // The first feed is larger than the list file, so a file size limit can stop its save alone.
+            const std::string padding = name == "one" ? "<!--" + std::string(1 << 20, 'x') + "-->\r\n" : "";
             const std::string path = window.WriteFeed(QString::fromStdString(name + ".xml"),
-                                                      FeedBytes(name, "All", "http://x/", "d", "UTF-8", Item(name + " item")));
+                                                      FeedBytes(name, "All", "http://x/", "d", "UTF-8",
+                                                                Item(name + " item") + padding));
             entries.push_back({path, name, "All", "http://x/", "d"});
         }
         window.WriteCatalogue(entries);
@@ -162,15 +168,25 @@ private slots:
             QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"one\"?"}));
         }
 
-        // Save Feed refused by the writer: nothing is stored, and the typing stays typing.
+        // Save Feed whose write fails (a file size limit stands for a full disk): nothing is
+        // stored, not even in the feed list, and the typing stays typing.
         window.ClickRow("ListBox1", 0);
         const std::string before = window.ReadFile("one.xml");
         const std::string catalogue = window.ReadCatalogueFile();
-        window.TypeInto(window.Edit("Edit3"), "a]]>b");
+        QVERIFY(before.size() > catalogue.size() + 4096);
+        window.TypeInto(window.Edit("Edit3"), "http://x/new");
         window.Dialogs.Shown.clear();
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limited = saved;
+        limited.rlim_cur = catalogue.size() + 4096;
+        signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limited);
         window.Click(window.Tool("BitBtn1"));
-        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
-        QCOMPARE(window.Dialogs.Shown.front().Kind, QString("error"));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, SIG_DFL);
+        QCOMPARE(window.Dialogs.Log(), QStringList({"error: Cannot write file \"" + window.PathOf("one.xml") +
+                                                    "\". File too large"}));
         COMPARE_BYTES(window.ReadFile("one.xml"), before);
         COMPARE_BYTES(window.ReadCatalogueFile(), catalogue);
         window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Cancel};
@@ -178,6 +194,7 @@ private slots:
         QCOMPARE(window.Dialogs.Log().last(), QString("ask: Save changes to \"one\"?"));
         window.Action("Undo1")->trigger();
         QCOMPARE(window.Edit("Edit3")->text(), QString("http://x/"));
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"one", "two", "three!"}));
         COMPARE_BYTES(window.ReadFile("one.xml"), before);
     }
 };
