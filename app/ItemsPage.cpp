@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -100,9 +101,11 @@ void TForm1::ShowRowAfterListing(int previousRow)
     const int count = ui->ListBox2->count();
     if (count == 0) { // the channel has no item
         SetItemButtons(*ui, false);
+        itemRowShown_ = -1; // what the fields show belongs to no item any more
         return;
     }
-    SelectRowQuietly(ui->ListBox2, previousRow < count ? previousRow : count - 1);
+    // After a list with no row selected (an emptied channel got an item back), the first.
+    SelectRowQuietly(ui->ListBox2, std::clamp(previousRow, 0, count - 1));
     ListBox2Click();
 }
 

@@ -122,6 +122,10 @@ TWrittenForm TakeWrittenForm(TzelXMLParser2 &document, TzelXMLNode2 *changed)
         TzelXMLNode2 *node = pending.back();
         pending.pop_back();
         const std::string_view text = node->TextView();
+        // A "]]>" goes out split over CDATA sections, whose text the reader keeps untrimmed:
+        // the file is read instead (the document is read anew, so what changed here is moot).
+        if (text.find("]]>") != std::string_view::npos)
+            return TWrittenForm::Unknown;
         if (TrimmedText(text).size() != text.size()) {
             node->SetText(std::string(TrimmedText(text)));
             trimmed = true;
