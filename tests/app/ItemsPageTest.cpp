@@ -85,14 +85,27 @@ public:
     }
 };
 
-// A document read as the editor reads feeds.
-std::unique_ptr<TzelXMLParser2> ReadFeed(const std::string &bytes)
+// The item commands the property tests run through the window and on a fresh read.
+enum TCommand { Add, Clone, Save, Delete, Details, Undo };
+
+// Clicks Add, Clone or Delete and runs the same unit command on expected, writing expected.xml;
+// false for the other commands.
+bool ClickAndApply(const TItemsWindow &window, TCommand command, TzelXMLParser2 &expected, int first, int row)
 {
-    auto document = std::make_unique<TzelXMLParser2>();
-    document->SetXmlCompatible(true);
-    document->SetSourceText(bytes);
-    DeclareUndeclaredUtf8(*document);
-    return document;
+    const std::string scratch = window.PathBytes("expected.xml");
+    if (command == Add) {
+        window.Click(window.Tool("SpeedButton1"));
+        AddItem(expected, scratch, first, window.Stamp());
+    } else if (command == Clone) {
+        window.Click(window.Tool("SpeedButton5"));
+        CloneItem(expected, scratch, first, row);
+    } else if (command == Delete) {
+        window.Click(window.Tool("SpeedButton7"));
+        DeleteItem(expected, scratch, first, row);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 // The rows and the current row's fields are those of a fresh read of the file.
@@ -755,18 +768,13 @@ private slots:
              "<guid isPermaLink=\"false\">g&amp;1</guid></item><item><title>\xc3\x9f</title></item></channel></rss>\n"
              "<!-- end -->\n"}};
         const QDir fixtures(QStringLiteral(FEED_FIXTURES));
-        for (const char *name : {"extensions_itunes_itunes_item_summary_cdata_multi.xml",
-                                 "parser_rss_issue_217_enclosure_children.xml",
-                                 "extensions_dublincore_dublincore_item_multiple_values.xml",
-                                 "parser_universal_rss_feed_bom.xml",
-                                 "translator_rss_feed_item_fallbacks_-_rss_channel_item_extensions.xml"}) {
+        for (const char *name : ItemFixtureNames) {
             QFile file(fixtures.filePath(QString::fromLatin1(name)));
             if (file.open(QIODevice::ReadOnly))
                 feeds.push_back({QString::fromLatin1(name), file.readAll().toStdString()});
         }
         // The window's commands by row (-1: the last), and the same on a document read from the
         // file. Undo must give back the bytes from before the last command that changed them.
-        enum TCommand { Add, Clone, Save, Delete, Details, Undo };
         const std::vector<std::vector<std::pair<TCommand, int>>> scripts = {
             {{Add, 0}, {Clone, 1}, {Save, 0}, {Delete, -1}, {Details, 1}, {Save, 1}, {Clone, -1}, {Delete, 0},
              {Add, 0}, {Details, 0}, {Save, -1}, {Save, 2}, {Delete, 2}},
@@ -806,15 +814,7 @@ private slots:
                         window.Action("Undo1")->trigger();
                         window.WriteFile("expected.xml", earlier.back());
                         earlier.pop_back();
-                    } else if (command == Add) {
-                        window.Click(window.Tool("SpeedButton1"));
-                        AddItem(*expected, scratch, first, window.Stamp());
-                    } else if (command == Clone) {
-                        window.Click(window.Tool("SpeedButton5"));
-                        CloneItem(*expected, scratch, first, row);
-                    } else if (command == Delete) {
-                        window.Click(window.Tool("SpeedButton7"));
-                        DeleteItem(*expected, scratch, first, row);
+                    } else if (ClickAndApply(window, command, *expected, first, row)) {
                     } else if (command == Details) {
                         const std::string author = "  me" + std::to_string(earlier.size()) + "@x (Me)  ";
                         window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
@@ -898,7 +898,6 @@ private slots:
     void commandsFollowAnotherProgramsWrite()
     {
         enum TWrite { Renamed, InPlace, SameSize };
-        enum TCommand { Add, Clone, Delete, Save, Details };
         const std::string items = Item("A") + Item("B") + Item("C") + Item("D") + Item("E");
         for (const TWrite write : {Renamed, InPlace, SameSize}) {
             for (const TCommand command : {Add, Clone, Delete, Save, Details}) {
@@ -916,15 +915,7 @@ private slots:
                 const int first = ListItems(*expected).FirstItemIndex;
                 const int row = write == SameSize ? 2 : 3;
                 const std::string scratch = window.PathBytes("expected.xml");
-                if (command == Add) {
-                    window.Click(window.Tool("SpeedButton1"));
-                    AddItem(*expected, scratch, first, window.Stamp());
-                } else if (command == Clone) {
-                    window.Click(window.Tool("SpeedButton5"));
-                    CloneItem(*expected, scratch, first, row);
-                } else if (command == Delete) {
-                    window.Click(window.Tool("SpeedButton7"));
-                    DeleteItem(*expected, scratch, first, row);
+                if (ClickAndApply(window, command, *expected, first, row)) {
                 } else if (command == Save) {
                     window.SaveKeys();
                     SaveItem(*expected, scratch, first, row, {"Typed", "d", "http://x/l", window.Stamp()});

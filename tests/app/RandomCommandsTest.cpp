@@ -215,15 +215,6 @@ QString FirstDifference(const std::string &actual, const std::string &expected)
     return QStringLiteral("at byte %1 the file has \"%2\" where \"%3\" was expected").arg(at).arg(part(actual), part(expected));
 }
 
-std::unique_ptr<TzelXMLParser2> ReadFeed(const std::string &bytes)
-{
-    auto document = std::make_unique<TzelXMLParser2>();
-    document->SetXmlCompatible(true);
-    document->SetSourceText(bytes);
-    DeclareUndeclaredUtf8(*document);
-    return document;
-}
-
 std::string ReadBytes(const QString &path)
 {
     QFile file(path);
@@ -819,11 +810,7 @@ std::vector<std::string> Fixtures()
 {
     std::vector<std::string> feeds;
     const QDir fixtures(QStringLiteral(FEED_FIXTURES));
-    for (const char *name : {"extensions_itunes_itunes_item_summary_cdata_multi.xml",
-                             "parser_rss_issue_217_enclosure_children.xml",
-                             "extensions_dublincore_dublincore_item_multiple_values.xml",
-                             "parser_universal_rss_feed_bom.xml",
-                             "translator_rss_feed_item_fallbacks_-_rss_channel_item_extensions.xml"}) {
+    for (const char *name : ItemFixtureNames) {
         const std::string bytes = ReadBytes(fixtures.filePath(QString::fromLatin1(name)));
         if (bytes != "<missing>" && TXmlDoc(bytes).Doc)
             feeds.push_back(bytes);

@@ -4,8 +4,10 @@
 #include "Clock.h"
 #include "Dialogs.h"
 #include "FeedCatalogue.h"
+#include "FeedCommands.h"
 #include "ItemDetailsDialog.h"
 #include "Unit1.h"
+#include "zelXMLParser2.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -150,6 +152,23 @@ inline std::string FeedBytes(const std::string &title, const std::string &descri
            "    <lastBuildDate>" + date + "</lastBuildDate>\r\n" + items +
            "  </channel>\r\n"
            "</rss>";
+}
+
+// Feeds of the shared test corpus that hold what item commands must keep: CDATA, an enclosure
+// with children, repeated extension elements, a byte-order mark, channel extensions.
+inline const char *const ItemFixtureNames[] = {
+    "extensions_itunes_itunes_item_summary_cdata_multi.xml", "parser_rss_issue_217_enclosure_children.xml",
+    "extensions_dublincore_dublincore_item_multiple_values.xml", "parser_universal_rss_feed_bom.xml",
+    "translator_rss_feed_item_fallbacks_-_rss_channel_item_extensions.xml"};
+
+// A document read as the editor reads feeds.
+inline std::unique_ptr<TzelXMLParser2> ReadFeed(const std::string &bytes)
+{
+    auto document = std::make_unique<TzelXMLParser2>();
+    document->SetXmlCompatible(true);
+    document->SetSourceText(bytes);
+    DeclareUndeclaredUtf8(*document);
+    return document;
 }
 
 class TWindowFixture {
