@@ -180,6 +180,18 @@ std::string TzelXMLReader::ParseXml(TzelXMLParser2 &document)
     }
 }
 
+namespace {
+
+// An XHTML "pre" element, with or without a prefix.
+bool IsPreformatted(const TzelXMLNode2 &element)
+{
+    const std::string_view name = element.NameView();
+    const size_t colon = name.rfind(':');
+    return name.substr(colon == std::string_view::npos ? 0 : colon + 1) == "pre";
+}
+
+} // namespace
+
 void TzelXMLReader::ParseBody()
 {
     TzelXMLNode2 *element = nullptr;
@@ -197,6 +209,11 @@ void TzelXMLReader::ParseBody()
         TagKind kind = ReadStartTag(false, static_cast<int>(open_.size()) + 1, element);
         if (kind == TagKind::ElementWithContent) {
             contentStart = position_;
+            if (xml_ && IsPreformatted(*element)) {
+                // Its blanks and line breaks are content: read and written as in mixed content.
+                element->MakeExtras().mixed = true;
+                ++mixedOpen_;
+            }
             ParseTextContent(element);
             open_.push_back({element, pendingChildren_.size(), contentStart, position_});
         } else if (kind == TagKind::EndTag) {

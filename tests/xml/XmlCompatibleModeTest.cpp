@@ -51,6 +51,11 @@ TEST(XmlCompatibleMode, ReadsWellFormedFormsAndWritesBackWhatOtherReadersRead)
          Declaration + "\r\n<r>\r\n  <p><strong>Injured: </strong> <a href=\"u\">x</a> text <pre>\n  a\n  b\n</pre> "
                        "<ul>\n <li> i </li>\n</ul> end</p>\r\n</r>",
          ""},
+        {"a pre block keeps its blanks and lines, also alone in its parent and under a prefix",
+         "<r><d><pre>\n  a <b> b </b>\n</pre></d><d><h:pre>  x  </h:pre></d></r>",
+         Declaration + "\r\n<r>\r\n  <d>\r\n    <pre>\n  a <b> b </b>\n</pre>\r\n  </d>\r\n  <d>\r\n    "
+                       "<h:pre>  x  </h:pre>\r\n  </d>\r\n</r>",
+         ""},
         {"CDATA remembered, also without < or >",
          "<r><a><![CDATA[Books & Reading]]></a><b> <![CDATA[&lt;p&gt;]]> </b></r>",
          Declaration + "\r\n<r>\r\n  <a><![CDATA[Books & Reading]]></a>\r\n  <b><![CDATA[&lt;p&gt;]]></b>\r\n</r>",
