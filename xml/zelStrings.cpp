@@ -110,6 +110,10 @@ bool WriteAll(int fd, std::string_view text)
                 continue;
             return false;
         }
+        if (n == 0) { // nothing taken and no error: a device that is full, not one to wait for
+            errno = ENOSPC;
+            return false;
+        }
         p += n;
         left -= static_cast<size_t>(n);
     }
