@@ -3,9 +3,11 @@
 #include "CheckText.h"
 #include "FeedEncodingCheck.h"
 #include "Rfc822Date.h"
+#include "RssElementRules.h"
 
 #include <libxml/xmlreader.h>
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
 #include <memory>
@@ -98,9 +100,6 @@ bool IsMimeType(std::string_view text)
 
 // ---- the pass through the document ----
 
-// Which text of the channel or of an item is being gathered.
-enum class TField { None, Link, Date, ItemTitle, ItemDescription, Guid };
-
 std::string AttributeOf(xmlTextReaderPtr reader, const char *name, bool &present)
 {
     xmlChar *value = xmlTextReaderGetAttribute(reader, BAD_CAST name);
@@ -109,6 +108,26 @@ std::string AttributeOf(xmlTextReaderPtr reader, const char *name, bool &present
     xmlFree(value);
     return text;
 }
+
+std::string AttributeOf(xmlTextReaderPtr reader, const char *name)
+{
+    bool present = false;
+    return AttributeOf(reader, name, present);
+}
+
+std::string_view Text(const xmlChar *text)
+{
+    return text ? reinterpret_cast<const char *>(text) : "";
+}
+
+// An element the reader is inside of, with the text directly in it so far.
+struct TOpenElement {
+    std::string Name;      // as written, prefix included
+    bool Namespaced = false;
+    bool Container = false; // one of RSS 2.0's containers, at its place
+    std::string Text;
+    std::vector<std::string> Children; // the children seen that may not repeat
+};
 
 class TFeedReader {
 public:
@@ -182,82 +201,98 @@ private:
     void Visit(xmlTextReaderPtr reader)
     {
         switch (xmlTextReaderNodeType(reader)) {
-        case XML_READER_TYPE_ELEMENT: {
-            const int depth = xmlTextReaderDepth(reader);
-            const std::string_view name =
-                reinterpret_cast<const char *>(xmlTextReaderConstName(reader));
-            StartElement(reader, depth, name);
+        case XML_READER_TYPE_ELEMENT:
+            StartElement(reader);
             if (xmlTextReaderIsEmptyElement(reader))
-                EndElement(depth);
+                EndElement();
             break;
-        }
         case XML_READER_TYPE_END_ELEMENT:
-            EndElement(xmlTextReaderDepth(reader));
+            EndElement();
             break;
         case XML_READER_TYPE_TEXT:
         case XML_READER_TYPE_CDATA:
         case XML_READER_TYPE_WHITESPACE:
         case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-            if (field_ != TField::None && xmlTextReaderDepth(reader) == fieldDepth_ + 1)
-                if (const xmlChar *value = xmlTextReaderConstValue(reader))
-                    text_ += reinterpret_cast<const char *>(value);
+            if (!open_.empty())
+                open_.back().Text += Text(xmlTextReaderConstValue(reader));
             break;
         default:
             break;
         }
     }
 
-    void StartElement(xmlTextReaderPtr reader, int depth, std::string_view name)
+    // The container an element stands in ("" when none of RSS 2.0's).
+    std::string_view Parent() const
     {
-        if (depth == 0) {
-            StartRoot(reader, name);
-        } else if (depth == 1 && rootIsRss_ && name == "channel" && !channelSeen_) {
-            channelSeen_ = channelOpen_ = true;
-        } else if (depth == 2 && channelOpen_) {
-            ++channelChildren_;
-            if (name == "item") {
-                if (firstItemChild_ < 0)
-                    firstItemChild_ = channelChildren_ - 1;
-                itemOpen_ = true;
-                item_ = {};
-                item_.Row = channelChildren_ - 1 - firstItemChild_;
-                return;
-            }
-            channelHas_.Title |= name == "title";
-            channelHas_.Link |= name == "link";
-            channelHas_.Description |= name == "description";
-            if (name == "link")
-                Gather(TField::Link, depth, name);
-            else if (name == "pubDate" || name == "lastBuildDate")
-                Gather(TField::Date, depth, name);
-        } else if (depth == 3 && itemOpen_) {
-            if (name == "title")
-                Gather(TField::ItemTitle, depth, name);
-            else if (name == "description")
-                Gather(TField::ItemDescription, depth, name);
-            else if (name == "link" || name == "comments")
-                Gather(TField::Link, depth, name);
-            else if (name == "pubDate")
-                Gather(TField::Date, depth, name);
-            else if (name == "guid") {
-                bool present = false;
-                const std::string permaLink = AttributeOf(reader, "isPermaLink", present);
-                guidPermaLink_ = Lowered(Trimmed(permaLink)) != "false";
-                guidMarked_ = present && guidPermaLink_;
-                Gather(TField::Guid, depth, name);
-            } else if (name == "enclosure")
-                CheckEnclosure(reader);
-        }
+        return open_.size() >= 2 && open_[open_.size() - 2].Container ? open_[open_.size() - 2].Name
+                                                                     : std::string_view();
     }
 
-    void StartRoot(xmlTextReaderPtr reader, std::string_view name)
+    void StartElement(xmlTextReaderPtr reader)
     {
-        if (name != "rss") {
-            Report(TFindingSeverity::Error,
-                   "the root element is " + std::string(name) + ", not rss: this is no RSS 2.0 feed");
+        TOpenElement element;
+        element.Name = Text(xmlTextReaderConstName(reader));
+        element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr;
+        const std::string_view parent =
+            !open_.empty() && open_.back().Container ? std::string_view(open_.back().Name) : "";
+        if (open_.empty()) {
+            StartRoot(reader, element);
+        } else if (!parent.empty() && !element.Namespaced) {
+            CheckPlace(open_.back(), element.Name);
+            if (parent == "rss" && element.Name == "channel" && !channelSeen_) {
+                channelSeen_ = element.Container = true;
+            } else if (parent == "channel") {
+                element.Container = IsRssContainer(element.Name);
+                if (element.Name == "item")
+                    StartItem();
+            } else if (parent == "item") {
+                StartItemChild(reader, element.Name);
+            }
+        }
+        if (parent == "channel" && element.Name != "item")
+            ++channelChildren_;
+        open_.push_back(std::move(element));
+    }
+
+    // A child of one of RSS 2.0's containers: defined there, and not a second one.
+    void CheckPlace(TOpenElement &container, const std::string &child)
+    {
+        const std::string where = ContainerWords(container.Name);
+        if (!IsDefinedChild(container.Name, child)) {
+            ReportHere(TFindingSeverity::Error, where + " holds " + child +
+                                                    ", which RSS 2.0 does not define; an extension "
+                                                    "element needs a namespace");
             return;
         }
-        rootIsRss_ = true;
+        if (MayRepeat(container.Name, child))
+            return;
+        if (std::find(container.Children.begin(), container.Children.end(), child) ==
+            container.Children.end())
+            container.Children.push_back(child);
+        else if (child == "enclosure") // readers take the first and drop the others
+            ReportHere(TFindingSeverity::Warning, where + " has a second enclosure; most readers "
+                                                          "play only the first");
+        else
+            ReportHere(TFindingSeverity::Error, where + " has a second " + child);
+    }
+
+    static std::string ContainerWords(std::string_view container)
+    {
+        if (container == "rss")
+            return "the rss element";
+        if (container == "channel" || container == "item" || container == "image")
+            return "the " + std::string(container);
+        return std::string(container);
+    }
+
+    void StartRoot(xmlTextReaderPtr reader, TOpenElement &root)
+    {
+        if (root.Name != "rss") {
+            Report(TFindingSeverity::Error,
+                   "the root element is " + root.Name + ", not rss: this is no RSS 2.0 feed");
+            return;
+        }
+        rootIsRss_ = root.Container = true;
         bool present = false;
         const std::string version = AttributeOf(reader, "version", present);
         if (!present)
@@ -267,47 +302,73 @@ private:
                    "the rss element says version=" + Quoted(version) + ", not \"2.0\"");
     }
 
-    void EndElement(int depth)
+    void StartItem()
     {
-        if (field_ != TField::None && depth == fieldDepth_)
-            FinishField();
-        else if (depth == 2 && itemOpen_)
-            FinishItem(/*whole=*/true);
-        else if (depth == 1 && channelOpen_)
-            FinishChannel();
+        if (firstItemChild_ < 0)
+            firstItemChild_ = channelChildren_;
+        itemOpen_ = true;
+        item_ = {};
+        item_.Row = channelChildren_ - firstItemChild_;
+        ++channelChildren_;
     }
 
-    void Gather(TField field, int depth, std::string_view name)
+    void StartItemChild(xmlTextReaderPtr reader, std::string_view name)
     {
-        field_ = field;
-        fieldDepth_ = depth;
-        fieldName_ = name;
-        text_.clear();
-    }
-
-    void FinishField()
-    {
-        const std::string_view value = Trimmed(text_);
-        switch (field_) {
-        case TField::Link:
-            CheckUrl(fieldName_, value);
-            break;
-        case TField::Date:
-            CheckDate(value);
-            break;
-        case TField::ItemTitle:
-            item_.Title = value;
-            break;
-        case TField::ItemDescription:
-            item_.HasDescription = !value.empty();
-            break;
-        case TField::Guid:
-            CheckGuid(value);
-            break;
-        case TField::None:
-            break;
+        if (name == "guid") {
+            bool present = false;
+            const std::string permaLink = AttributeOf(reader, "isPermaLink", present);
+            guidPermaLink_ = Lowered(Trimmed(permaLink)) != "false";
+            guidMarked_ = present && guidPermaLink_;
+        } else if (name == "enclosure") {
+            CheckEnclosure(reader);
         }
-        field_ = TField::None;
+    }
+
+    void EndElement()
+    {
+        if (open_.empty())
+            return;
+        const TOpenElement element = std::move(open_.back());
+        const std::string parent(Parent());
+        open_.pop_back();
+        if (element.Container)
+            FinishContainer(element);
+        if (!parent.empty() && !element.Namespaced)
+            FinishChild(parent, element.Name, Trimmed(element.Text));
+    }
+
+    void FinishContainer(const TOpenElement &container)
+    {
+        for (const std::string_view required : RequiredChildren(container.Name))
+            if (std::find(container.Children.begin(), container.Children.end(), required) ==
+                container.Children.end())
+                ReportHere(TFindingSeverity::Error,
+                           ContainerWords(container.Name) + " has no " + std::string(required));
+        if (container.Name == "item")
+            FinishItem(/*whole=*/true);
+    }
+
+    // The value of one of RSS 2.0's elements, now that it has ended.
+    void FinishChild(std::string_view parent, std::string_view name, std::string_view value)
+    {
+        fieldName_ = name;
+        if (parent == "channel") {
+            if (name == "link")
+                CheckUrl(name, value);
+            else if (name == "pubDate" || name == "lastBuildDate")
+                CheckDate(value);
+        } else if (parent == "item") {
+            if (name == "title")
+                item_.Title = value;
+            else if (name == "description")
+                item_.HasDescription = !value.empty();
+            else if (name == "link" || name == "comments")
+                CheckUrl(name, value);
+            else if (name == "pubDate")
+                CheckDate(value);
+            else if (name == "guid")
+                CheckGuid(value);
+        }
     }
 
     void FinishItem(bool whole)
@@ -320,17 +381,6 @@ private:
             findings_.push_back(std::move(finding));
         }
         itemOpen_ = false;
-    }
-
-    void FinishChannel()
-    {
-        channelOpen_ = false;
-        for (const auto &[has, name] : {std::pair{channelHas_.Title, "title"},
-                                        std::pair{channelHas_.Link, "link"},
-                                        std::pair{channelHas_.Description, "description"}})
-            if (!has)
-                Report(TFindingSeverity::Error, "the channel has no " + std::string(name),
-                       TFindingPlace::Channel);
     }
 
     void CheckUrl(std::string_view name, std::string_view url)
@@ -432,10 +482,7 @@ private:
     int lastReaderLine_ = 0;
     bool rootIsRss_ = false;
     bool channelSeen_ = false;
-    bool channelOpen_ = false;
-    struct {
-        bool Title = false, Link = false, Description = false;
-    } channelHas_;
+    std::vector<TOpenElement> open_; // from the root to the element being read
     int channelChildren_ = 0;  // element children of the channel so far
     int firstItemChild_ = -1;  // position of the first item among them
 
@@ -450,10 +497,7 @@ private:
     bool guidPermaLink_ = true;
     bool guidMarked_ = false; // isPermaLink="true" written out
 
-    TField field_ = TField::None;
-    int fieldDepth_ = 0;
-    std::string fieldName_;
-    std::string text_;
+    std::string fieldName_; // the element whose value is being checked
 };
 
 } // namespace

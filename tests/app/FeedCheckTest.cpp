@@ -18,7 +18,18 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<link>https://example.org/</link>\n"
                             "<description>Caf\xC3\xA9 news</description>\n"
                             "<pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>\n"
-                            "<lastBuildDate>Mon, 05 Feb 07 22:03 GMT</lastBuildDate>\n"
+                            "<lastBuildDate>Mon, 05 Feb 07 22:03 GMT</lastBuildDate>"
+                            "<language>en-us</language><ttl>60</ttl><docs>https://example.org/rss</docs>"
+                            "<managingEditor>ann@example.org (Ann Lee)</managingEditor>"
+                            "<webMaster>web@example.org</webMaster><category>A</category><category>B</category>"
+                            "<cloud domain=\"example.org\" port=\"80\" path=\"/rpc\" "
+                            "registerProcedure=\"notify\" protocol=\"xml-rpc\"/>"
+                            "<image><url>https://example.org/logo.png</url><title>News</title>"
+                            "<link>https://example.org/</link><width>144</width><height>400</height></image>"
+                            "<textInput><title>Go</title><description>Search</description><name>q</name>"
+                            "<link>https://example.org/search</link></textInput>"
+                            "<skipHours><hour>0</hour><hour>23</hour></skipHours>"
+                            "<skipDays><day>Saturday</day><day>Sunday</day></skipDays>\n"
                             "<item>\n"
                             "<title>First</title>\n"
                             "<link>http://example.org/1</link>\n"
@@ -26,6 +37,8 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<pubDate>5 Feb 2007 14:03:09 EST</pubDate>\n"
                             "<guid isPermaLink=\"false\">urn:news:1</guid>\n"
                             "<enclosure url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"/>\n"
+                            "<author>ann@example.org</author><category>A</category><category>B</category>"
+                            "<source url=\"https://example.org/other.xml\">Other</source>\n"
                             "</item>\n"
                             "<item>\n"
                             "<description>Second, without a title</description>\n"
@@ -68,6 +81,18 @@ private slots:
         QTest::newRow("channel title")
             << QByteArray("<title>News</title>\n") << QByteArray()
             << QStringList{"channel: error: the channel has no title"};
+        QTest::newRow("repeated element")
+            << QByteArray("<title>News</title>\n") << QByteArray("<title>News</title><title>More</title>")
+            << QStringList{"channel: error: the channel has a second title"};
+        QTest::newRow("second enclosure")
+            << QByteArray("<enclosure url=") << QByteArray("<enclosure url=\"https://example.org/0.mp3\" "
+                                                           "length=\"0\" type=\"audio/mpeg\"/><enclosure url=")
+            << QStringList{"item 1 \"First\": warning: the item has a second enclosure; most readers "
+                           "play only the first"};
+        QTest::newRow("undefined element")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><Title>x</Title><x:a xmlns:x=\"urn:x\"/>")
+            << QStringList{"channel: error: the channel holds Title, which RSS 2.0 does not define; "
+                           "an extension element needs a namespace"};
         QTest::newRow("item text")
             << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
             << QStringList{"item 2: error: the item has neither a title nor a description"};
