@@ -80,6 +80,19 @@ bool IsWholeNumber(std::string_view text)
     return true;
 }
 
+// The value of a whole number, -1 when the text is none; any value above largest comes back
+// as largest + 1, so that long runs of digits cannot overflow.
+long WholeNumberUpTo(std::string_view text, long largest)
+{
+    if (!IsWholeNumber(text))
+        return -1;
+    long value = 0;
+    for (const char c : text)
+        if ((value = value * 10 + (c - '0')) > largest)
+            return largest + 1;
+    return value;
+}
+
 // "type/subtype", each a MIME token, optionally followed by ";parameters".
 bool IsMimeType(std::string_view text)
 {
@@ -245,6 +258,8 @@ private:
                 element.Container = IsRssContainer(element.Name);
                 if (element.Name == "item")
                     StartItem();
+                else if (element.Name == "cloud")
+                    CheckCloud(reader);
             } else if (parent == "item") {
                 StartItemChild(reader, element.Name);
             }
@@ -321,7 +336,43 @@ private:
             guidMarked_ = present && guidPermaLink_;
         } else if (name == "enclosure") {
             CheckEnclosure(reader);
+        } else if (name == "source" && Trimmed(AttributeOf(reader, "url")).empty()) {
+            ReportHere(TFindingSeverity::Error, "source has no url");
         }
+    }
+
+    // cloud: where readers register for change notices; every attribute is needed for that.
+    void CheckCloud(xmlTextReaderPtr reader)
+    {
+        for (const char *attribute : {"domain", "port", "path", "registerProcedure", "protocol"}) {
+            bool present = false;
+            const std::string value = AttributeOf(reader, attribute, present);
+            const std::string name = std::string("cloud ") + attribute;
+            if (!present)
+                ReportHere(TFindingSeverity::Error, "cloud has no " + std::string(attribute));
+            else if (const long port = WholeNumberUpTo(Trimmed(value), 65535);
+                     name == "cloud port" && (port < 1 || port > 65535))
+                ReportHere(TFindingSeverity::Error,
+                           name + " " + Quoted(value) + " is not a port number (1 to 65535)");
+            else if (name == "cloud protocol" && value != "xml-rpc" && value != "soap" &&
+                     value != "http-post")
+                ReportHere(TFindingSeverity::Error,
+                           name + " " + Quoted(value) + " is not xml-rpc, soap or http-post");
+        }
+    }
+
+    // A whole number in an element, no greater than largest.
+    void CheckNumber(std::string_view name, std::string_view value, long largest,
+                     std::string_view unit)
+    {
+        const long number = WholeNumberUpTo(value, largest);
+        if (number < 0)
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
+                                                    " is not a whole number" + std::string(unit));
+        else if (number > largest)
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
+                                                    " is more than " + std::to_string(largest) +
+                                                    ", the most RSS 2.0 allows");
     }
 
     void EndElement()
@@ -357,6 +408,13 @@ private:
                 CheckUrl(name, value);
             else if (name == "pubDate" || name == "lastBuildDate")
                 CheckDate(value);
+            else if (name == "ttl")
+                CheckNumber(name, value, std::numeric_limits<int>::max(), " of minutes");
+        } else if (parent == "image") {
+            if (name == "width")
+                CheckNumber("image width", value, 144, "");
+            else if (name == "height")
+                CheckNumber("image height", value, 400, "");
         } else if (parent == "item") {
             if (name == "title")
                 item_.Title = value;

@@ -93,6 +93,30 @@ private slots:
             << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><Title>x</Title><x:a xmlns:x=\"urn:x\"/>")
             << QStringList{"channel: error: the channel holds Title, which RSS 2.0 does not define; "
                            "an extension element needs a namespace"};
+        QTest::newRow("numbers")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>1 hour</ttl>")
+            << QStringList{"channel: error: ttl \"1 hour\" is not a whole number of minutes"};
+        QTest::newRow("image size")
+            << QByteArray("<width>144</width><height>400</height>")
+            << QByteArray("<width>145</width><height>-1</height>")
+            << QStringList{"channel: error: image width \"145\" is more than 144, the most RSS 2.0 allows",
+                           "channel: error: image height \"-1\" is not a whole number"};
+        QTest::newRow("cloud")
+            << QByteArray("port=\"80\" path=\"/rpc\"") << QByteArray("port=\"65536\"")
+            << QStringList{"channel: error: cloud port \"65536\" is not a port number (1 to 65535)",
+                           "channel: error: cloud has no path"};
+        QTest::newRow("cloud protocol")
+            << QByteArray("xml-rpc") << QByteArray("XML-RPC")
+            << QStringList{"channel: error: cloud protocol \"XML-RPC\" is not xml-rpc, soap or http-post"};
+        QTest::newRow("image parts")
+            << QByteArray("<url>https://example.org/logo.png</url><title>News</title>") << QByteArray()
+            << QStringList{"channel: error: the image has no url", "channel: error: the image has no title"};
+        QTest::newRow("textInput parts")
+            << QByteArray("<name>q</name>") << QByteArray()
+            << QStringList{"channel: error: textInput has no name"};
+        QTest::newRow("source url")
+            << QByteArray("<source url=\"https://example.org/other.xml\">") << QByteArray("<source>")
+            << QStringList{"item 1 \"First\": error: source has no url"};
         QTest::newRow("item text")
             << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
             << QStringList{"item 2: error: the item has neither a title nor a description"};
