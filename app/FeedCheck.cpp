@@ -2,6 +2,7 @@
 
 #include "CheckText.h"
 #include "FeedEncodingCheck.h"
+#include "FeedValueForms.h"
 #include "Rfc822Date.h"
 #include "RssElementRules.h"
 
@@ -40,75 +41,6 @@ std::string Quoted(std::string_view text)
         line += c;
     }
     return "\"" + line + "\"";
-}
-
-// ---- values ----
-
-bool IsAbsoluteHttpUrl(std::string_view url)
-{
-    const std::string lowered = Lowered(url.substr(0, 8));
-    size_t hostStart;
-    if (lowered.rfind("http://", 0) == 0)
-        hostStart = 7;
-    else if (lowered.rfind("https://", 0) == 0)
-        hostStart = 8;
-    else
-        return false;
-    for (const char c : url)
-        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F || c == '"' || c == '<' || c == '>')
-            return false;
-    std::string_view authority = url.substr(hostStart);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
-    authority = authority.substr(authority.find('@') + 1); // npos + 1 == 0: no user part
-    const size_t colon = authority.rfind(':');
-    if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {
-        for (const char c : authority.substr(colon + 1))
-            if (c < '0' || c > '9')
-                return false;
-        authority = authority.substr(0, colon);
-    }
-    return !authority.empty();
-}
-
-bool IsWholeNumber(std::string_view text)
-{
-    if (text.empty())
-        return false;
-    for (const char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-// The value of a whole number, -1 when the text is none; any value above largest comes back
-// as largest + 1, so that long runs of digits cannot overflow.
-long WholeNumberUpTo(std::string_view text, long largest)
-{
-    if (!IsWholeNumber(text))
-        return -1;
-    long value = 0;
-    for (const char c : text)
-        if ((value = value * 10 + (c - '0')) > largest)
-            return largest + 1;
-    return value;
-}
-
-// "type/subtype", each a MIME token, optionally followed by ";parameters".
-bool IsMimeType(std::string_view text)
-{
-    const auto isToken = [](std::string_view token) {
-        if (token.empty())
-            return false;
-        for (const char c : token)
-            if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F ||
-                std::string_view("()<>@,;:\\\"/[]?=").find(c) != std::string_view::npos)
-                return false;
-        return true;
-    };
-    const std::string_view type = Trimmed(text.substr(0, text.find(';')));
-    const size_t slash = type.find('/');
-    return slash != std::string_view::npos && isToken(type.substr(0, slash)) &&
-           isToken(type.substr(slash + 1));
 }
 
 // ---- the pass through the document ----
@@ -336,8 +268,12 @@ private:
             guidMarked_ = present && guidPermaLink_;
         } else if (name == "enclosure") {
             CheckEnclosure(reader);
-        } else if (name == "source" && Trimmed(AttributeOf(reader, "url")).empty()) {
-            ReportHere(TFindingSeverity::Error, "source has no url");
+        } else if (name == "source") {
+            const std::string url = AttributeOf(reader, "url");
+            if (Trimmed(url).empty())
+                ReportHere(TFindingSeverity::Error, "source has no url");
+            else
+                CheckUrl("source url", Trimmed(url));
         }
     }
 
@@ -405,7 +341,11 @@ private:
         fieldName_ = name;
         if (parent == "channel") {
             if (name == "link")
+                CheckLink(name, value);
+            else if (name == "docs")
                 CheckUrl(name, value);
+            else if (name == "managingEditor" || name == "webMaster")
+                CheckAddress(name, value);
             else if (name == "pubDate" || name == "lastBuildDate")
                 CheckDate(value);
             else if (name == "ttl")
@@ -415,13 +355,22 @@ private:
                 CheckNumber("image width", value, 144, "");
             else if (name == "height")
                 CheckNumber("image height", value, 400, "");
+            else if (name == "url" || name == "link")
+                CheckUrl("image " + std::string(name), value);
+        } else if (parent == "textInput") {
+            if (name == "link")
+                CheckUrl("textInput link", value);
         } else if (parent == "item") {
             if (name == "title")
                 item_.Title = value;
             else if (name == "description")
                 item_.HasDescription = !value.empty();
-            else if (name == "link" || name == "comments")
+            else if (name == "link")
+                CheckLink(name, value);
+            else if (name == "comments")
                 CheckUrl(name, value);
+            else if (name == "author")
+                CheckAddress(name, value);
             else if (name == "pubDate")
                 CheckDate(value);
             else if (name == "guid")
@@ -441,13 +390,52 @@ private:
         itemOpen_ = false;
     }
 
+    // A channel's or item's link: any scheme will do (an ftp link is fine), a script will not.
+    void CheckLink(std::string_view name, std::string_view url)
+    {
+        if (!url.empty() && Lowered(UrlScheme(url)) == "javascript")
+            ReportHere(TFindingSeverity::Warning,
+                       std::string(name) + " " + Quoted(url) + " runs a script instead of leading to a page");
+        else
+            CheckUrl(name, url);
+    }
+
     void CheckUrl(std::string_view name, std::string_view url)
+    {
+        if (url.empty())
+            ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
+        else if (!IsAbsoluteUrl(url))
+            ReportHere(TFindingSeverity::Error,
+                       std::string(name) + " " + Quoted(url) + " is not an absolute URL");
+    }
+
+    // Players fetch enclosures over the web, so only http and https will do.
+    void CheckHttpUrl(std::string_view name, std::string_view url)
     {
         if (url.empty())
             ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
         else if (!IsAbsoluteHttpUrl(url))
             ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(url) +
                                                     " is not an absolute http or https URL");
+    }
+
+    // managingEditor, webMaster, author: "ann@example.org (Ann Lee)" or the bare address.
+    void CheckAddress(std::string_view name, std::string_view text)
+    {
+        switch (AddressForm(text)) {
+        case TAddressForm::Address:
+            break;
+        case TAddressForm::OtherForm:
+            ReportHere(TFindingSeverity::Warning,
+                       std::string(name) + " " + Quoted(text) +
+                           " should be written as the address with the name in parentheses, "
+                           "e.g. \"ann@example.org (Ann Lee)\"");
+            break;
+        case TAddressForm::NoAddress:
+            ReportHere(TFindingSeverity::Error,
+                       std::string(name) + " " + Quoted(text) + " is not an email address");
+            break;
+        }
     }
 
     void CheckDate(std::string_view date)
@@ -486,12 +474,12 @@ private:
         if (!added)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is also the guid of item " +
                                                     std::to_string(earlier->second + 1));
-        if (!guidPermaLink_ || IsAbsoluteHttpUrl(guid))
+        if (!guidPermaLink_ || IsAbsoluteUrl(guid))
             return;
         if (guidMarked_)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
                                                     " is marked isPermaLink=\"true\" but is not an "
-                                                    "absolute http or https URL");
+                                                    "absolute URL");
         else
             ReportHere(TFindingSeverity::Warning,
                        "guid " + Quoted(guid) +
@@ -505,7 +493,7 @@ private:
         if (Trimmed(url).empty())
             ReportHere(TFindingSeverity::Error, "enclosure has no url");
         else
-            CheckUrl("enclosure url", Trimmed(url));
+            CheckHttpUrl("enclosure url", Trimmed(url));
         const std::string length = AttributeOf(reader, "length", present);
         if (!present)
             ReportHere(TFindingSeverity::Error, "enclosure has no length");

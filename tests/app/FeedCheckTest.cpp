@@ -137,27 +137,52 @@ private slots:
                            "wrong weekday: that day is a Mon"};
         QTest::newRow("links")
             << QByteArray("http://example.org/1") << QByteArray("/1")
-            << QStringList{"item 1 \"First\": error: link \"/1\" is not an absolute http or https URL",
-                           "item 1 \"First\": error: comments \"/1#comments\" is not an absolute "
-                           "http or https URL"};
+            << QStringList{"item 1 \"First\": error: link \"/1\" is not an absolute URL",
+                           "item 1 \"First\": error: comments \"/1#comments\" is not an absolute URL"};
+        // A link may use any scheme; a script is no page to lead to. The enclosure must be
+        // fetched over the web.
+        QTest::newRow("ftp link")
+            << QByteArray("http://example.org/1") << QByteArray("ftp://example.org/1") << QStringList();
+        QTest::newRow("enclosure over ftp")
+            << QByteArray("https://example.org/1.mp3") << QByteArray("ftp://example.org/1.mp3")
+            << QStringList{"item 1 \"First\": error: enclosure url \"ftp://example.org/1.mp3\" is "
+                           "not an absolute http or https URL"};
+        QTest::newRow("script link")
+            << QByteArray("<link>https://example.org/</link>\n") << QByteArray("<link>javascript:go()</link>\n")
+            << QStringList{"channel: warning: link \"javascript:go()\" runs a script instead of "
+                           "leading to a page"};
+        QTest::newRow("urls")
+            << QByteArray("https://example.org/logo.png") << QByteArray("logo.png")
+            << QStringList{"channel: error: image url \"logo.png\" is not an absolute URL"};
+        QTest::newRow("source url")
+            << QByteArray("https://example.org/other.xml") << QByteArray("other.xml")
+            << QStringList{"item 1 \"First\": error: source url \"other.xml\" is not an absolute URL"};
+        QTest::newRow("addresses")
+            << QByteArray("ann@example.org (Ann Lee)") << QByteArray("Ann Lee")
+            << QStringList{"channel: error: managingEditor \"Ann Lee\" is not an email address"};
+        QTest::newRow("address forms")
+            << QByteArray("<author>ann@example.org</author>") << QByteArray("<author>Ann Lee &lt;ann@example.org&gt;</author>")
+            << QStringList{"item 1 \"First\": warning: author \"Ann Lee <ann@example.org>\" should be "
+                           "written as the address with the name in parentheses, e.g. "
+                           "\"ann@example.org (Ann Lee)\""};
         QTest::newRow("no host")
             << QByteArray("<link>http://example.org/1</link>") << QByteArray("<link>http://</link>")
-            << QStringList{"item 1 \"First\": error: link \"http://\" is not an absolute http or https URL"};
+            << QStringList{"item 1 \"First\": error: link \"http://\" is not an absolute URL"};
         // A feed's text in a message is cut after 60 bytes, between characters, with no blank
         // before the "...": here the 60th byte is the first half of the "\xC3\xA9".
         QTest::newRow("long text cut")
-            << QByteArray("<link>https://example.org/</link>")
-            << QByteArray("<link>/" + QByteArray(58, 'a') + "\xC3\xA9 and more</link>")
+            << QByteArray("<link>https://example.org/</link>\n")
+            << QByteArray("<link>/" + QByteArray(58, 'a') + "\xC3\xA9 and more</link>\n")
             << QStringList{"channel: error: link \"/" + QString(58, 'a') +
-                           "\u00E9...\" is not an absolute http or https URL"};
+                           "\u00E9...\" is not an absolute URL"};
         QTest::newRow("duplicate guid")
             << QByteArray("<guid>http://example.org/2</guid>")
             << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
             << QStringList{"item 2: error: guid \"urn:news:1\" is also the guid of item 1"};
         QTest::newRow("permalink guid")
-            << QByteArray("isPermaLink=\"false\"") << QByteArray("isPermaLink=\"true\"")
-            << QStringList{"item 1 \"First\": error: guid \"urn:news:1\" is marked "
-                           "isPermaLink=\"true\" but is not an absolute http or https URL"};
+            << QByteArray("isPermaLink=\"false\">urn:news:1") << QByteArray("isPermaLink=\"true\">news-1")
+            << QStringList{"item 1 \"First\": error: guid \"news-1\" is marked "
+                           "isPermaLink=\"true\" but is not an absolute URL"};
         QTest::newRow("enclosure")
             << QByteArray("url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"")
             << QByteArray("length=\"12 kB\" type=\"mp3\"")
