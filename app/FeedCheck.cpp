@@ -5,6 +5,7 @@
 #include "FeedValueForms.h"
 #include "Rfc822Date.h"
 #include "RssElementRules.h"
+#include "W3cDateTime.h"
 
 #include <libxml/xmlreader.h>
 
@@ -69,6 +70,7 @@ std::string_view Text(const xmlChar *text)
 struct TOpenElement {
     std::string Name;      // as written, prefix included
     bool Namespaced = false;
+    std::string Uri, Local; // of a namespaced element
     bool Container = false; // one of RSS 2.0's containers, at its place
     std::string Text;
     std::vector<std::string> Children; // the children seen that may not repeat
@@ -178,6 +180,10 @@ private:
         TOpenElement element;
         element.Name = Text(xmlTextReaderConstName(reader));
         element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr;
+        if (element.Namespaced) {
+            element.Uri = Text(xmlTextReaderConstNamespaceUri(reader));
+            element.Local = Text(xmlTextReaderConstLocalName(reader));
+        }
         const std::string_view parent =
             !open_.empty() && open_.back().Container ? std::string_view(open_.back().Name) : "";
         if (open_.empty()) {
@@ -320,8 +326,36 @@ private:
         open_.pop_back();
         if (element.Container)
             FinishContainer(element);
-        if (!parent.empty() && !element.Namespaced)
+        if (parent.empty())
+            return;
+        if (element.Namespaced)
+            FinishExtension(element, Trimmed(element.Text));
+        else
             FinishChild(parent, element.Name, Trimmed(element.Text));
+    }
+
+    // The value of a namespaced element in one of RSS 2.0's containers.
+    void FinishExtension(const TOpenElement &element, std::string_view value)
+    {
+        if (IsW3cDated(element.Uri, element.Local) && !IsW3cDateTime(value))
+            ReportHere(TFindingSeverity::Error,
+                       element.Name + " " + Quoted(value) +
+                           " is not a W3C date-time, such as 2007-02-05T14:03:09Z");
+    }
+
+    // Dublin Core's dates and Atom's are written as W3C date-times.
+    static bool IsW3cDated(std::string_view uri, std::string_view local)
+    {
+        if (uri == "http://purl.org/dc/elements/1.1/")
+            return local == "date";
+        if (uri == "http://purl.org/dc/terms/")
+            for (const std::string_view dated : {"date", "created", "modified", "issued", "available",
+                                                 "dateAccepted", "dateCopyrighted", "dateSubmitted"})
+                if (local == dated)
+                    return true;
+        if (uri == "http://www.w3.org/2005/Atom")
+            return local == "updated" || local == "published";
+        return false;
     }
 
     void FinishContainer(const TOpenElement &container)
@@ -458,7 +492,7 @@ private:
             ReportHere(TFindingSeverity::Error, quoted + " is not a real date: " + check.Detail);
             break;
         case TDateVerdict::WrongWeekday:
-            ReportHere(TFindingSeverity::Warning,
+            ReportHere(TFindingSeverity::Error,
                        quoted + " names the wrong weekday: that day is a " + check.Detail);
             break;
         }

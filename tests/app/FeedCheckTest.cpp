@@ -133,8 +133,18 @@ private slots:
                            "real date: Feb 2007 has no day 29"};
         QTest::newRow("weekday")
             << QByteArray("Mon, 5 Feb 2007") << QByteArray("Tue, 5 Feb 2007")
-            << QStringList{"channel: warning: pubDate \"Tue, 5 Feb 2007 14:03:09 -0800\" names the "
+            << QStringList{"channel: error: pubDate \"Tue, 5 Feb 2007 14:03:09 -0800\" names the "
                            "wrong weekday: that day is a Mon"};
+        QTest::newRow("folded date with comments")
+            << QByteArray("Mon, 5 Feb 2007 14:03:09 -0800")
+            << QByteArray("Mon, 5 Feb 2007\n  14:03:09 -0800 (Pacific (standard) time)") << QStringList();
+        QTest::newRow("W3C dates")
+            << QByteArray("<ttl>60</ttl>")
+            << QByteArray("<ttl>60</ttl><dc:date xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                          "2007-02-05T14:03:09.5+01:00</dc:date><dc:date "
+                          "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">2007-13-05</dc:date>")
+            << QStringList{"channel: error: dc:date \"2007-13-05\" is not a W3C date-time, such as "
+                           "2007-02-05T14:03:09Z"};
         QTest::newRow("links")
             << QByteArray("http://example.org/1") << QByteArray("/1")
             << QStringList{"item 1 \"First\": error: link \"/1\" is not an absolute URL",
@@ -268,7 +278,10 @@ private slots:
         invalid("Mon, 5 Feb 207 14:03:09 GMT", TDateVerdict::NotRfc822, "");
         invalid("Mon, 5 Feb 2007 140309 -0800", TDateVerdict::NotRfc822, "");
         invalid("Mon, 5 Feb 2007 14:03:09-0800", TDateVerdict::NotRfc822, "");
-        invalid("Mon, 5 Feb 2007 14:03:09 GMT (UTC)", TDateVerdict::NotRfc822, "");
+        valid("Mon, 5 Feb 2007 14:03:09 GMT (UTC)");
+        valid("Mon,\r\n 5 Feb (a (nested) \\) comment) 2007 14:03:09 GMT");
+        invalid("Mon, 5 Feb 2007 14:03:09 GMT (UTC", TDateVerdict::NotRfc822, "");
+        invalid("Mon, 5 Feb 2007 14:03:09 GMT UTC)", TDateVerdict::NotRfc822, "");
         invalid("Mon, 5 Feb 2007 14:03:09", TDateVerdict::NoKnownZone, "");
         invalid("Mon, 5 Feb 2007 14:03:09 +01:00", TDateVerdict::NoKnownZone, "+01:00");
         invalid("Mon, 5 Feb 2007 14:03:09 J", TDateVerdict::NoKnownZone, "J");
