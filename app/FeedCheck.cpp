@@ -74,6 +74,7 @@ struct TOpenElement {
     bool Container = false; // one of RSS 2.0's containers, at its place
     std::string Text;
     std::vector<std::string> Children; // the children seen that may not repeat
+    std::vector<std::string> Values;   // skipHours' hours or skipDays' days so far
 };
 
 class TFeedReader {
@@ -303,6 +304,29 @@ private:
         }
     }
 
+    // An hour of skipHours (0 to 23, GMT) or a day of skipDays (its English name), each once.
+    void CheckSkipped(std::string_view container, std::string_view value)
+    {
+        static constexpr std::string_view Days[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                                    "Friday", "Saturday", "Sunday"};
+        const bool hours = container == "skipHours";
+        const std::string what = std::string(container) + (hours ? " hour " : " day ");
+        if (hours ? WholeNumberUpTo(value, 23) > 23 || !IsWholeNumber(value)
+                  : std::find(std::begin(Days), std::end(Days), value) == std::end(Days)) {
+            ReportHere(TFindingSeverity::Error,
+                       what + Quoted(value) +
+                           (hours ? " is not an hour from 0 to 23" : " is not a day from Monday to Sunday"));
+            return;
+        }
+        // "07" and "7" are the same hour.
+        const std::string key = hours ? std::to_string(WholeNumberUpTo(value, 23)) : std::string(value);
+        std::vector<std::string> &seen = open_.back().Values;
+        if (std::find(seen.begin(), seen.end(), key) != seen.end())
+            ReportHere(TFindingSeverity::Error, what + Quoted(value) + " is listed twice");
+        else
+            seen.push_back(key);
+    }
+
     // A whole number in an element, no greater than largest.
     void CheckNumber(std::string_view name, std::string_view value, long largest,
                      std::string_view unit)
@@ -394,6 +418,8 @@ private:
         } else if (parent == "textInput") {
             if (name == "link")
                 CheckUrl("textInput link", value);
+        } else if (parent == "skipHours" || parent == "skipDays") {
+            CheckSkipped(parent, value);
         } else if (parent == "item") {
             if (name == "title")
                 item_.Title = value;

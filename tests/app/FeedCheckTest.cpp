@@ -117,6 +117,14 @@ private slots:
         QTest::newRow("source url")
             << QByteArray("<source url=\"https://example.org/other.xml\">") << QByteArray("<source>")
             << QStringList{"item 1 \"First\": error: source has no url"};
+        QTest::newRow("skipHours")
+            << QByteArray("<hour>0</hour><hour>23</hour>") << QByteArray("<hour>7</hour><hour>07</hour><hour>24</hour>")
+            << QStringList{"channel: error: skipHours hour \"07\" is listed twice",
+                           "channel: error: skipHours hour \"24\" is not an hour from 0 to 23"};
+        QTest::newRow("skipDays")
+            << QByteArray("<day>Sunday</day>") << QByteArray("<day>Saturday</day><day>sun</day>")
+            << QStringList{"channel: error: skipDays day \"Saturday\" is listed twice",
+                           "channel: error: skipDays day \"sun\" is not a day from Monday to Sunday"};
         QTest::newRow("item text")
             << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
             << QStringList{"item 2: error: the item has neither a title nor a description"};
