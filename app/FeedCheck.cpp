@@ -527,7 +527,7 @@ private:
     void CheckGuid(std::string_view guid)
     {
         if (guid.empty()) {
-            ReportHere(TFindingSeverity::Warning, "guid is empty");
+            ReportHere(TFindingSeverity::Error, "guid is empty");
             return;
         }
         const auto [earlier, added] = guidRows_.try_emplace(std::string(guid), item_.Row);
@@ -540,8 +540,8 @@ private:
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
                                                     " is marked isPermaLink=\"true\" but is not an "
                                                     "absolute URL");
-        else
-            ReportHere(TFindingSeverity::Warning,
+        else // isPermaLink defaults to true
+            ReportHere(TFindingSeverity::Error,
                        "guid " + Quoted(guid) +
                            " is no URL but readers take it for one: it needs isPermaLink=\"false\"");
     }

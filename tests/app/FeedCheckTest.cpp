@@ -201,6 +201,13 @@ private slots:
             << QByteArray("isPermaLink=\"false\">urn:news:1") << QByteArray("isPermaLink=\"true\">news-1")
             << QStringList{"item 1 \"First\": error: guid \"news-1\" is marked "
                            "isPermaLink=\"true\" but is not an absolute URL"};
+        QTest::newRow("guid without isPermaLink")
+            << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>") << QByteArray("<guid>news-1</guid>")
+            << QStringList{"item 1 \"First\": error: guid \"news-1\" is no URL but readers take it "
+                           "for one: it needs isPermaLink=\"false\""};
+        QTest::newRow("empty guid")
+            << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>") << QByteArray("<guid> </guid>")
+            << QStringList{"item 1 \"First\": error: guid is empty"};
         QTest::newRow("enclosure")
             << QByteArray("url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"")
             << QByteArray("length=\"12 kB\" type=\"mp3\"")
