@@ -406,6 +406,9 @@ private:
                 CheckAddress(name, value);
             else if (name == "pubDate" || name == "lastBuildDate")
                 CheckDate(value);
+            else if (name == "language" && !IsLanguageTag(value))
+                ReportHere(TFindingSeverity::Error,
+                           "language " + Quoted(value) + " is not a language code such as \"en\" or \"en-us\"");
             else if (name == "ttl")
                 CheckNumber(name, value, std::numeric_limits<int>::max(), " of minutes");
         } else if (parent == "image") {

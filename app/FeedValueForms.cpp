@@ -145,3 +145,23 @@ TAddressForm AddressForm(std::string_view text)
     }
     return TAddressForm::NoAddress;
 }
+
+bool IsLanguageTag(std::string_view text)
+{
+    const size_t dash = text.find('-');
+    const std::string_view primary = text.substr(0, dash);
+    const bool primaryFits = primary.size() == 2 || primary.size() == 3 ||
+                             Lowered(primary) == "i" || Lowered(primary) == "x";
+    if (!primaryFits || !std::all_of(primary.begin(), primary.end(), IsAsciiLetter))
+        return false;
+    for (size_t start = dash; start != std::string_view::npos;) {
+        const size_t end = text.find('-', start + 1);
+        const std::string_view subtag = text.substr(start + 1, end - start - 1);
+        if (subtag.empty() || subtag.size() > 8 ||
+            !std::all_of(subtag.begin(), subtag.end(),
+                         [](char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }))
+            return false;
+        start = end;
+    }
+    return true;
+}

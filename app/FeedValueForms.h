@@ -30,3 +30,7 @@ enum class TAddressForm {
     NoAddress, // no address at all, e.g. "Ann Lee"
 };
 TAddressForm AddressForm(std::string_view text);
+
+// A language tag as RSS 2.0 takes it (RFC 1766 with ISO 639 codes): a 2- or 3-letter language
+// ("en", "haw") or "i"/"x", then "-" and subtags of 1 to 8 letters or digits ("en-us").
+bool IsLanguageTag(std::string_view text);

@@ -125,6 +125,13 @@ private slots:
             << QByteArray("<day>Sunday</day>") << QByteArray("<day>Saturday</day><day>sun</day>")
             << QStringList{"channel: error: skipDays day \"Saturday\" is listed twice",
                            "channel: error: skipDays day \"sun\" is not a day from Monday to Sunday"};
+        QTest::newRow("language")
+            << QByteArray("<language>en-us</language>") << QByteArray("<language>English</language>")
+            << QStringList{"channel: error: language \"English\" is not a language code such as \"en\" "
+                           "or \"en-us\""};
+        QTest::newRow("language forms")
+            << QByteArray("<language>en-us</language>") << QByteArray("<language>x-klingon</language>")
+            << QStringList();
         QTest::newRow("item text")
             << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
             << QStringList{"item 2: error: the item has neither a title nor a description"};
