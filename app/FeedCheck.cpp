@@ -72,6 +72,7 @@ struct TOpenElement {
     bool Namespaced = false;
     std::string Uri, Local; // of a namespaced element
     bool Container = false; // one of RSS 2.0's containers, at its place
+    bool Based = false;     // an absolute xml:base is in effect: relative URLs resolve against it
     std::string Text;
     std::vector<std::string> Children; // the children seen that may not repeat
     std::vector<std::string> Values;   // skipHours' hours or skipDays' days so far
@@ -180,13 +181,18 @@ private:
     {
         TOpenElement element;
         element.Name = Text(xmlTextReaderConstName(reader));
-        element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr;
+        // A prefix without a declaration is the XML reader's error already.
+        element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr ||
+                             element.Name.find(':') != std::string::npos;
         if (element.Namespaced) {
             element.Uri = Text(xmlTextReaderConstNamespaceUri(reader));
             element.Local = Text(xmlTextReaderConstLocalName(reader));
         }
         const std::string_view parent =
             !open_.empty() && open_.back().Container ? std::string_view(open_.back().Name) : "";
+        const xmlChar *base = xmlTextReaderConstBaseUri(reader);
+        element.Based = base && IsAbsoluteUrl(Text(base));
+        based_ = element.Based;
         if (open_.empty()) {
             StartRoot(reader, element);
         } else if (!parent.empty() && !element.Namespaced) {
@@ -352,6 +358,7 @@ private:
             FinishContainer(element);
         if (parent.empty())
             return;
+        based_ = element.Based;
         if (element.Namespaced)
             FinishExtension(element, Trimmed(element.Text));
         else
@@ -467,7 +474,7 @@ private:
     {
         if (url.empty())
             ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
-        else if (!IsAbsoluteUrl(url))
+        else if (!IsAbsoluteUrl(url) && !(based_ && IsRelativeUrl(url)))
             ReportHere(TFindingSeverity::Error,
                        std::string(name) + " " + Quoted(url) + " is not an absolute URL");
     }
@@ -607,6 +614,7 @@ private:
     bool guidMarked_ = false; // isPermaLink="true" written out
 
     std::string fieldName_; // the element whose value is being checked
+    bool based_ = false;    // that element has an absolute xml:base
 };
 
 } // namespace

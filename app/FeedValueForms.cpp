@@ -102,6 +102,11 @@ bool IsAbsoluteUrl(std::string_view url)
            std::all_of(url.begin(), url.end(), IsUrlCharacter);
 }
 
+bool IsRelativeUrl(std::string_view url)
+{
+    return UrlScheme(url).empty() && std::all_of(url.begin(), url.end(), IsUrlCharacter);
+}
+
 bool IsEmailAddress(std::string_view text)
 {
     const size_t at = text.find('@');

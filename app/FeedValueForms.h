@@ -12,6 +12,9 @@ std::string_view UrlScheme(std::string_view url);
 // A URL with a scheme, whatever the scheme; an http or https one also has a host.
 bool IsAbsoluteUrl(std::string_view url);
 
+// A URL without a scheme ("post/1", "/logo.png"), which only an xml:base makes whole.
+bool IsRelativeUrl(std::string_view url);
+
 bool IsWholeNumber(std::string_view text);
 
 // The value of a whole number, -1 when the text is none; any value above largest comes back

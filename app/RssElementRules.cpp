@@ -31,7 +31,7 @@ constexpr std::string_view SkipHoursChildren[] = {"hour"};
 constexpr std::string_view SkipDaysChildren[] = {"day"};
 
 constexpr std::array<TContainerRules, 8> Containers = {{
-    {"rss", RssChildren, {}, RssChildren},
+    {"rss", RssChildren, {}, {}}, // a missing channel is the document's fault, told apart
     {"channel", ChannelChildren, ChannelRepeating, ChannelRequired},
     {"item", ItemChildren, ItemRepeating, {}},
     {"image", ImageChildren, {}, ImageRequired},

@@ -114,6 +114,9 @@ private slots:
         QTest::newRow("textInput parts")
             << QByteArray("<name>q</name>") << QByteArray()
             << QStringList{"channel: error: textInput has no name"};
+        QTest::newRow("xml:base")
+            << QByteArray("<image><url>https://example.org/logo.png")
+            << QByteArray("<image xml:base=\"https://example.org/\"><url>logo.png") << QStringList();
         QTest::newRow("source url")
             << QByteArray("<source url=\"https://example.org/other.xml\">") << QByteArray("<source>")
             << QStringList{"item 1 \"First\": error: source has no url"};
@@ -132,6 +135,11 @@ private slots:
         QTest::newRow("language forms")
             << QByteArray("<language>en-us</language>") << QByteArray("<language>x-klingon</language>")
             << QStringList();
+        // An undeclared prefix is the XML reader's error, not also an undefined element.
+        QTest::newRow("undeclared prefix")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><atom:link href=\"x\"/>")
+            << QStringList{"document: error: XML error at line 8, column 114: Namespace prefix atom on "
+                           "link is not defined"};
         QTest::newRow("item text")
             << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
             << QStringList{"item 2: error: the item has neither a title nor a description"};
@@ -179,6 +187,9 @@ private slots:
         QTest::newRow("urls")
             << QByteArray("https://example.org/logo.png") << QByteArray("logo.png")
             << QStringList{"channel: error: image url \"logo.png\" is not an absolute URL"};
+        QTest::newRow("xml:base")
+            << QByteArray("<image><url>https://example.org/logo.png")
+            << QByteArray("<image xml:base=\"https://example.org/\"><url>logo.png") << QStringList();
         QTest::newRow("source url")
             << QByteArray("https://example.org/other.xml") << QByteArray("other.xml")
             << QStringList{"item 1 \"First\": error: source url \"other.xml\" is not an absolute URL"};
