@@ -3,6 +3,8 @@
 #include "CheckText.h"
 #include "FeedEncodingCheck.h"
 #include "FeedValueForms.h"
+#include "KnownNamespaces.h"
+#include "PodcastRules.h"
 #include "Rfc822Date.h"
 #include "RssElementRules.h"
 #include "W3cDateTime.h"
@@ -16,33 +18,6 @@
 #include <unordered_map>
 
 namespace {
-
-// ---- text helpers ----
-
-// A feed's text inside a one-line message: quoted, line breaks and runs of spaces made one
-// space, and cut (between characters) after 60 bytes.
-std::string Quoted(std::string_view text)
-{
-    constexpr size_t Longest = 60;
-    std::string line;
-    bool space = false;
-    for (const char c : Trimmed(text)) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == ' ') {
-            space = true;
-            continue;
-        }
-        // The cut comes before a pending space, so no blank stands before the "...".
-        if (line.size() >= Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            line += "...";
-            break;
-        }
-        if (space)
-            line += ' ';
-        space = false;
-        line += c;
-    }
-    return "\"" + line + "\"";
-}
 
 // ---- the pass through the document ----
 
@@ -80,7 +55,13 @@ struct TOpenElement {
 
 class TFeedReader {
 public:
-    explicit TFeedReader(std::vector<TFeedFinding> &findings) : findings_(findings) {}
+    explicit TFeedReader(std::vector<TFeedFinding> &findings)
+        : findings_(findings),
+          podcast_([this](TFindingSeverity severity, std::string reason) {
+              ReportHere(severity, std::move(reason));
+          })
+    {
+    }
 
     void Run(std::string_view bytes)
     {
@@ -211,7 +192,61 @@ private:
         }
         if (parent == "channel" && element.Name != "item")
             ++channelChildren_;
+        // Beyond the root, only an RSS document is judged.
+        if (rootIsRss_ && xmlTextReaderHasAttributes(reader) == 1)
+            CheckNamespaceDeclarations(reader);
+        if (rootIsRss_ && element.Namespaced && !open_.empty()) {
+            podcast_.Start(reader, NameOf(element), NameOf(open_.back()));
+            if (element.Uri == Namespaces::Atom && element.Local == "link")
+                CheckAtomLink(reader);
+        }
         open_.push_back(std::move(element));
+    }
+
+    static TElementName NameOf(const TOpenElement &element)
+    {
+        return {element.Uri, element.Namespaced ? element.Local : element.Name, element.Name};
+    }
+
+    // A well-known prefix bound to a URI that is nearly its own is a slip that hides every
+    // element of that namespace from the readers that know it.
+    void CheckNamespaceDeclarations(xmlTextReaderPtr reader)
+    {
+        while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
+            if (xmlTextReaderIsNamespaceDecl(reader) != 1)
+                continue;
+            const std::string_view prefix = Text(xmlTextReaderConstLocalName(reader));
+            const std::string_view uri = Text(xmlTextReaderConstValue(reader));
+            const std::string_view known = KnownNamespaceUri(prefix);
+            switch (JudgeNamespaceDeclaration(prefix, uri)) {
+            case TNamespaceDeclaration::Right:
+                break;
+            case TNamespaceDeclaration::NearMiss:
+                Report(TFindingSeverity::Error, "the namespace " + std::string(prefix) + " is declared as " +
+                                                    Quoted(uri) + ", not exactly " + Quoted(known) +
+                                                    "; namespace URIs are compared exactly");
+                break;
+            case TNamespaceDeclaration::Different:
+                Report(TFindingSeverity::Warning,
+                       "the prefix " + std::string(prefix) + " stands for " + Quoted(uri) +
+                           ", not for the usual " + Quoted(known));
+                break;
+            }
+        }
+        xmlTextReaderMoveToElement(reader);
+    }
+
+    // The feed's own address: atom:link rel="self" is there to give it.
+    void CheckAtomLink(xmlTextReaderPtr reader)
+    {
+        if (Trimmed(AttributeOf(reader, "rel")) != "self")
+            return;
+        const std::string href(Trimmed(AttributeOf(reader, "href")));
+        if (href.empty())
+            ReportHere(TFindingSeverity::Error, "atom:link rel=\"self\" has no href");
+        else if (!IsAbsoluteUrl(href))
+            ReportHere(TFindingSeverity::Error,
+                       "atom:link rel=\"self\" href " + Quoted(href) + " is not an absolute URL");
     }
 
     // A child of one of RSS 2.0's containers: defined there, and not a second one.
@@ -356,13 +391,13 @@ private:
         open_.pop_back();
         if (element.Container)
             FinishContainer(element);
-        if (parent.empty())
-            return;
         based_ = element.Based;
-        if (element.Namespaced)
+        if (rootIsRss_ && element.Namespaced && !open_.empty()) {
+            podcast_.End(NameOf(element), Trimmed(element.Text), NameOf(open_.back()));
             FinishExtension(element, Trimmed(element.Text));
-        else
+        } else if (!parent.empty()) {
             FinishChild(parent, element.Name, Trimmed(element.Text));
+        }
     }
 
     // The value of a namespaced element in one of RSS 2.0's containers.
@@ -377,14 +412,14 @@ private:
     // Dublin Core's dates and Atom's are written as W3C date-times.
     static bool IsW3cDated(std::string_view uri, std::string_view local)
     {
-        if (uri == "http://purl.org/dc/elements/1.1/")
+        if (uri == Namespaces::DublinCore)
             return local == "date";
-        if (uri == "http://purl.org/dc/terms/")
+        if (uri == Namespaces::DublinCoreTerms)
             for (const std::string_view dated : {"date", "created", "modified", "issued", "available",
                                                  "dateAccepted", "dateCopyrighted", "dateSubmitted"})
                 if (local == dated)
                     return true;
-        if (uri == "http://www.w3.org/2005/Atom")
+        if (uri == Namespaces::Atom)
             return local == "updated" || local == "published";
         return false;
     }
@@ -398,6 +433,8 @@ private:
                            ContainerWords(container.Name) + " has no " + std::string(required));
         if (container.Name == "item")
             FinishItem(/*whole=*/true);
+        else if (container.Name == "channel")
+            podcast_.ChannelEnded(hasEnclosures_);
     }
 
     // The value of one of RSS 2.0's elements, now that it has ended.
@@ -559,6 +596,7 @@ private:
     void CheckEnclosure(xmlTextReaderPtr reader)
     {
         bool present = false;
+        hasEnclosures_ = true;
         const std::string url = AttributeOf(reader, "url", present);
         if (Trimmed(url).empty())
             ReportHere(TFindingSeverity::Error, "enclosure has no url");
@@ -615,6 +653,8 @@ private:
 
     std::string fieldName_; // the element whose value is being checked
     bool based_ = false;    // that element has an absolute xml:base
+    bool hasEnclosures_ = false;
+    TPodcastRules podcast_;
 };
 
 } // namespace

@@ -12,7 +12,9 @@ namespace {
 // Everything the rules look at, right: UTF-8 text with a non-ASCII character, the editor's own
 // "-0800" stamp, a 2-digit year without seconds, a permalink guid and an enclosure.
 const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                            "<rss version=\"2.0\">\n"
+                            "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+                            "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\" "
+                            "xmlns:atom=\"http://www.w3.org/2005/Atom\">\n"
                             "<channel>\n"
                             "<title>News</title>\n"
                             "<link>https://example.org/</link>\n"
@@ -29,7 +31,15 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<textInput><title>Go</title><description>Search</description><name>q</name>"
                             "<link>https://example.org/search</link></textInput>"
                             "<skipHours><hour>0</hour><hour>23</hour></skipHours>"
-                            "<skipDays><day>Saturday</day><day>Sunday</day></skipDays>\n"
+                            "<skipDays><day>Saturday</day><day>Sunday</day></skipDays>"
+                            "<atom:link rel=\"self\" href=\"https://example.org/feed.xml\"/>"
+                            "<itunes:image href=\"https://example.org/art.jpg\"/><itunes:category text=\"Arts\">"
+                            "<itunes:category text=\"Fashion &amp; Beauty\"/></itunes:category>"
+                            "<itunes:explicit>false</itunes:explicit><itunes:type>serial</itunes:type>"
+                            "<itunes:owner><itunes:name>Ann</itunes:name><itunes:email>ann@example.org</itunes:email>"
+                            "</itunes:owner><podcast:guid>917393e3-1b1e-5cef-ace4-edaa54e1f810</podcast:guid>"
+                            "<podcast:locked owner=\"ann@example.org\">yes</podcast:locked>"
+                            "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding>\n"
                             "<item>\n"
                             "<title>First</title>\n"
                             "<link>http://example.org/1</link>\n"
@@ -38,7 +48,11 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<guid isPermaLink=\"false\">urn:news:1</guid>\n"
                             "<enclosure url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"/>\n"
                             "<author>ann@example.org</author><category>A</category><category>B</category>"
-                            "<source url=\"https://example.org/other.xml\">Other</source>\n"
+                            "<source url=\"https://example.org/other.xml\">Other</source>"
+                            "<itunes:duration>1:02:03</itunes:duration><itunes:episode>1</itunes:episode>"
+                            "<itunes:season>2</itunes:season><itunes:episodeType>full</itunes:episodeType>"
+                            "<podcast:transcript url=\"https://example.org/1.vtt\" type=\"text/vtt\"/>"
+                            "<podcast:chapters url=\"https://example.org/1.json\" type=\"application/json+chapters\"/>\n"
                             "</item>\n"
                             "<item>\n"
                             "<description>Second, without a title</description>\n"
@@ -137,9 +151,67 @@ private slots:
             << QStringList();
         // An undeclared prefix is the XML reader's error, not also an undefined element.
         QTest::newRow("undeclared prefix")
-            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><atom:link href=\"x\"/>")
-            << QStringList{"document: error: XML error at line 8, column 114: Namespace prefix atom on "
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><media:link href=\"x\"/>")
+            << QStringList{"document: error: XML error at line 8, column 115: Namespace prefix media on "
                            "link is not defined"};
+        QTest::newRow("namespace in other case")
+            << QByteArray("dtds/podcast-1.0.dtd") << QByteArray("DTDs/Podcast-1.0.dtd")
+            << QStringList{"document: error: the namespace itunes is declared as "
+                           "\"http://www.itunes.com/DTDs/Podcast-1.0.dtd\", not exactly "
+                           "\"http://www.itunes.com/dtds/podcast-1.0.dtd\"; namespace URIs are compared exactly",
+                           "channel: warning: the channel has enclosures but no itunes:image, "
+                           "itunes:category or itunes:explicit: Apple Podcasts refuses a podcast without them"};
+        QTest::newRow("self link")
+            << QByteArray("rel=\"self\" href=\"https://example.org/feed.xml\"") << QByteArray("rel=\"self\"")
+            << QStringList{"channel: error: atom:link rel=\"self\" has no href"};
+        // Apple's rules for the itunes: elements, one broken value each.
+        QTest::newRow("itunes explicit")
+            << QByteArray(">false<") << QByteArray(">maybe<")
+            << QStringList{"channel: error: itunes:explicit \"maybe\" is neither true nor false"};
+        QTest::newRow("itunes category")
+            << QByteArray("Fashion &amp; Beauty") << QByteArray("Careers")
+            << QStringList{"channel: error: itunes:category \"Careers\" is not one of Apple's "
+                           "subcategories of \"Arts\""};
+        QTest::newRow("itunes subcategory on top")
+            << QByteArray("text=\"Arts\"") << QByteArray("text=\"Books\"")
+            << QStringList{"channel: error: itunes:category \"Books\" is a subcategory: it goes inside "
+                           "the category \"Arts\""};
+        QTest::newRow("itunes image")
+            << QByteArray("art.jpg") << QByteArray("art.gif")
+            << QStringList{"channel: error: itunes:image href \"https://example.org/art.gif\" does not end "
+                           "in .jpg or .png, the pictures Apple takes"};
+        QTest::newRow("itunes numbers")
+            << QByteArray("1:02:03</itunes:duration><itunes:episode>1</itunes:episode><itunes:season>2")
+            << QByteArray("1:2:03</itunes:duration><itunes:episode>0</itunes:episode><itunes:season>two")
+            << QStringList{"item 1 \"First\": error: itunes:duration \"1:2:03\" is neither seconds nor [H:]MM:SS",
+                           "item 1 \"First\": error: itunes:episode \"0\" is not a whole number from 1 up",
+                           "item 1 \"First\": error: itunes:season \"two\" is not a whole number from 1 up"};
+        QTest::newRow("itunes types")
+            << QByteArray(">serial<") << QByteArray(">daily<")
+            << QStringList{"channel: error: itunes:type \"daily\" is neither episodic nor serial"};
+        QTest::newRow("itunes episodeType")
+            << QByteArray(">full<") << QByteArray(">teaser<")
+            << QStringList{"item 1 \"First\": error: itunes:episodeType \"teaser\" is not full, trailer or bonus"};
+        QTest::newRow("itunes owner")
+            << QByteArray("<itunes:email>ann@example.org</itunes:email>") << QByteArray()
+            << QStringList{"channel: error: itunes:owner has no itunes:email"};
+        QTest::newRow("podcast without itunes")
+            << QByteArray("<itunes:image href=\"https://example.org/art.jpg\"/>") << QByteArray()
+            << QStringList{"channel: warning: the channel has enclosures but no itunes:image: Apple "
+                           "Podcasts refuses a podcast without them"};
+        QTest::newRow("podcast guid")
+            << QByteArray("917393e3-1b1e-5cef-ace4-edaa54e1f810") << QByteArray("urn:news")
+            << QStringList{"channel: error: podcast:guid \"urn:news\" is not a UUID"};
+        QTest::newRow("podcast locked")
+            << QByteArray("owner=\"ann@example.org\">yes") << QByteArray("owner=\"Ann\">true")
+            << QStringList{"channel: error: podcast:locked owner \"Ann\" is not an email address",
+                           "channel: error: podcast:locked \"true\" is neither yes nor no"};
+        QTest::newRow("podcast links")
+            << QByteArray(" type=\"text/vtt\"") << QByteArray()
+            << QStringList{"item 1 \"First\": error: podcast:transcript has no type"};
+        QTest::newRow("podcast funding")
+            << QByteArray("url=\"https://example.org/give\"") << QByteArray("href=\"https://example.org/give\"")
+            << QStringList{"channel: error: podcast:funding has no url"};
         QTest::newRow("item text")
             << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
             << QStringList{"item 2: error: the item has neither a title nor a description"};
