@@ -162,6 +162,7 @@ private:
     {
         TOpenElement element;
         element.Name = Text(xmlTextReaderConstName(reader));
+        element_ = element.Name;
         // A prefix without a declaration is the XML reader's error already.
         element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr ||
                              element.Name.find(':') != std::string::npos;
@@ -389,6 +390,7 @@ private:
         const TOpenElement element = std::move(open_.back());
         const std::string parent(Parent());
         open_.pop_back();
+        element_ = element.Name;
         if (element.Container)
             FinishContainer(element);
         based_ = element.Based;
@@ -616,9 +618,9 @@ private:
     }
 
     void Report(TFindingSeverity severity, std::string reason,
-                TFindingPlace place = TFindingPlace::Document)
+                TFindingPlace place = TFindingPlace::Document, std::string element = {})
     {
-        findings_.push_back({severity, place, -1, {}, std::move(reason)});
+        findings_.push_back({severity, place, -1, {}, std::move(reason), std::move(element)});
     }
 
     // A finding about the element being read: the item's (shown once the item has ended, with
@@ -626,9 +628,10 @@ private:
     void ReportHere(TFindingSeverity severity, std::string reason)
     {
         if (itemOpen_)
-            item_.Findings.push_back({severity, TFindingPlace::Item, -1, {}, std::move(reason)});
+            item_.Findings.push_back(
+                {severity, TFindingPlace::Item, -1, {}, std::move(reason), element_});
         else
-            Report(severity, std::move(reason), TFindingPlace::Channel);
+            Report(severity, std::move(reason), TFindingPlace::Channel, element_);
     }
 
     std::vector<TFeedFinding> &findings_;
@@ -655,6 +658,7 @@ private:
     bool based_ = false;    // that element has an absolute xml:base
     bool hasEnclosures_ = false;
     TPodcastRules podcast_;
+    std::string element_; // the element that started or ended last
 };
 
 } // namespace
