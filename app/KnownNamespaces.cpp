@@ -43,7 +43,7 @@ std::string_view KnownNamespaceUri(std::string_view prefix)
 TNamespaceDeclaration JudgeNamespaceDeclaration(std::string_view prefix, std::string_view uri)
 {
     const std::string_view known = KnownNamespaceUri(prefix);
-    if (known.empty() || uri == known)
+    if (known.empty() || uri == known || (known == Namespaces::Podcast && uri == Namespaces::PodcastFirst))
         return TNamespaceDeclaration::Right;
     return Loosened(uri) == Loosened(known) ? TNamespaceDeclaration::NearMiss
                                             : TNamespaceDeclaration::Different;

@@ -9,6 +9,9 @@ std::string_view KnownNamespaceUri(std::string_view prefix);
 namespace Namespaces {
 inline constexpr std::string_view Itunes = "http://www.itunes.com/dtds/podcast-1.0.dtd";
 inline constexpr std::string_view Podcast = "https://podcastindex.org/namespace/1.0";
+// The address the podcast: namespace had first; its readers take both.
+inline constexpr std::string_view PodcastFirst =
+    "https://github.com/Podcastindex-org/podcast-namespace/blob/main/docs/1.0.md";
 inline constexpr std::string_view Atom = "http://www.w3.org/2005/Atom";
 inline constexpr std::string_view DublinCore = "http://purl.org/dc/elements/1.1/";
 inline constexpr std::string_view DublinCoreTerms = "http://purl.org/dc/terms/";

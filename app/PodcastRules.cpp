@@ -70,7 +70,7 @@ void TPodcastRules::Start(xmlTextReaderPtr reader, const TElementName &element,
 {
     if (element.Uri == Namespaces::Itunes)
         StartItunes(reader, element.Local, parent);
-    else if (element.Uri == Namespaces::Podcast)
+    else if (element.Uri == Namespaces::Podcast || element.Uri == Namespaces::PodcastFirst)
         StartPodcast(reader, element.Local);
 }
 
@@ -78,7 +78,7 @@ void TPodcastRules::End(const TElementName &element, std::string_view text, cons
 {
     if (element.Uri == Namespaces::Itunes)
         EndItunes(element.Local, text, parent);
-    else if (element.Uri == Namespaces::Podcast)
+    else if (element.Uri == Namespaces::Podcast || element.Uri == Namespaces::PodcastFirst)
         EndPodcast(element.Local, text);
 }
 
@@ -199,6 +199,8 @@ void TPodcastRules::StartPodcast(xmlTextReaderPtr reader, std::string_view local
             Report(TFindingSeverity::Error, "podcast:" + std::string(local) + " has no " + attribute);
         else if (!IsAbsoluteHttpUrl(url))
             Report(TFindingSeverity::Error, name + " " + Quoted(url) + " is not an absolute http or https URL");
+        else if (Lowered(UrlScheme(url)) == "http") // the namespace asks for https throughout
+            Report(TFindingSeverity::Warning, name + " " + Quoted(url) + " should be an https URL");
     };
     const auto needsType = [&] {
         const std::string type = Attribute(reader, "type", present);

@@ -212,6 +212,13 @@ private slots:
         QTest::newRow("podcast funding")
             << QByteArray("url=\"https://example.org/give\"") << QByteArray("href=\"https://example.org/give\"")
             << QStringList{"channel: error: podcast:funding has no url"};
+        QTest::newRow("podcast http")
+            << QByteArray("https://example.org/give") << QByteArray("http://example.org/give")
+            << QStringList{"channel: warning: podcast:funding url \"http://example.org/give\" should be an https URL"};
+        QTest::newRow("podcast namespace's first address")
+            << QByteArray("https://podcastindex.org/namespace/1.0")
+            << QByteArray("https://github.com/Podcastindex-org/podcast-namespace/blob/main/docs/1.0.md")
+            << QStringList();
         QTest::newRow("item text")
             << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
             << QStringList{"item 2: error: the item has neither a title nor a description"};
