@@ -44,7 +44,7 @@ bool IsDuration(std::string_view text)
     if (!IsWholeNumber(parts[0]))
         return false;
     for (size_t i = 1; i < parts.size(); ++i)
-        if (parts[i].size() != 2 || WholeNumberUpTo(parts[i], 59) > 59)
+        if (parts[i].size() != 2 || !IsWholeNumber(parts[i]) || WholeNumberUpTo(parts[i], 59) > 59)
             return false;
     return true;
 }

@@ -182,8 +182,10 @@ private slots:
                            "in .jpg or .png, the pictures Apple takes"};
         QTest::newRow("itunes numbers")
             << QByteArray("1:02:03</itunes:duration><itunes:episode>1</itunes:episode><itunes:season>2")
-            << QByteArray("1:2:03</itunes:duration><itunes:episode>0</itunes:episode><itunes:season>two")
+            << QByteArray("1:2:03</itunes:duration><itunes:duration>5:ab</itunes:duration><itunes:episode>0"
+                          "</itunes:episode><itunes:season>two")
             << QStringList{"item 1 \"First\": error: itunes:duration \"1:2:03\" is neither seconds nor [H:]MM:SS",
+                           "item 1 \"First\": error: itunes:duration \"5:ab\" is neither seconds nor [H:]MM:SS",
                            "item 1 \"First\": error: itunes:episode \"0\" is not a whole number from 1 up",
                            "item 1 \"First\": error: itunes:season \"two\" is not a whole number from 1 up"};
         QTest::newRow("itunes types")
