@@ -331,19 +331,20 @@ private:
     {
         for (const char *attribute : {"domain", "port", "path", "registerProcedure", "protocol"}) {
             bool present = false;
-            const std::string value = AttributeOf(reader, attribute, present);
-            const std::string name = std::string("cloud ") + attribute;
+            AttributeOf(reader, attribute, present);
             if (!present)
                 ReportHere(TFindingSeverity::Error, "cloud has no " + std::string(attribute));
-            else if (const long port = WholeNumberUpTo(Trimmed(value), 65535);
-                     name == "cloud port" && (port < 1 || port > 65535))
-                ReportHere(TFindingSeverity::Error,
-                           name + " " + Quoted(value) + " is not a port number (1 to 65535)");
-            else if (name == "cloud protocol" && value != "xml-rpc" && value != "soap" &&
-                     value != "http-post")
-                ReportHere(TFindingSeverity::Error,
-                           name + " " + Quoted(value) + " is not xml-rpc, soap or http-post");
         }
+        bool present = false;
+        const std::string port = AttributeOf(reader, "port", present);
+        const long portNumber = WholeNumberUpTo(Trimmed(port), 65535);
+        if (present && (portNumber < 1 || portNumber > 65535))
+            ReportHere(TFindingSeverity::Error,
+                       "cloud port " + Quoted(port) + " is not a port number (1 to 65535)");
+        const std::string protocol = AttributeOf(reader, "protocol", present);
+        if (present && protocol != "xml-rpc" && protocol != "soap" && protocol != "http-post")
+            ReportHere(TFindingSeverity::Error,
+                       "cloud protocol " + Quoted(protocol) + " is not xml-rpc, soap or http-post");
     }
 
     // An hour of skipHours (0 to 23, GMT) or a day of skipDays (its English name), each once.

@@ -117,8 +117,8 @@ private slots:
                            "channel: error: image height \"-1\" is not a whole number"};
         QTest::newRow("cloud")
             << QByteArray("port=\"80\" path=\"/rpc\"") << QByteArray("port=\"65536\"")
-            << QStringList{"channel: error: cloud port \"65536\" is not a port number (1 to 65535)",
-                           "channel: error: cloud has no path"};
+            << QStringList{"channel: error: cloud has no path",
+                           "channel: error: cloud port \"65536\" is not a port number (1 to 65535)"};
         QTest::newRow("cloud protocol")
             << QByteArray("xml-rpc") << QByteArray("XML-RPC")
             << QStringList{"channel: error: cloud protocol \"XML-RPC\" is not xml-rpc, soap or http-post"};
