@@ -1,5 +1,5 @@
 #pragma once
-// Small text helpers of the feed check: XML blanks trimmed off, ASCII lowered.
+// Small text helpers of the feed check: XML blanks trimmed off, ASCII lowered, a value quoted.
 #include <cctype>
 #include <string>
 #include <string_view>
@@ -20,4 +20,29 @@ inline std::string Lowered(std::string_view text)
     for (char &c : lowered)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return lowered;
+}
+
+// A feed's text inside a one-line message: quoted, line breaks and runs of spaces made one
+// space, and cut (between characters) after 60 bytes.
+inline std::string Quoted(std::string_view text)
+{
+    constexpr size_t Longest = 60;
+    std::string line;
+    bool space = false;
+    for (const char c : Trimmed(text)) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == ' ') {
+            space = true;
+            continue;
+        }
+        // The cut comes before a pending space, so no blank stands before the "...".
+        if (line.size() >= Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            line += "...";
+            break;
+        }
+        if (space)
+            line += ' ';
+        space = false;
+        line += c;
+    }
+    return "\"" + line + "\"";
 }

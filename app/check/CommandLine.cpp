@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "FeedCheck.h"
+#include "FindingJson.h"
 #include "zelStrings.h"
 
 #include <algorithm>
@@ -23,12 +24,14 @@ void PrintHelp(std::ostream &out)
         << "             feed.xml: item 3 \"Title\": error: pubDate \"Mon, 32 Foo 2007\" is not an RFC 822 date\n"
         << "             exit status: 0 no errors (warnings allowed), 1 a feed has an error,\n"
         << "             2 a file cannot be read\n"
+        << "  --format=json  with --check: one JSON object per line and finding, with file,\n"
+        << "             severity, place (item and title for an item), element and message\n"
         << "  --help     show this help and exit\n"
         << "  --version  show the version and exit\n";
 }
 
 // Checks one file: 0, 1 or 2 as for the whole run.
-int CheckFile(const std::string &path, std::ostream &out, std::ostream &err)
+int CheckFile(const std::string &path, bool json, std::ostream &out, std::ostream &err)
 {
     std::string bytes;
     try {
@@ -39,7 +42,10 @@ int CheckFile(const std::string &path, std::ostream &out, std::ostream &err)
     }
     const std::vector<TFeedFinding> findings = CheckFeed(bytes);
     for (const TFeedFinding &finding : findings)
-        out << path << ": " << FindingLine(finding) << "\n";
+        if (json)
+            out << FindingJson(path, finding) << "\n";
+        else
+            out << path << ": " << FindingLine(finding) << "\n";
     return HasError(findings) ? 1 : 0;
 }
 
@@ -64,10 +70,15 @@ std::optional<int> RunCommandLine(const std::vector<std::string> &arguments, std
     if (!given("--check"))
         return std::nullopt;
 
+    bool json = false;
     std::vector<std::string> files;
     for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
-        if (argument == optionsEnd || *argument == "--check")
+        if (argument == optionsEnd || (argument < optionsEnd && *argument == "--check"))
             continue;
+        if (argument < optionsEnd && (*argument == "--format=json" || *argument == "--format=text")) {
+            json = *argument == "--format=json";
+            continue;
+        }
         if (argument < optionsEnd && argument->size() > 1 && argument->front() == '-') {
             err << ProgramName << ": unknown option " << *argument << " (see --help)\n";
             return 2;
@@ -80,7 +91,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string> &arguments, std
     }
     int status = 0;
     for (const std::string &file : files)
-        status = std::max(status, CheckFile(file, out, err));
+        status = std::max(status, CheckFile(file, json, out, err));
     out.flush();
     return status;
 }

@@ -10,6 +10,7 @@
 // the arguments ask for a command-line run, no value when the window is to start.
 // --check prints one line per finding to out ("FILE: item 3 \"Title\": error: ...") and exits
 // 0 without errors (warnings allowed), 1 when a feed has an error, 2 when a file cannot be read
-// or the arguments are wrong (2 wins over 1).
+// or the arguments are wrong (2 wins over 1). With --format=json each finding is one line of
+// JSON instead (FindingJson.h).
 std::optional<int> RunCommandLine(const std::vector<std::string> &arguments, std::ostream &out,
                                   std::ostream &err);

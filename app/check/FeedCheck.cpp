@@ -2,10 +2,16 @@
 
 #include "CheckText.h"
 #include "FeedEncodingCheck.h"
+#include "FeedValueForms.h"
+#include "KnownNamespaces.h"
+#include "PodcastRules.h"
 #include "Rfc822Date.h"
+#include "RssElementRules.h"
+#include "W3cDateTime.h"
 
 #include <libxml/xmlreader.h>
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
 #include <memory>
@@ -13,93 +19,7 @@
 
 namespace {
 
-// ---- text helpers ----
-
-// A feed's text inside a one-line message: quoted, line breaks and runs of spaces made one
-// space, and cut (between characters) after 60 bytes.
-std::string Quoted(std::string_view text)
-{
-    constexpr size_t Longest = 60;
-    std::string line;
-    bool space = false;
-    for (const char c : Trimmed(text)) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == ' ') {
-            space = true;
-            continue;
-        }
-        // The cut comes before a pending space, so no blank stands before the "...".
-        if (line.size() >= Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            line += "...";
-            break;
-        }
-        if (space)
-            line += ' ';
-        space = false;
-        line += c;
-    }
-    return "\"" + line + "\"";
-}
-
-// ---- values ----
-
-bool IsAbsoluteHttpUrl(std::string_view url)
-{
-    const std::string lowered = Lowered(url.substr(0, 8));
-    size_t hostStart;
-    if (lowered.rfind("http://", 0) == 0)
-        hostStart = 7;
-    else if (lowered.rfind("https://", 0) == 0)
-        hostStart = 8;
-    else
-        return false;
-    for (const char c : url)
-        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F || c == '"' || c == '<' || c == '>')
-            return false;
-    std::string_view authority = url.substr(hostStart);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
-    authority = authority.substr(authority.find('@') + 1); // npos + 1 == 0: no user part
-    const size_t colon = authority.rfind(':');
-    if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {
-        for (const char c : authority.substr(colon + 1))
-            if (c < '0' || c > '9')
-                return false;
-        authority = authority.substr(0, colon);
-    }
-    return !authority.empty();
-}
-
-bool IsWholeNumber(std::string_view text)
-{
-    if (text.empty())
-        return false;
-    for (const char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-// "type/subtype", each a MIME token, optionally followed by ";parameters".
-bool IsMimeType(std::string_view text)
-{
-    const auto isToken = [](std::string_view token) {
-        if (token.empty())
-            return false;
-        for (const char c : token)
-            if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F ||
-                std::string_view("()<>@,;:\\\"/[]?=").find(c) != std::string_view::npos)
-                return false;
-        return true;
-    };
-    const std::string_view type = Trimmed(text.substr(0, text.find(';')));
-    const size_t slash = type.find('/');
-    return slash != std::string_view::npos && isToken(type.substr(0, slash)) &&
-           isToken(type.substr(slash + 1));
-}
-
 // ---- the pass through the document ----
-
-// Which text of the channel or of an item is being gathered.
-enum class TField { None, Link, Date, ItemTitle, ItemDescription, Guid };
 
 std::string AttributeOf(xmlTextReaderPtr reader, const char *name, bool &present)
 {
@@ -110,9 +30,38 @@ std::string AttributeOf(xmlTextReaderPtr reader, const char *name, bool &present
     return text;
 }
 
+std::string AttributeOf(xmlTextReaderPtr reader, const char *name)
+{
+    bool present = false;
+    return AttributeOf(reader, name, present);
+}
+
+std::string_view Text(const xmlChar *text)
+{
+    return text ? reinterpret_cast<const char *>(text) : "";
+}
+
+// An element the reader is inside of, with the text directly in it so far.
+struct TOpenElement {
+    std::string Name;      // as written, prefix included
+    bool Namespaced = false;
+    std::string Uri, Local; // of a namespaced element
+    bool Container = false; // one of RSS 2.0's containers, at its place
+    bool Based = false;     // an absolute xml:base is in effect: relative URLs resolve against it
+    std::string Text;
+    std::vector<std::string> Children; // the children seen that may not repeat
+    std::vector<std::string> Values;   // skipHours' hours or skipDays' days so far
+};
+
 class TFeedReader {
 public:
-    explicit TFeedReader(std::vector<TFeedFinding> &findings) : findings_(findings) {}
+    explicit TFeedReader(std::vector<TFeedFinding> &findings)
+        : findings_(findings),
+          podcast_([this](TFindingSeverity severity, std::string reason) {
+              ReportHere(severity, std::move(reason));
+          })
+    {
+    }
 
     void Run(std::string_view bytes)
     {
@@ -182,82 +131,164 @@ private:
     void Visit(xmlTextReaderPtr reader)
     {
         switch (xmlTextReaderNodeType(reader)) {
-        case XML_READER_TYPE_ELEMENT: {
-            const int depth = xmlTextReaderDepth(reader);
-            const std::string_view name =
-                reinterpret_cast<const char *>(xmlTextReaderConstName(reader));
-            StartElement(reader, depth, name);
+        case XML_READER_TYPE_ELEMENT:
+            StartElement(reader);
             if (xmlTextReaderIsEmptyElement(reader))
-                EndElement(depth);
+                EndElement();
             break;
-        }
         case XML_READER_TYPE_END_ELEMENT:
-            EndElement(xmlTextReaderDepth(reader));
+            EndElement();
             break;
         case XML_READER_TYPE_TEXT:
         case XML_READER_TYPE_CDATA:
         case XML_READER_TYPE_WHITESPACE:
         case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-            if (field_ != TField::None && xmlTextReaderDepth(reader) == fieldDepth_ + 1)
-                if (const xmlChar *value = xmlTextReaderConstValue(reader))
-                    text_ += reinterpret_cast<const char *>(value);
+            if (!open_.empty())
+                open_.back().Text += Text(xmlTextReaderConstValue(reader));
             break;
         default:
             break;
         }
     }
 
-    void StartElement(xmlTextReaderPtr reader, int depth, std::string_view name)
+    // The container an element stands in ("" when none of RSS 2.0's).
+    std::string_view Parent() const
     {
-        if (depth == 0) {
-            StartRoot(reader, name);
-        } else if (depth == 1 && rootIsRss_ && name == "channel" && !channelSeen_) {
-            channelSeen_ = channelOpen_ = true;
-        } else if (depth == 2 && channelOpen_) {
-            ++channelChildren_;
-            if (name == "item") {
-                if (firstItemChild_ < 0)
-                    firstItemChild_ = channelChildren_ - 1;
-                itemOpen_ = true;
-                item_ = {};
-                item_.Row = channelChildren_ - 1 - firstItemChild_;
-                return;
-            }
-            channelHas_.Title |= name == "title";
-            channelHas_.Link |= name == "link";
-            channelHas_.Description |= name == "description";
-            if (name == "link")
-                Gather(TField::Link, depth, name);
-            else if (name == "pubDate" || name == "lastBuildDate")
-                Gather(TField::Date, depth, name);
-        } else if (depth == 3 && itemOpen_) {
-            if (name == "title")
-                Gather(TField::ItemTitle, depth, name);
-            else if (name == "description")
-                Gather(TField::ItemDescription, depth, name);
-            else if (name == "link" || name == "comments")
-                Gather(TField::Link, depth, name);
-            else if (name == "pubDate")
-                Gather(TField::Date, depth, name);
-            else if (name == "guid") {
-                bool present = false;
-                const std::string permaLink = AttributeOf(reader, "isPermaLink", present);
-                guidPermaLink_ = Lowered(Trimmed(permaLink)) != "false";
-                guidMarked_ = present && guidPermaLink_;
-                Gather(TField::Guid, depth, name);
-            } else if (name == "enclosure")
-                CheckEnclosure(reader);
-        }
+        return open_.size() >= 2 && open_[open_.size() - 2].Container ? open_[open_.size() - 2].Name
+                                                                     : std::string_view();
     }
 
-    void StartRoot(xmlTextReaderPtr reader, std::string_view name)
+    void StartElement(xmlTextReaderPtr reader)
     {
-        if (name != "rss") {
-            Report(TFindingSeverity::Error,
-                   "the root element is " + std::string(name) + ", not rss: this is no RSS 2.0 feed");
+        TOpenElement element;
+        element.Name = Text(xmlTextReaderConstName(reader));
+        element_ = element.Name;
+        // A prefix without a declaration is the XML reader's error already.
+        element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr ||
+                             element.Name.find(':') != std::string::npos;
+        if (element.Namespaced) {
+            element.Uri = Text(xmlTextReaderConstNamespaceUri(reader));
+            element.Local = Text(xmlTextReaderConstLocalName(reader));
+        }
+        const std::string_view parent =
+            !open_.empty() && open_.back().Container ? std::string_view(open_.back().Name) : "";
+        const xmlChar *base = xmlTextReaderConstBaseUri(reader);
+        element.Based = base && IsAbsoluteUrl(Text(base));
+        based_ = element.Based;
+        if (open_.empty()) {
+            StartRoot(reader, element);
+        } else if (!parent.empty() && !element.Namespaced) {
+            CheckPlace(open_.back(), element.Name);
+            if (parent == "rss" && element.Name == "channel" && !channelSeen_) {
+                channelSeen_ = element.Container = true;
+            } else if (parent == "channel") {
+                element.Container = IsRssContainer(element.Name);
+                if (element.Name == "item")
+                    StartItem();
+                else if (element.Name == "cloud")
+                    CheckCloud(reader);
+            } else if (parent == "item") {
+                StartItemChild(reader, element.Name);
+            }
+        }
+        if (parent == "channel" && element.Name != "item")
+            ++channelChildren_;
+        // Beyond the root, only an RSS document is judged.
+        if (rootIsRss_ && xmlTextReaderHasAttributes(reader) == 1)
+            CheckNamespaceDeclarations(reader);
+        if (rootIsRss_ && element.Namespaced && !open_.empty()) {
+            podcast_.Start(reader, NameOf(element), NameOf(open_.back()));
+            if (element.Uri == Namespaces::Atom && element.Local == "link")
+                CheckAtomLink(reader);
+        }
+        open_.push_back(std::move(element));
+    }
+
+    static TElementName NameOf(const TOpenElement &element)
+    {
+        return {element.Uri, element.Namespaced ? element.Local : element.Name, element.Name};
+    }
+
+    // A well-known prefix bound to a URI that is nearly its own is a slip that hides every
+    // element of that namespace from the readers that know it.
+    void CheckNamespaceDeclarations(xmlTextReaderPtr reader)
+    {
+        while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
+            if (xmlTextReaderIsNamespaceDecl(reader) != 1)
+                continue;
+            const std::string_view prefix = Text(xmlTextReaderConstLocalName(reader));
+            const std::string_view uri = Text(xmlTextReaderConstValue(reader));
+            const std::string_view known = KnownNamespaceUri(prefix);
+            switch (JudgeNamespaceDeclaration(prefix, uri)) {
+            case TNamespaceDeclaration::Right:
+                break;
+            case TNamespaceDeclaration::NearMiss:
+                Report(TFindingSeverity::Error, "the namespace " + std::string(prefix) + " is declared as " +
+                                                    Quoted(uri) + ", not exactly " + Quoted(known) +
+                                                    "; namespace URIs are compared exactly");
+                break;
+            case TNamespaceDeclaration::Different:
+                Report(TFindingSeverity::Warning,
+                       "the prefix " + std::string(prefix) + " stands for " + Quoted(uri) +
+                           ", not for the usual " + Quoted(known));
+                break;
+            }
+        }
+        xmlTextReaderMoveToElement(reader);
+    }
+
+    // The feed's own address: atom:link rel="self" is there to give it.
+    void CheckAtomLink(xmlTextReaderPtr reader)
+    {
+        if (Trimmed(AttributeOf(reader, "rel")) != "self")
+            return;
+        const std::string href(Trimmed(AttributeOf(reader, "href")));
+        if (href.empty())
+            ReportHere(TFindingSeverity::Error, "atom:link rel=\"self\" has no href");
+        else if (!IsAbsoluteUrl(href))
+            ReportHere(TFindingSeverity::Error,
+                       "atom:link rel=\"self\" href " + Quoted(href) + " is not an absolute URL");
+    }
+
+    // A child of one of RSS 2.0's containers: defined there, and not a second one.
+    void CheckPlace(TOpenElement &container, const std::string &child)
+    {
+        const std::string where = ContainerWords(container.Name);
+        if (!IsDefinedChild(container.Name, child)) {
+            ReportHere(TFindingSeverity::Error, where + " holds " + child +
+                                                    ", which RSS 2.0 does not define; an extension "
+                                                    "element needs a namespace");
             return;
         }
-        rootIsRss_ = true;
+        if (MayRepeat(container.Name, child))
+            return;
+        if (std::find(container.Children.begin(), container.Children.end(), child) ==
+            container.Children.end())
+            container.Children.push_back(child);
+        else if (child == "enclosure") // readers take the first and drop the others
+            ReportHere(TFindingSeverity::Warning, where + " has a second enclosure; most readers "
+                                                          "play only the first");
+        else
+            ReportHere(TFindingSeverity::Error, where + " has a second " + child);
+    }
+
+    static std::string ContainerWords(std::string_view container)
+    {
+        if (container == "rss")
+            return "the rss element";
+        if (container == "channel" || container == "item" || container == "image")
+            return "the " + std::string(container);
+        return std::string(container);
+    }
+
+    void StartRoot(xmlTextReaderPtr reader, TOpenElement &root)
+    {
+        if (root.Name != "rss") {
+            Report(TFindingSeverity::Error,
+                   "the root element is " + root.Name + ", not rss: this is no RSS 2.0 feed");
+            return;
+        }
+        rootIsRss_ = root.Container = true;
         bool present = false;
         const std::string version = AttributeOf(reader, "version", present);
         if (!present)
@@ -267,47 +298,194 @@ private:
                    "the rss element says version=" + Quoted(version) + ", not \"2.0\"");
     }
 
-    void EndElement(int depth)
+    void StartItem()
     {
-        if (field_ != TField::None && depth == fieldDepth_)
-            FinishField();
-        else if (depth == 2 && itemOpen_)
-            FinishItem(/*whole=*/true);
-        else if (depth == 1 && channelOpen_)
-            FinishChannel();
+        if (firstItemChild_ < 0)
+            firstItemChild_ = channelChildren_;
+        itemOpen_ = true;
+        item_ = {};
+        item_.Row = channelChildren_ - firstItemChild_;
+        ++channelChildren_;
     }
 
-    void Gather(TField field, int depth, std::string_view name)
+    void StartItemChild(xmlTextReaderPtr reader, std::string_view name)
     {
-        field_ = field;
-        fieldDepth_ = depth;
-        fieldName_ = name;
-        text_.clear();
-    }
-
-    void FinishField()
-    {
-        const std::string_view value = Trimmed(text_);
-        switch (field_) {
-        case TField::Link:
-            CheckUrl(fieldName_, value);
-            break;
-        case TField::Date:
-            CheckDate(value);
-            break;
-        case TField::ItemTitle:
-            item_.Title = value;
-            break;
-        case TField::ItemDescription:
-            item_.HasDescription = !value.empty();
-            break;
-        case TField::Guid:
-            CheckGuid(value);
-            break;
-        case TField::None:
-            break;
+        if (name == "guid") {
+            bool present = false;
+            const std::string permaLink = AttributeOf(reader, "isPermaLink", present);
+            guidPermaLink_ = Lowered(Trimmed(permaLink)) != "false";
+            guidMarked_ = present && guidPermaLink_;
+        } else if (name == "enclosure") {
+            CheckEnclosure(reader);
+        } else if (name == "source") {
+            const std::string url = AttributeOf(reader, "url");
+            if (Trimmed(url).empty())
+                ReportHere(TFindingSeverity::Error, "source has no url");
+            else
+                CheckUrl("source url", Trimmed(url));
         }
-        field_ = TField::None;
+    }
+
+    // cloud: where readers register for change notices; every attribute is needed for that.
+    void CheckCloud(xmlTextReaderPtr reader)
+    {
+        for (const char *attribute : {"domain", "port", "path", "registerProcedure", "protocol"}) {
+            bool present = false;
+            AttributeOf(reader, attribute, present);
+            if (!present)
+                ReportHere(TFindingSeverity::Error, "cloud has no " + std::string(attribute));
+        }
+        bool present = false;
+        const std::string port = AttributeOf(reader, "port", present);
+        const long portNumber = WholeNumberUpTo(Trimmed(port), 65535);
+        if (present && (portNumber < 1 || portNumber > 65535))
+            ReportHere(TFindingSeverity::Error,
+                       "cloud port " + Quoted(port) + " is not a port number (1 to 65535)");
+        const std::string protocol = AttributeOf(reader, "protocol", present);
+        if (present && protocol != "xml-rpc" && protocol != "soap" && protocol != "http-post")
+            ReportHere(TFindingSeverity::Error,
+                       "cloud protocol " + Quoted(protocol) + " is not xml-rpc, soap or http-post");
+    }
+
+    // An hour of skipHours (0 to 23, GMT) or a day of skipDays (its English name), each once.
+    void CheckSkipped(std::string_view container, std::string_view value)
+    {
+        static constexpr std::string_view Days[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                                    "Friday", "Saturday", "Sunday"};
+        const bool hours = container == "skipHours";
+        const std::string what = std::string(container) + (hours ? " hour " : " day ");
+        if (hours ? WholeNumberUpTo(value, 23) > 23 || !IsWholeNumber(value)
+                  : std::find(std::begin(Days), std::end(Days), value) == std::end(Days)) {
+            ReportHere(TFindingSeverity::Error,
+                       what + Quoted(value) +
+                           (hours ? " is not an hour from 0 to 23" : " is not a day from Monday to Sunday"));
+            return;
+        }
+        // "07" and "7" are the same hour.
+        const std::string key = hours ? std::to_string(WholeNumberUpTo(value, 23)) : std::string(value);
+        std::vector<std::string> &seen = open_.back().Values;
+        if (std::find(seen.begin(), seen.end(), key) != seen.end())
+            ReportHere(TFindingSeverity::Error, what + Quoted(value) + " is listed twice");
+        else
+            seen.push_back(key);
+    }
+
+    // A whole number in an element, no greater than largest.
+    void CheckNumber(std::string_view name, std::string_view value, long largest,
+                     std::string_view unit)
+    {
+        const long number = WholeNumberUpTo(value, largest);
+        if (number < 0)
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
+                                                    " is not a whole number" + std::string(unit));
+        else if (number > largest)
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
+                                                    " is more than " + std::to_string(largest) +
+                                                    ", the most RSS 2.0 allows");
+    }
+
+    void EndElement()
+    {
+        if (open_.empty())
+            return;
+        const TOpenElement element = std::move(open_.back());
+        const std::string parent(Parent());
+        open_.pop_back();
+        element_ = element.Name;
+        if (element.Container)
+            FinishContainer(element);
+        based_ = element.Based;
+        if (rootIsRss_ && element.Namespaced && !open_.empty()) {
+            podcast_.End(NameOf(element), Trimmed(element.Text), NameOf(open_.back()));
+            FinishExtension(element, Trimmed(element.Text));
+        } else if (!parent.empty()) {
+            FinishChild(parent, element.Name, Trimmed(element.Text));
+        }
+    }
+
+    // The value of a namespaced element in one of RSS 2.0's containers.
+    void FinishExtension(const TOpenElement &element, std::string_view value)
+    {
+        if (IsW3cDated(element.Uri, element.Local) && !IsW3cDateTime(value))
+            ReportHere(TFindingSeverity::Error,
+                       element.Name + " " + Quoted(value) +
+                           " is not a W3C date-time, such as 2007-02-05T14:03:09Z");
+    }
+
+    // Dublin Core's dates and Atom's are written as W3C date-times.
+    static bool IsW3cDated(std::string_view uri, std::string_view local)
+    {
+        if (uri == Namespaces::DublinCore)
+            return local == "date";
+        if (uri == Namespaces::DublinCoreTerms)
+            for (const std::string_view dated : {"date", "created", "modified", "issued", "available",
+                                                 "dateAccepted", "dateCopyrighted", "dateSubmitted"})
+                if (local == dated)
+                    return true;
+        if (uri == Namespaces::Atom)
+            return local == "updated" || local == "published";
+        return false;
+    }
+
+    void FinishContainer(const TOpenElement &container)
+    {
+        for (const std::string_view required : RequiredChildren(container.Name))
+            if (std::find(container.Children.begin(), container.Children.end(), required) ==
+                container.Children.end())
+                ReportHere(TFindingSeverity::Error,
+                           ContainerWords(container.Name) + " has no " + std::string(required));
+        if (container.Name == "item")
+            FinishItem(/*whole=*/true);
+        else if (container.Name == "channel")
+            podcast_.ChannelEnded(hasEnclosures_);
+    }
+
+    // The value of one of RSS 2.0's elements, now that it has ended.
+    void FinishChild(std::string_view parent, std::string_view name, std::string_view value)
+    {
+        fieldName_ = name;
+        if (parent == "channel") {
+            if (name == "link")
+                CheckLink(name, value);
+            else if (name == "docs")
+                CheckUrl(name, value);
+            else if (name == "managingEditor" || name == "webMaster")
+                CheckAddress(name, value);
+            else if (name == "pubDate" || name == "lastBuildDate")
+                CheckDate(value);
+            else if (name == "language" && !IsLanguageTag(value))
+                ReportHere(TFindingSeverity::Error,
+                           "language " + Quoted(value) + " is not a language code such as \"en\" or \"en-us\"");
+            else if (name == "ttl")
+                CheckNumber(name, value, std::numeric_limits<int>::max(), " of minutes");
+        } else if (parent == "image") {
+            if (name == "width")
+                CheckNumber("image width", value, 144, "");
+            else if (name == "height")
+                CheckNumber("image height", value, 400, "");
+            else if (name == "url" || name == "link")
+                CheckUrl("image " + std::string(name), value);
+        } else if (parent == "textInput") {
+            if (name == "link")
+                CheckUrl("textInput link", value);
+        } else if (parent == "skipHours" || parent == "skipDays") {
+            CheckSkipped(parent, value);
+        } else if (parent == "item") {
+            if (name == "title")
+                item_.Title = value;
+            else if (name == "description")
+                item_.HasDescription = !value.empty();
+            else if (name == "link")
+                CheckLink(name, value);
+            else if (name == "comments")
+                CheckUrl(name, value);
+            else if (name == "author")
+                CheckAddress(name, value);
+            else if (name == "pubDate")
+                CheckDate(value);
+            else if (name == "guid")
+                CheckGuid(value);
+        }
     }
 
     void FinishItem(bool whole)
@@ -322,24 +500,52 @@ private:
         itemOpen_ = false;
     }
 
-    void FinishChannel()
+    // A channel's or item's link: any scheme will do (an ftp link is fine), a script will not.
+    void CheckLink(std::string_view name, std::string_view url)
     {
-        channelOpen_ = false;
-        for (const auto &[has, name] : {std::pair{channelHas_.Title, "title"},
-                                        std::pair{channelHas_.Link, "link"},
-                                        std::pair{channelHas_.Description, "description"}})
-            if (!has)
-                Report(TFindingSeverity::Error, "the channel has no " + std::string(name),
-                       TFindingPlace::Channel);
+        if (!url.empty() && Lowered(UrlScheme(url)) == "javascript")
+            ReportHere(TFindingSeverity::Warning,
+                       std::string(name) + " " + Quoted(url) + " runs a script instead of leading to a page");
+        else
+            CheckUrl(name, url);
     }
 
     void CheckUrl(std::string_view name, std::string_view url)
     {
         if (url.empty())
             ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
+        else if (!IsAbsoluteUrl(url) && !(based_ && IsRelativeUrl(url)))
+            ReportHere(TFindingSeverity::Error,
+                       std::string(name) + " " + Quoted(url) + " is not an absolute URL");
+    }
+
+    // Players fetch enclosures over the web, so only http and https will do.
+    void CheckHttpUrl(std::string_view name, std::string_view url)
+    {
+        if (url.empty())
+            ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
         else if (!IsAbsoluteHttpUrl(url))
             ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(url) +
                                                     " is not an absolute http or https URL");
+    }
+
+    // managingEditor, webMaster, author: "ann@example.org (Ann Lee)" or the bare address.
+    void CheckAddress(std::string_view name, std::string_view text)
+    {
+        switch (AddressForm(text)) {
+        case TAddressForm::Address:
+            break;
+        case TAddressForm::OtherForm:
+            ReportHere(TFindingSeverity::Warning,
+                       std::string(name) + " " + Quoted(text) +
+                           " should be written as the address with the name in parentheses, "
+                           "e.g. \"ann@example.org (Ann Lee)\"");
+            break;
+        case TAddressForm::NoAddress:
+            ReportHere(TFindingSeverity::Error,
+                       std::string(name) + " " + Quoted(text) + " is not an email address");
+            break;
+        }
     }
 
     void CheckDate(std::string_view date)
@@ -362,7 +568,7 @@ private:
             ReportHere(TFindingSeverity::Error, quoted + " is not a real date: " + check.Detail);
             break;
         case TDateVerdict::WrongWeekday:
-            ReportHere(TFindingSeverity::Warning,
+            ReportHere(TFindingSeverity::Error,
                        quoted + " names the wrong weekday: that day is a " + check.Detail);
             break;
         }
@@ -371,21 +577,21 @@ private:
     void CheckGuid(std::string_view guid)
     {
         if (guid.empty()) {
-            ReportHere(TFindingSeverity::Warning, "guid is empty");
+            ReportHere(TFindingSeverity::Error, "guid is empty");
             return;
         }
         const auto [earlier, added] = guidRows_.try_emplace(std::string(guid), item_.Row);
         if (!added)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is also the guid of item " +
                                                     std::to_string(earlier->second + 1));
-        if (!guidPermaLink_ || IsAbsoluteHttpUrl(guid))
+        if (!guidPermaLink_ || IsAbsoluteUrl(guid))
             return;
         if (guidMarked_)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
                                                     " is marked isPermaLink=\"true\" but is not an "
-                                                    "absolute http or https URL");
-        else
-            ReportHere(TFindingSeverity::Warning,
+                                                    "absolute URL");
+        else // isPermaLink defaults to true
+            ReportHere(TFindingSeverity::Error,
                        "guid " + Quoted(guid) +
                            " is no URL but readers take it for one: it needs isPermaLink=\"false\"");
     }
@@ -393,11 +599,12 @@ private:
     void CheckEnclosure(xmlTextReaderPtr reader)
     {
         bool present = false;
+        hasEnclosures_ = true;
         const std::string url = AttributeOf(reader, "url", present);
         if (Trimmed(url).empty())
             ReportHere(TFindingSeverity::Error, "enclosure has no url");
         else
-            CheckUrl("enclosure url", Trimmed(url));
+            CheckHttpUrl("enclosure url", Trimmed(url));
         const std::string length = AttributeOf(reader, "length", present);
         if (!present)
             ReportHere(TFindingSeverity::Error, "enclosure has no length");
@@ -412,9 +619,9 @@ private:
     }
 
     void Report(TFindingSeverity severity, std::string reason,
-                TFindingPlace place = TFindingPlace::Document)
+                TFindingPlace place = TFindingPlace::Document, std::string element = {})
     {
-        findings_.push_back({severity, place, -1, {}, std::move(reason)});
+        findings_.push_back({severity, place, -1, {}, std::move(reason), std::move(element)});
     }
 
     // A finding about the element being read: the item's (shown once the item has ended, with
@@ -422,9 +629,10 @@ private:
     void ReportHere(TFindingSeverity severity, std::string reason)
     {
         if (itemOpen_)
-            item_.Findings.push_back({severity, TFindingPlace::Item, -1, {}, std::move(reason)});
+            item_.Findings.push_back(
+                {severity, TFindingPlace::Item, -1, {}, std::move(reason), element_});
         else
-            Report(severity, std::move(reason), TFindingPlace::Channel);
+            Report(severity, std::move(reason), TFindingPlace::Channel, element_);
     }
 
     std::vector<TFeedFinding> &findings_;
@@ -432,10 +640,7 @@ private:
     int lastReaderLine_ = 0;
     bool rootIsRss_ = false;
     bool channelSeen_ = false;
-    bool channelOpen_ = false;
-    struct {
-        bool Title = false, Link = false, Description = false;
-    } channelHas_;
+    std::vector<TOpenElement> open_; // from the root to the element being read
     int channelChildren_ = 0;  // element children of the channel so far
     int firstItemChild_ = -1;  // position of the first item among them
 
@@ -450,10 +655,11 @@ private:
     bool guidPermaLink_ = true;
     bool guidMarked_ = false; // isPermaLink="true" written out
 
-    TField field_ = TField::None;
-    int fieldDepth_ = 0;
-    std::string fieldName_;
-    std::string text_;
+    std::string fieldName_; // the element whose value is being checked
+    bool based_ = false;    // that element has an absolute xml:base
+    bool hasEnclosures_ = false;
+    TPodcastRules podcast_;
+    std::string element_; // the element that started or ended last
 };
 
 } // namespace

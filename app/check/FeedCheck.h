@@ -21,6 +21,9 @@ struct TFeedFinding {
     int Row = -1;
     std::string ItemTitle;
     std::string Reason; // one line
+    // The element being read when the finding arose ("pubDate", "itunes:image"; "channel" for
+    // what the channel lacks), "" for the document as a whole.
+    std::string Element;
 };
 
 // Every finding, in the order the reader met them (an item's once the item has ended).

@@ -89,7 +89,7 @@ std::string DeclaredEncoding(std::string_view bytes)
 void CheckFeedEncoding(std::string_view bytes, std::vector<TFeedFinding> &findings)
 {
     const auto report = [&findings](TFindingSeverity severity, std::string reason) {
-        findings.push_back({severity, TFindingPlace::Document, -1, {}, std::move(reason)});
+        findings.push_back({severity, TFindingPlace::Document, -1, {}, std::move(reason), {}});
     };
     const auto byteOnLine = [bytes](size_t at) {
         return "byte " + ByteText(static_cast<unsigned char>(bytes[at])) + " on line " +

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cctype>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -12,7 +14,8 @@ constexpr std::array<std::string_view, 12> MonthNames = {"Jan", "Feb", "Mar", "A
 constexpr std::array<std::string_view, 10> ZoneNames = {"UT",  "GMT", "EST", "EDT", "CST",
                                                         "CDT", "MST", "MDT", "PST", "PDT"};
 
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+// Line breaks count as blanks: a date folded over lines is one date.
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
@@ -117,11 +120,42 @@ bool IsKnownZone(std::string_view zone)
 
 bool IsZoneCharacter(char c) { return IsLetter(c) || IsDigit(c) || c == '+' || c == '-' || c == ':'; }
 
+// The text with every comment ("(...)", nested, "\)" quoted) made one blank, as RFC 822
+// reads it; nothing when a parenthesis is left open or closes none.
+std::optional<std::string> WithoutComments(std::string_view text)
+{
+    std::string plain;
+    int depth = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (depth > 0 && c == '\\') {
+            ++i;
+            continue;
+        }
+        if (c == '(') {
+            if (depth++ == 0)
+                plain += ' ';
+        } else if (c == ')') {
+            if (--depth < 0)
+                return std::nullopt;
+        } else if (depth == 0) {
+            plain += c;
+        }
+    }
+    if (depth != 0)
+        return std::nullopt;
+    return plain;
+}
+
 } // namespace
 
-TDateCheck CheckRfc822Date(std::string_view text)
+TDateCheck CheckRfc822Date(std::string_view original)
 {
     const TDateCheck notRfc822{TDateVerdict::NotRfc822, {}};
+    const std::optional<std::string> plain = WithoutComments(original);
+    if (!plain)
+        return notRfc822;
+    const std::string_view text = *plain;
     TDateScanner scan(text);
     scan.SkipSpaces();
 

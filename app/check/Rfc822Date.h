@@ -20,5 +20,6 @@ struct TDateCheck {
 // Accepts an optional weekday with its comma, the day (1 or 2 digits), the month's English
 // abbreviation, a 2- or 4-digit year (00-49 are 2000-2049), hh:mm with optional :ss, and a zone:
 // UT, GMT, EST/EDT, CST/CDT, MST/MDT, PST/PDT, a military letter or +hhmm/-hhmm. Names are
-// matched without regard to case; spaces around the text are ignored.
+// matched without regard to case; spaces around the text are ignored. Comments in parentheses
+// and line breaks (a date folded over lines) stand for blanks.
 TDateCheck CheckRfc822Date(std::string_view text);

@@ -78,6 +78,14 @@ private slots:
         QTest::newRow("warnings only")
             << QStringList{"--check", "warned.xml"} << 0
             << "warned.xml: channel: warning: link is empty\n" << "";
+        QTest::newRow("json")
+            << QStringList{"--format=json", "--check", "good.xml", "bad.xml", "warned.xml"} << 1
+            << "{\"file\":\"bad.xml\",\"severity\":\"error\",\"place\":\"item\",\"item\":3,"
+               "\"title\":\"Three\",\"element\":\"pubDate\",\"message\":\"pubDate \\\"Mon, 32 Foo "
+               "2007\\\" is not an RFC 822 date\"}\n"
+               "{\"file\":\"warned.xml\",\"severity\":\"warning\",\"place\":\"channel\","
+               "\"element\":\"link\",\"message\":\"link is empty\"}\n"
+            << "";
         QTest::newRow("error") << QStringList{"--check", "good.xml", "bad.xml"} << 1 << badLine << "";
         QTest::newRow("unreadable")
             << QStringList{"--check", "bad.xml", "missing.xml", "good.xml"} << 2 << badLine
@@ -114,7 +122,7 @@ private slots:
         const TRun run = RunProgram({"--check", "bad.xml", "--help"}, folder_.path());
         QCOMPARE(run.Status, 0);
         QVERIFY2(run.Out.startsWith("Usage: TolvaneRssEditor "), qPrintable(run.Out));
-        for (const char *option : {"--check FILE...", "--help", "--version"})
+        for (const char *option : {"--check FILE...", "--format=json", "--help", "--version"})
             QVERIFY2(run.Out.contains(option), option);
         QCOMPARE(run.Err, QString());
     }

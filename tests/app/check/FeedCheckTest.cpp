@@ -12,13 +12,34 @@ namespace {
 // Everything the rules look at, right: UTF-8 text with a non-ASCII character, the editor's own
 // "-0800" stamp, a 2-digit year without seconds, a permalink guid and an enclosure.
 const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                            "<rss version=\"2.0\">\n"
+                            "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+                            "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\" "
+                            "xmlns:atom=\"http://www.w3.org/2005/Atom\">\n"
                             "<channel>\n"
                             "<title>News</title>\n"
                             "<link>https://example.org/</link>\n"
                             "<description>Caf\xC3\xA9 news</description>\n"
                             "<pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>\n"
-                            "<lastBuildDate>Mon, 05 Feb 07 22:03 GMT</lastBuildDate>\n"
+                            "<lastBuildDate>Mon, 05 Feb 07 22:03 GMT</lastBuildDate>"
+                            "<language>en-us</language><ttl>60</ttl><docs>https://example.org/rss</docs>"
+                            "<managingEditor>ann@example.org (Ann Lee)</managingEditor>"
+                            "<webMaster>web@example.org</webMaster><category>A</category><category>B</category>"
+                            "<cloud domain=\"example.org\" port=\"80\" path=\"/rpc\" "
+                            "registerProcedure=\"notify\" protocol=\"xml-rpc\"/>"
+                            "<image><url>https://example.org/logo.png</url><title>News</title>"
+                            "<link>https://example.org/</link><width>144</width><height>400</height></image>"
+                            "<textInput><title>Go</title><description>Search</description><name>q</name>"
+                            "<link>https://example.org/search</link></textInput>"
+                            "<skipHours><hour>0</hour><hour>23</hour></skipHours>"
+                            "<skipDays><day>Saturday</day><day>Sunday</day></skipDays>"
+                            "<atom:link rel=\"self\" href=\"https://example.org/feed.xml\"/>"
+                            "<itunes:image href=\"https://example.org/art.jpg\"/><itunes:category text=\"Arts\">"
+                            "<itunes:category text=\"Fashion &amp; Beauty\"/></itunes:category>"
+                            "<itunes:explicit>false</itunes:explicit><itunes:type>serial</itunes:type>"
+                            "<itunes:owner><itunes:name>Ann</itunes:name><itunes:email>ann@example.org</itunes:email>"
+                            "</itunes:owner><podcast:guid>917393e3-1b1e-5cef-ace4-edaa54e1f810</podcast:guid>"
+                            "<podcast:locked owner=\"ann@example.org\">yes</podcast:locked>"
+                            "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding>\n"
                             "<item>\n"
                             "<title>First</title>\n"
                             "<link>http://example.org/1</link>\n"
@@ -26,6 +47,12 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<pubDate>5 Feb 2007 14:03:09 EST</pubDate>\n"
                             "<guid isPermaLink=\"false\">urn:news:1</guid>\n"
                             "<enclosure url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"/>\n"
+                            "<author>ann@example.org</author><category>A</category><category>B</category>"
+                            "<source url=\"https://example.org/other.xml\">Other</source>"
+                            "<itunes:duration>1:02:03</itunes:duration><itunes:episode>1</itunes:episode>"
+                            "<itunes:season>2</itunes:season><itunes:episodeType>full</itunes:episodeType>"
+                            "<podcast:transcript url=\"https://example.org/1.vtt\" type=\"text/vtt\"/>"
+                            "<podcast:chapters url=\"https://example.org/1.json\" type=\"application/json+chapters\"/>\n"
                             "</item>\n"
                             "<item>\n"
                             "<description>Second, without a title</description>\n"
@@ -68,6 +95,132 @@ private slots:
         QTest::newRow("channel title")
             << QByteArray("<title>News</title>\n") << QByteArray()
             << QStringList{"channel: error: the channel has no title"};
+        QTest::newRow("repeated element")
+            << QByteArray("<title>News</title>\n") << QByteArray("<title>News</title><title>More</title>")
+            << QStringList{"channel: error: the channel has a second title"};
+        QTest::newRow("second enclosure")
+            << QByteArray("<enclosure url=") << QByteArray("<enclosure url=\"https://example.org/0.mp3\" "
+                                                           "length=\"0\" type=\"audio/mpeg\"/><enclosure url=")
+            << QStringList{"item 1 \"First\": warning: the item has a second enclosure; most readers "
+                           "play only the first"};
+        QTest::newRow("undefined element")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><Title>x</Title><x:a xmlns:x=\"urn:x\"/>")
+            << QStringList{"channel: error: the channel holds Title, which RSS 2.0 does not define; "
+                           "an extension element needs a namespace"};
+        QTest::newRow("numbers")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>1 hour</ttl>")
+            << QStringList{"channel: error: ttl \"1 hour\" is not a whole number of minutes"};
+        QTest::newRow("image size")
+            << QByteArray("<width>144</width><height>400</height>")
+            << QByteArray("<width>145</width><height>-1</height>")
+            << QStringList{"channel: error: image width \"145\" is more than 144, the most RSS 2.0 allows",
+                           "channel: error: image height \"-1\" is not a whole number"};
+        QTest::newRow("cloud")
+            << QByteArray("port=\"80\" path=\"/rpc\"") << QByteArray("port=\"65536\"")
+            << QStringList{"channel: error: cloud has no path",
+                           "channel: error: cloud port \"65536\" is not a port number (1 to 65535)"};
+        QTest::newRow("cloud protocol")
+            << QByteArray("xml-rpc") << QByteArray("XML-RPC")
+            << QStringList{"channel: error: cloud protocol \"XML-RPC\" is not xml-rpc, soap or http-post"};
+        QTest::newRow("image parts")
+            << QByteArray("<url>https://example.org/logo.png</url><title>News</title>") << QByteArray()
+            << QStringList{"channel: error: the image has no url", "channel: error: the image has no title"};
+        QTest::newRow("textInput parts")
+            << QByteArray("<name>q</name>") << QByteArray()
+            << QStringList{"channel: error: textInput has no name"};
+        QTest::newRow("xml:base")
+            << QByteArray("<image><url>https://example.org/logo.png")
+            << QByteArray("<image xml:base=\"https://example.org/\"><url>logo.png") << QStringList();
+        QTest::newRow("source url")
+            << QByteArray("<source url=\"https://example.org/other.xml\">") << QByteArray("<source>")
+            << QStringList{"item 1 \"First\": error: source has no url"};
+        QTest::newRow("skipHours")
+            << QByteArray("<hour>0</hour><hour>23</hour>") << QByteArray("<hour>7</hour><hour>07</hour><hour>24</hour>")
+            << QStringList{"channel: error: skipHours hour \"07\" is listed twice",
+                           "channel: error: skipHours hour \"24\" is not an hour from 0 to 23"};
+        QTest::newRow("skipDays")
+            << QByteArray("<day>Sunday</day>") << QByteArray("<day>Saturday</day><day>sun</day>")
+            << QStringList{"channel: error: skipDays day \"Saturday\" is listed twice",
+                           "channel: error: skipDays day \"sun\" is not a day from Monday to Sunday"};
+        QTest::newRow("language")
+            << QByteArray("<language>en-us</language>") << QByteArray("<language>English</language>")
+            << QStringList{"channel: error: language \"English\" is not a language code such as \"en\" "
+                           "or \"en-us\""};
+        QTest::newRow("language forms")
+            << QByteArray("<language>en-us</language>") << QByteArray("<language>x-klingon</language>")
+            << QStringList();
+        // An undeclared prefix is the XML reader's error, not also an undefined element.
+        QTest::newRow("undeclared prefix")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><media:link href=\"x\"/>")
+            << QStringList{"document: error: XML error at line 8, column 115: Namespace prefix media on "
+                           "link is not defined"};
+        QTest::newRow("namespace in other case")
+            << QByteArray("dtds/podcast-1.0.dtd") << QByteArray("DTDs/Podcast-1.0.dtd")
+            << QStringList{"document: error: the namespace itunes is declared as "
+                           "\"http://www.itunes.com/DTDs/Podcast-1.0.dtd\", not exactly "
+                           "\"http://www.itunes.com/dtds/podcast-1.0.dtd\"; namespace URIs are compared exactly",
+                           "channel: warning: the channel has enclosures but no itunes:image, "
+                           "itunes:category or itunes:explicit: Apple Podcasts refuses a podcast without them"};
+        QTest::newRow("self link")
+            << QByteArray("rel=\"self\" href=\"https://example.org/feed.xml\"") << QByteArray("rel=\"self\"")
+            << QStringList{"channel: error: atom:link rel=\"self\" has no href"};
+        // Apple's rules for the itunes: elements, one broken value each.
+        QTest::newRow("itunes explicit")
+            << QByteArray(">false<") << QByteArray(">maybe<")
+            << QStringList{"channel: error: itunes:explicit \"maybe\" is neither true nor false"};
+        QTest::newRow("itunes category")
+            << QByteArray("Fashion &amp; Beauty") << QByteArray("Careers")
+            << QStringList{"channel: error: itunes:category \"Careers\" is not one of Apple's "
+                           "subcategories of \"Arts\""};
+        QTest::newRow("itunes subcategory on top")
+            << QByteArray("text=\"Arts\"") << QByteArray("text=\"Books\"")
+            << QStringList{"channel: error: itunes:category \"Books\" is a subcategory: it goes inside "
+                           "the category \"Arts\""};
+        QTest::newRow("itunes image")
+            << QByteArray("art.jpg") << QByteArray("art.gif")
+            << QStringList{"channel: error: itunes:image href \"https://example.org/art.gif\" does not end "
+                           "in .jpg or .png, the pictures Apple takes"};
+        QTest::newRow("itunes numbers")
+            << QByteArray("1:02:03</itunes:duration><itunes:episode>1</itunes:episode><itunes:season>2")
+            << QByteArray("1:2:03</itunes:duration><itunes:duration>5:ab</itunes:duration><itunes:episode>0"
+                          "</itunes:episode><itunes:season>two")
+            << QStringList{"item 1 \"First\": error: itunes:duration \"1:2:03\" is neither seconds nor [H:]MM:SS",
+                           "item 1 \"First\": error: itunes:duration \"5:ab\" is neither seconds nor [H:]MM:SS",
+                           "item 1 \"First\": error: itunes:episode \"0\" is not a whole number from 1 up",
+                           "item 1 \"First\": error: itunes:season \"two\" is not a whole number from 1 up"};
+        QTest::newRow("itunes types")
+            << QByteArray(">serial<") << QByteArray(">daily<")
+            << QStringList{"channel: error: itunes:type \"daily\" is neither episodic nor serial"};
+        QTest::newRow("itunes episodeType")
+            << QByteArray(">full<") << QByteArray(">teaser<")
+            << QStringList{"item 1 \"First\": error: itunes:episodeType \"teaser\" is not full, trailer or bonus"};
+        QTest::newRow("itunes owner")
+            << QByteArray("<itunes:email>ann@example.org</itunes:email>") << QByteArray()
+            << QStringList{"channel: error: itunes:owner has no itunes:email"};
+        QTest::newRow("podcast without itunes")
+            << QByteArray("<itunes:image href=\"https://example.org/art.jpg\"/>") << QByteArray()
+            << QStringList{"channel: warning: the channel has enclosures but no itunes:image: Apple "
+                           "Podcasts refuses a podcast without them"};
+        QTest::newRow("podcast guid")
+            << QByteArray("917393e3-1b1e-5cef-ace4-edaa54e1f810") << QByteArray("urn:news")
+            << QStringList{"channel: error: podcast:guid \"urn:news\" is not a UUID"};
+        QTest::newRow("podcast locked")
+            << QByteArray("owner=\"ann@example.org\">yes") << QByteArray("owner=\"Ann\">true")
+            << QStringList{"channel: error: podcast:locked owner \"Ann\" is not an email address",
+                           "channel: error: podcast:locked \"true\" is neither yes nor no"};
+        QTest::newRow("podcast links")
+            << QByteArray(" type=\"text/vtt\"") << QByteArray()
+            << QStringList{"item 1 \"First\": error: podcast:transcript has no type"};
+        QTest::newRow("podcast funding")
+            << QByteArray("url=\"https://example.org/give\"") << QByteArray("href=\"https://example.org/give\"")
+            << QStringList{"channel: error: podcast:funding has no url"};
+        QTest::newRow("podcast http")
+            << QByteArray("https://example.org/give") << QByteArray("http://example.org/give")
+            << QStringList{"channel: warning: podcast:funding url \"http://example.org/give\" should be an https URL"};
+        QTest::newRow("podcast namespace's first address")
+            << QByteArray("https://podcastindex.org/namespace/1.0")
+            << QByteArray("https://github.com/Podcastindex-org/podcast-namespace/blob/main/docs/1.0.md")
+            << QStringList();
         QTest::newRow("item text")
             << QByteArray("<description>Second, without a title</description>\n") << QByteArray()
             << QStringList{"item 2: error: the item has neither a title nor a description"};
@@ -84,31 +237,76 @@ private slots:
                            "real date: Feb 2007 has no day 29"};
         QTest::newRow("weekday")
             << QByteArray("Mon, 5 Feb 2007") << QByteArray("Tue, 5 Feb 2007")
-            << QStringList{"channel: warning: pubDate \"Tue, 5 Feb 2007 14:03:09 -0800\" names the "
+            << QStringList{"channel: error: pubDate \"Tue, 5 Feb 2007 14:03:09 -0800\" names the "
                            "wrong weekday: that day is a Mon"};
+        QTest::newRow("folded date with comments")
+            << QByteArray("Mon, 5 Feb 2007 14:03:09 -0800")
+            << QByteArray("Mon, 5 Feb 2007\n  14:03:09 -0800 (Pacific (standard) time)") << QStringList();
+        QTest::newRow("W3C dates")
+            << QByteArray("<ttl>60</ttl>")
+            << QByteArray("<ttl>60</ttl><dc:date xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                          "2007-02-05T14:03:09.5+01:00</dc:date><dc:date "
+                          "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">2007-13-05</dc:date>")
+            << QStringList{"channel: error: dc:date \"2007-13-05\" is not a W3C date-time, such as "
+                           "2007-02-05T14:03:09Z"};
         QTest::newRow("links")
             << QByteArray("http://example.org/1") << QByteArray("/1")
-            << QStringList{"item 1 \"First\": error: link \"/1\" is not an absolute http or https URL",
-                           "item 1 \"First\": error: comments \"/1#comments\" is not an absolute "
-                           "http or https URL"};
+            << QStringList{"item 1 \"First\": error: link \"/1\" is not an absolute URL",
+                           "item 1 \"First\": error: comments \"/1#comments\" is not an absolute URL"};
+        // A link may use any scheme; a script is no page to lead to. The enclosure must be
+        // fetched over the web.
+        QTest::newRow("ftp link")
+            << QByteArray("http://example.org/1") << QByteArray("ftp://example.org/1") << QStringList();
+        QTest::newRow("enclosure over ftp")
+            << QByteArray("https://example.org/1.mp3") << QByteArray("ftp://example.org/1.mp3")
+            << QStringList{"item 1 \"First\": error: enclosure url \"ftp://example.org/1.mp3\" is "
+                           "not an absolute http or https URL"};
+        QTest::newRow("script link")
+            << QByteArray("<link>https://example.org/</link>\n") << QByteArray("<link>javascript:go()</link>\n")
+            << QStringList{"channel: warning: link \"javascript:go()\" runs a script instead of "
+                           "leading to a page"};
+        QTest::newRow("urls")
+            << QByteArray("https://example.org/logo.png") << QByteArray("logo.png")
+            << QStringList{"channel: error: image url \"logo.png\" is not an absolute URL"};
+        QTest::newRow("xml:base")
+            << QByteArray("<image><url>https://example.org/logo.png")
+            << QByteArray("<image xml:base=\"https://example.org/\"><url>logo.png") << QStringList();
+        QTest::newRow("source url")
+            << QByteArray("https://example.org/other.xml") << QByteArray("other.xml")
+            << QStringList{"item 1 \"First\": error: source url \"other.xml\" is not an absolute URL"};
+        QTest::newRow("addresses")
+            << QByteArray("ann@example.org (Ann Lee)") << QByteArray("Ann Lee")
+            << QStringList{"channel: error: managingEditor \"Ann Lee\" is not an email address"};
+        QTest::newRow("address forms")
+            << QByteArray("<author>ann@example.org</author>") << QByteArray("<author>Ann Lee &lt;ann@example.org&gt;</author>")
+            << QStringList{"item 1 \"First\": warning: author \"Ann Lee <ann@example.org>\" should be "
+                           "written as the address with the name in parentheses, e.g. "
+                           "\"ann@example.org (Ann Lee)\""};
         QTest::newRow("no host")
             << QByteArray("<link>http://example.org/1</link>") << QByteArray("<link>http://</link>")
-            << QStringList{"item 1 \"First\": error: link \"http://\" is not an absolute http or https URL"};
+            << QStringList{"item 1 \"First\": error: link \"http://\" is not an absolute URL"};
         // A feed's text in a message is cut after 60 bytes, between characters, with no blank
         // before the "...": here the 60th byte is the first half of the "\xC3\xA9".
         QTest::newRow("long text cut")
-            << QByteArray("<link>https://example.org/</link>")
-            << QByteArray("<link>/" + QByteArray(58, 'a') + "\xC3\xA9 and more</link>")
+            << QByteArray("<link>https://example.org/</link>\n")
+            << QByteArray("<link>/" + QByteArray(58, 'a') + "\xC3\xA9 and more</link>\n")
             << QStringList{"channel: error: link \"/" + QString(58, 'a') +
-                           "\u00E9...\" is not an absolute http or https URL"};
+                           "\u00E9...\" is not an absolute URL"};
         QTest::newRow("duplicate guid")
             << QByteArray("<guid>http://example.org/2</guid>")
             << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
             << QStringList{"item 2: error: guid \"urn:news:1\" is also the guid of item 1"};
         QTest::newRow("permalink guid")
-            << QByteArray("isPermaLink=\"false\"") << QByteArray("isPermaLink=\"true\"")
-            << QStringList{"item 1 \"First\": error: guid \"urn:news:1\" is marked "
-                           "isPermaLink=\"true\" but is not an absolute http or https URL"};
+            << QByteArray("isPermaLink=\"false\">urn:news:1") << QByteArray("isPermaLink=\"true\">news-1")
+            << QStringList{"item 1 \"First\": error: guid \"news-1\" is marked "
+                           "isPermaLink=\"true\" but is not an absolute URL"};
+        QTest::newRow("guid without isPermaLink")
+            << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>") << QByteArray("<guid>news-1</guid>")
+            << QStringList{"item 1 \"First\": error: guid \"news-1\" is no URL but readers take it "
+                           "for one: it needs isPermaLink=\"false\""};
+        QTest::newRow("empty guid")
+            << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>") << QByteArray("<guid> </guid>")
+            << QStringList{"item 1 \"First\": error: guid is empty"};
         QTest::newRow("enclosure")
             << QByteArray("url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"")
             << QByteArray("length=\"12 kB\" type=\"mp3\"")
@@ -194,7 +392,10 @@ private slots:
         invalid("Mon, 5 Feb 207 14:03:09 GMT", TDateVerdict::NotRfc822, "");
         invalid("Mon, 5 Feb 2007 140309 -0800", TDateVerdict::NotRfc822, "");
         invalid("Mon, 5 Feb 2007 14:03:09-0800", TDateVerdict::NotRfc822, "");
-        invalid("Mon, 5 Feb 2007 14:03:09 GMT (UTC)", TDateVerdict::NotRfc822, "");
+        valid("Mon, 5 Feb 2007 14:03:09 GMT (UTC)");
+        valid("Mon,\r\n 5 Feb (a (nested) \\) comment) 2007 14:03:09 GMT");
+        invalid("Mon, 5 Feb 2007 14:03:09 GMT (UTC", TDateVerdict::NotRfc822, "");
+        invalid("Mon, 5 Feb 2007 14:03:09 GMT UTC)", TDateVerdict::NotRfc822, "");
         invalid("Mon, 5 Feb 2007 14:03:09", TDateVerdict::NoKnownZone, "");
         invalid("Mon, 5 Feb 2007 14:03:09 +01:00", TDateVerdict::NoKnownZone, "+01:00");
         invalid("Mon, 5 Feb 2007 14:03:09 J", TDateVerdict::NoKnownZone, "J");

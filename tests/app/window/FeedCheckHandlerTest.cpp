@@ -34,7 +34,7 @@ private slots:
         QStringList lines;
         for (int row = 0; row < list->count(); ++row)
             lines << list->item(row)->text();
-        QCOMPARE(lines, QStringList({"channel: error: link \"/news\" is not an absolute http or https URL",
+        QCOMPARE(lines, QStringList({"channel: error: link \"/news\" is not an absolute URL",
                                      "item 2 \"Second\": error: pubDate \"Mon, 32 Foo 2007\" is not "
                                      "an RFC 822 date"}));
 

@@ -1,0 +1,172 @@
+#include "FeedValueForms.h"
+
+#include "CheckText.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsUrlCharacter(char c)
+{
+    return static_cast<unsigned char>(c) > 0x20 && c != 0x7F && c != '"' && c != '<' && c != '>';
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+bool IsAbsoluteHttpUrl(std::string_view url)
+{
+    const std::string lowered = Lowered(url.substr(0, 8));
+    size_t hostStart;
+    if (lowered.rfind("http://", 0) == 0)
+        hostStart = 7;
+    else if (lowered.rfind("https://", 0) == 0)
+        hostStart = 8;
+    else
+        return false;
+    if (!std::all_of(url.begin(), url.end(), IsUrlCharacter))
+        return false;
+    std::string_view authority = url.substr(hostStart);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    authority = authority.substr(authority.find('@') + 1); // npos + 1 == 0: no user part
+    const size_t colon = authority.rfind(':');
+    if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {
+        for (const char c : authority.substr(colon + 1))
+            if (c < '0' || c > '9')
+                return false;
+        authority = authority.substr(0, colon);
+    }
+    return !authority.empty();
+}
+
+bool IsWholeNumber(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+long WholeNumberUpTo(std::string_view text, long largest)
+{
+    if (!IsWholeNumber(text))
+        return -1;
+    long value = 0;
+    for (const char c : text)
+        if ((value = value * 10 + (c - '0')) > largest)
+            return largest + 1;
+    return value;
+}
+
+bool IsMimeType(std::string_view text)
+{
+    const auto isToken = [](std::string_view token) {
+        if (token.empty())
+            return false;
+        for (const char c : token)
+            if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F ||
+                std::string_view("()<>@,;:\\\"/[]?=").find(c) != std::string_view::npos)
+                return false;
+        return true;
+    };
+    const std::string_view type = Trimmed(text.substr(0, text.find(';')));
+    const size_t slash = type.find('/');
+    return slash != std::string_view::npos && isToken(type.substr(0, slash)) &&
+           isToken(type.substr(slash + 1));
+}
+
+std::string_view UrlScheme(std::string_view url)
+{
+    if (url.empty() || !IsAsciiLetter(url.front()))
+        return {};
+    for (size_t i = 1; i < url.size(); ++i) {
+        const char c = url[i];
+        if (c == ':')
+            return url.substr(0, i);
+        if (!IsAsciiLetter(c) && !IsAsciiDigit(c) && c != '+' && c != '-' && c != '.')
+            return {};
+    }
+    return {};
+}
+
+bool IsAbsoluteUrl(std::string_view url)
+{
+    const std::string scheme = Lowered(UrlScheme(url));
+    if (scheme == "http" || scheme == "https")
+        return IsAbsoluteHttpUrl(url);
+    return !scheme.empty() && url.size() > scheme.size() + 1 &&
+           std::all_of(url.begin(), url.end(), IsUrlCharacter);
+}
+
+bool IsRelativeUrl(std::string_view url)
+{
+    return UrlScheme(url).empty() && std::all_of(url.begin(), url.end(), IsUrlCharacter);
+}
+
+bool IsEmailAddress(std::string_view text)
+{
+    const size_t at = text.find('@');
+    if (at == std::string_view::npos || at == 0)
+        return false;
+    const std::string_view local = text.substr(0, at), domain = text.substr(at + 1);
+    const auto localCharacter = [](char c) {
+        return IsAsciiLetter(c) || IsAsciiDigit(c) ||
+               std::string_view("!#$%&'*+/=?^_`{|}~.-").find(c) != std::string_view::npos;
+    };
+    const auto domainCharacter = [](char c) {
+        return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '.' || c == '-';
+    };
+    return std::all_of(local.begin(), local.end(), localCharacter) &&
+           std::all_of(domain.begin(), domain.end(), domainCharacter) &&
+           domain.find('.') != std::string_view::npos && domain.front() != '.' &&
+           domain.back() != '.' && domain.find("..") == std::string_view::npos;
+}
+
+TAddressForm AddressForm(std::string_view text)
+{
+    text = Trimmed(text);
+    const size_t space = text.find_first_of(" \t\r\n");
+    const std::string_view address = text.substr(0, space);
+    if (IsEmailAddress(address)) {
+        if (space == std::string_view::npos)
+            return TAddressForm::Address;
+        const std::string_view name = Trimmed(text.substr(space));
+        if (name.size() >= 2 && name.front() == '(' && name.back() == ')')
+            return TAddressForm::Address;
+    }
+    // "Ann Lee <ann@example.org>" and the like: an address is there, in another form.
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find_first_of(" \t\r\n<>()[],;:\"", start);
+        const std::string_view word = text.substr(start, end - start);
+        if (IsEmailAddress(word))
+            return TAddressForm::OtherForm;
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    return TAddressForm::NoAddress;
+}
+
+bool IsLanguageTag(std::string_view text)
+{
+    const size_t dash = text.find('-');
+    const std::string_view primary = text.substr(0, dash);
+    const bool primaryFits = primary.size() == 2 || primary.size() == 3 ||
+                             Lowered(primary) == "i" || Lowered(primary) == "x";
+    if (!primaryFits || !std::all_of(primary.begin(), primary.end(), IsAsciiLetter))
+        return false;
+    for (size_t start = dash; start != std::string_view::npos;) {
+        const size_t end = text.find('-', start + 1);
+        const std::string_view subtag = text.substr(start + 1, end - start - 1);
+        if (subtag.empty() || subtag.size() > 8 ||
+            !std::all_of(subtag.begin(), subtag.end(),
+                         [](char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }))
+            return false;
+        start = end;
+    }
+    return true;
+}

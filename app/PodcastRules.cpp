@@ -1,0 +1,232 @@
+#include "PodcastRules.h"
+
+#include "CheckText.h"
+#include "FeedValueForms.h"
+#include "ItunesCategories.h"
+#include "KnownNamespaces.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+namespace {
+
+std::string Attribute(xmlTextReaderPtr reader, const char *name, bool &present)
+{
+    xmlChar *value = xmlTextReaderGetAttribute(reader, BAD_CAST name);
+    present = value != nullptr;
+    std::string text = value ? std::string(Trimmed(reinterpret_cast<const char *>(value))) : "";
+    xmlFree(value);
+    return text;
+}
+
+bool IsOneOf(std::string_view text, std::initializer_list<std::string_view> values)
+{
+    return std::find(values.begin(), values.end(), text) != values.end();
+}
+
+// Seconds ("1234") or [H:]MM:SS ("3:05", "1:02:03"), as Apple reads a duration.
+bool IsDuration(std::string_view text)
+{
+    if (IsWholeNumber(text))
+        return true;
+    std::vector<std::string_view> parts;
+    for (size_t start = 0;;) {
+        const size_t colon = text.find(':', start);
+        parts.push_back(text.substr(start, colon - start));
+        if (colon == std::string_view::npos)
+            break;
+        start = colon + 1;
+    }
+    if (parts.size() < 2 || parts.size() > 3)
+        return false;
+    // The first part may run over (75:00 is 75 minutes); the others are 00 to 59.
+    if (!IsWholeNumber(parts[0]))
+        return false;
+    for (size_t i = 1; i < parts.size(); ++i)
+        if (parts[i].size() != 2 || !IsWholeNumber(parts[i]) || WholeNumberUpTo(parts[i], 59) > 59)
+            return false;
+    return true;
+}
+
+// 8-4-4-4-12 hexadecimal digits.
+bool IsUuid(std::string_view text)
+{
+    if (text.size() != 36)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        if (dash ? c != '-' : !std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void TPodcastRules::Start(xmlTextReaderPtr reader, const TElementName &element,
+                          const TElementName &parent)
+{
+    if (element.Uri == Namespaces::Itunes)
+        StartItunes(reader, element.Local, parent);
+    else if (element.Uri == Namespaces::Podcast || element.Uri == Namespaces::PodcastFirst)
+        StartPodcast(reader, element.Local);
+}
+
+void TPodcastRules::End(const TElementName &element, std::string_view text, const TElementName &parent)
+{
+    if (element.Uri == Namespaces::Itunes)
+        EndItunes(element.Local, text, parent);
+    else if (element.Uri == Namespaces::Podcast || element.Uri == Namespaces::PodcastFirst)
+        EndPodcast(element.Local, text);
+}
+
+void TPodcastRules::ChannelEnded(bool hasEnclosures)
+{
+    if (!hasEnclosures)
+        return;
+    std::vector<std::string_view> missing;
+    for (const auto &[has, name] : {std::pair{channelImage_, "itunes:image"},
+                                    std::pair{channelCategory_, "itunes:category"},
+                                    std::pair{channelExplicit_, "itunes:explicit"}})
+        if (!has)
+            missing.push_back(name);
+    if (missing.empty())
+        return;
+    std::string list;
+    for (size_t i = 0; i < missing.size(); ++i)
+        list.append(i == 0 ? "" : i + 1 == missing.size() ? " or " : ", ").append(missing[i]);
+    Report(TFindingSeverity::Warning, "the channel has enclosures but no " + list +
+                                          ": Apple Podcasts refuses a podcast without them");
+}
+
+void TPodcastRules::StartItunes(xmlTextReaderPtr reader, std::string_view local,
+                                const TElementName &parent)
+{
+    const bool inChannel = parent.Uri.empty() && parent.Name == "channel";
+    if (local == "category") {
+        channelCategory_ |= inChannel;
+        CheckCategory(reader, parent);
+    } else if (local == "image") {
+        channelImage_ |= inChannel;
+        CheckImage(reader);
+    } else if (local == "explicit") {
+        channelExplicit_ |= inChannel;
+    } else if (local == "owner") {
+        ownerEmail_ = false;
+    }
+}
+
+void TPodcastRules::CheckCategory(xmlTextReaderPtr reader, const TElementName &parent)
+{
+    bool present = false;
+    const std::string text = Attribute(reader, "text", present);
+    if (text.empty()) {
+        Report(TFindingSeverity::Error, "itunes:category has no text");
+        return;
+    }
+    if (parent.Uri == Namespaces::Itunes && parent.Local == "category") {
+        if (category_ && !IsItunesSubcategory(*category_, text))
+            Report(TFindingSeverity::Error, "itunes:category " + Quoted(text) +
+                                                " is not one of Apple's subcategories of " +
+                                                Quoted(category_->Name));
+        return;
+    }
+    category_ = FindItunesCategory(text);
+    if (category_)
+        return;
+    for (const TItunesCategory &category : ItunesCategories())
+        if (IsItunesSubcategory(category, text)) {
+            Report(TFindingSeverity::Error, "itunes:category " + Quoted(text) +
+                                                " is a subcategory: it goes inside the category " +
+                                                Quoted(category.Name));
+            return;
+        }
+    Report(TFindingSeverity::Error, "itunes:category " + Quoted(text) + " is not one of Apple's categories");
+}
+
+void TPodcastRules::CheckImage(xmlTextReaderPtr reader)
+{
+    bool present = false;
+    const std::string href = Attribute(reader, "href", present);
+    const std::string path = Lowered(href.substr(0, href.find_first_of("?#")));
+    const auto endsWith = [&](std::string_view end) {
+        return path.size() >= end.size() && path.compare(path.size() - end.size(), end.size(), end) == 0;
+    };
+    if (href.empty())
+        Report(TFindingSeverity::Error, "itunes:image has no href");
+    else if (!IsAbsoluteHttpUrl(href))
+        Report(TFindingSeverity::Error,
+               "itunes:image href " + Quoted(href) + " is not an absolute http or https URL");
+    else if (!endsWith(".jpg") && !endsWith(".jpeg") && !endsWith(".png"))
+        Report(TFindingSeverity::Error, "itunes:image href " + Quoted(href) +
+                                            " does not end in .jpg or .png, the pictures Apple takes");
+}
+
+void TPodcastRules::EndItunes(std::string_view local, std::string_view text, const TElementName &parent)
+{
+    const std::string quoted = "itunes:" + std::string(local) + " " + Quoted(text);
+    if (local == "explicit") {
+        if (IsOneOf(text, {"yes", "no", "clean"}))
+            Report(TFindingSeverity::Warning, quoted + " is an older form: Apple asks for true or false");
+        else if (!IsOneOf(text, {"true", "false"}))
+            Report(TFindingSeverity::Error, quoted + " is neither true nor false");
+    } else if (local == "duration" && !IsDuration(text)) {
+        Report(TFindingSeverity::Error, quoted + " is neither seconds nor [H:]MM:SS");
+    } else if ((local == "episode" || local == "season") && WholeNumberUpTo(text, 1) < 1) {
+        Report(TFindingSeverity::Error, quoted + " is not a whole number from 1 up");
+    } else if (local == "type" && !IsOneOf(text, {"episodic", "serial"})) {
+        Report(TFindingSeverity::Error, quoted + " is neither episodic nor serial");
+    } else if (local == "episodeType" && !IsOneOf(text, {"full", "trailer", "bonus"})) {
+        Report(TFindingSeverity::Error, quoted + " is not full, trailer or bonus");
+    } else if (local == "email" && parent.Uri == Namespaces::Itunes && parent.Local == "owner") {
+        ownerEmail_ = true;
+        if (!IsEmailAddress(text))
+            Report(TFindingSeverity::Error, quoted + " is not an email address");
+    } else if (local == "owner" && !ownerEmail_) {
+        Report(TFindingSeverity::Error, "itunes:owner has no itunes:email");
+    }
+}
+
+void TPodcastRules::StartPodcast(xmlTextReaderPtr reader, std::string_view local)
+{
+    bool present = false;
+    const auto needsUrl = [&](const char *attribute) {
+        const std::string url = Attribute(reader, attribute, present);
+        const std::string name = "podcast:" + std::string(local) + " " + attribute;
+        if (url.empty())
+            Report(TFindingSeverity::Error, "podcast:" + std::string(local) + " has no " + attribute);
+        else if (!IsAbsoluteHttpUrl(url))
+            Report(TFindingSeverity::Error, name + " " + Quoted(url) + " is not an absolute http or https URL");
+        else if (Lowered(UrlScheme(url)) == "http") // the namespace asks for https throughout
+            Report(TFindingSeverity::Warning, name + " " + Quoted(url) + " should be an https URL");
+    };
+    const auto needsType = [&] {
+        const std::string type = Attribute(reader, "type", present);
+        if (type.empty())
+            Report(TFindingSeverity::Error, "podcast:" + std::string(local) + " has no type");
+        else if (!IsMimeType(type))
+            Report(TFindingSeverity::Error,
+                   "podcast:" + std::string(local) + " type " + Quoted(type) + " is not a MIME type");
+    };
+    if (local == "transcript" || local == "chapters") {
+        needsUrl("url");
+        needsType();
+    } else if (local == "funding") {
+        needsUrl("url");
+    } else if (local == "locked") {
+        const std::string owner = Attribute(reader, "owner", present);
+        if (present && !IsEmailAddress(owner))
+            Report(TFindingSeverity::Error, "podcast:locked owner " + Quoted(owner) + " is not an email address");
+    }
+}
+
+void TPodcastRules::EndPodcast(std::string_view local, std::string_view text)
+{
+    const std::string quoted = "podcast:" + std::string(local) + " " + Quoted(text);
+    if (local == "guid" && !IsUuid(text))
+        Report(TFindingSeverity::Error, quoted + " is not a UUID");
+    else if (local == "locked" && !IsOneOf(text, {"yes", "no"}))
+        Report(TFindingSeverity::Error, quoted + " is neither yes nor no");
+}

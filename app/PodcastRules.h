@@ -1,0 +1,45 @@
+#pragma once
+// The rules of a podcast feed's extension elements: Apple's itunes: namespace as its podcast
+// requirements state them, and the basics of the podcast: namespace. Fed by Check Feed's one
+// pass; each finding goes to the report function, about the element being read.
+#include "FeedCheck.h"
+
+#include <libxml/xmlreader.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+struct TItunesCategory;
+
+// An element's names: its namespace URI ("" for none), its local name and its name as written.
+struct TElementName {
+    std::string_view Uri, Local, Name;
+};
+
+class TPodcastRules {
+public:
+    using TReport = std::function<void(TFindingSeverity, std::string)>;
+    explicit TPodcastRules(TReport report) : report_(std::move(report)) {}
+
+    // An element starts; the reader stands on it, so its attributes can be read.
+    void Start(xmlTextReaderPtr reader, const TElementName &element, const TElementName &parent);
+    // An element ends with the text directly in it (trimmed).
+    void End(const TElementName &element, std::string_view text, const TElementName &parent);
+    // The channel ends: a podcast (a feed with enclosures) lacking what Apple requires is told.
+    void ChannelEnded(bool hasEnclosures);
+
+private:
+    void StartItunes(xmlTextReaderPtr reader, std::string_view local, const TElementName &parent);
+    void EndItunes(std::string_view local, std::string_view text, const TElementName &parent);
+    void StartPodcast(xmlTextReaderPtr reader, std::string_view local);
+    void EndPodcast(std::string_view local, std::string_view text);
+    void CheckCategory(xmlTextReaderPtr reader, const TElementName &parent);
+    void CheckImage(xmlTextReaderPtr reader);
+    void Report(TFindingSeverity severity, std::string reason) { report_(severity, std::move(reason)); }
+
+    TReport report_;
+    bool channelImage_ = false, channelCategory_ = false, channelExplicit_ = false;
+    const TItunesCategory *category_ = nullptr; // the itunes:category being read, if Apple's
+    bool ownerEmail_ = false;                   // the itunes:owner being read has an itunes:email
+};
