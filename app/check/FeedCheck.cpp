@@ -5,6 +5,7 @@
 #include "FeedValueForms.h"
 #include "KnownNamespaces.h"
 #include "PodcastRules.h"
+#include "ReaderAttribute.h"
 #include "Rfc822Date.h"
 #include "RssElementRules.h"
 #include "W3cDateTime.h"
@@ -20,21 +21,6 @@
 namespace {
 
 // ---- the pass through the document ----
-
-std::string AttributeOf(xmlTextReaderPtr reader, const char *name, bool &present)
-{
-    xmlChar *value = xmlTextReaderGetAttribute(reader, BAD_CAST name);
-    present = value != nullptr;
-    std::string text = value ? reinterpret_cast<const char *>(value) : "";
-    xmlFree(value);
-    return text;
-}
-
-std::string AttributeOf(xmlTextReaderPtr reader, const char *name)
-{
-    bool present = false;
-    return AttributeOf(reader, name, present);
-}
 
 std::string_view Text(const xmlChar *text)
 {

@@ -4,6 +4,7 @@
 #include "FeedValueForms.h"
 #include "ItunesCategories.h"
 #include "KnownNamespaces.h"
+#include "ReaderAttribute.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,11 +14,7 @@ namespace {
 
 std::string Attribute(xmlTextReaderPtr reader, const char *name, bool &present)
 {
-    xmlChar *value = xmlTextReaderGetAttribute(reader, BAD_CAST name);
-    present = value != nullptr;
-    std::string text = value ? std::string(Trimmed(reinterpret_cast<const char *>(value))) : "";
-    xmlFree(value);
-    return text;
+    return std::string(Trimmed(AttributeOf(reader, name, present)));
 }
 
 bool IsOneOf(std::string_view text, std::initializer_list<std::string_view> values)

@@ -87,14 +87,6 @@ private:
     size_t at_ = 0;
 };
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month)
-{
-    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
-}
-
 // Monday = 0 .. Sunday = 6, for the proleptic Gregorian calendar.
 int WeekdayOf(int year, int month, int day)
 {
@@ -214,4 +206,11 @@ TDateCheck CheckRfc822Date(std::string_view original)
     if (weekday >= 0 && weekday != actualWeekday)
         return {TDateVerdict::WrongWeekday, std::string(WeekdayNames[actualWeekday])};
     return {};
+}
+
+int DaysInMonth(int year, int month)
+{
+    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
 }

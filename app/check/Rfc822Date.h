@@ -23,3 +23,6 @@ struct TDateCheck {
 // matched without regard to case; spaces around the text are ignored. Comments in parentheses
 // and line breaks (a date folded over lines) stand for blanks.
 TDateCheck CheckRfc822Date(std::string_view text);
+
+// Days of a month (1-12) of the proleptic Gregorian calendar.
+int DaysInMonth(int year, int month);

@@ -1,5 +1,7 @@
 #include "W3cDateTime.h"
 
+#include "Rfc822Date.h"
+
 namespace {
 
 // Reads a run of exactly count digits at text[at], moving at past it; -1 when they are not there.
@@ -23,13 +25,6 @@ bool Take(std::string_view text, size_t &at, char c)
         return true;
     }
     return false;
-}
-
-int DaysInMonth(int year, int month)
-{
-    static constexpr int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
 }
 
 } // namespace

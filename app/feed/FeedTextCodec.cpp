@@ -1,6 +1,7 @@
 #include "FeedTextCodec.h"
 
 #include "zelException.h"
+#include "zelXMLReference.h"
 
 #include <cstdio>
 
@@ -20,20 +21,17 @@ std::string Utf8Of(const QString &text)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-[[noreturn]] void RefuseCharacter(const QString &character, char32_t code, const char *encodingName)
+std::string CodePoint(char32_t code)
 {
     char hex[16];
     std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
-    throw Exception("The character \"" + Utf8Of(character) + "\" (" + hex +
-                    ") cannot be written in this feed's encoding (" + encodingName + ").");
+    return hex;
 }
 
-// XML has no form for these at all, not even a character reference: a control character
-// other than tab and line breaks, and the two non-characters U+FFFE and U+FFFF.
-bool OutsideXml(char16_t unit)
+[[noreturn]] void RefuseCharacter(const QString &character, char32_t code, const char *encodingName)
 {
-    return (unit < 0x20 && unit != u'\t' && unit != u'\n' && unit != u'\r') || unit == 0xFFFE ||
-           unit == 0xFFFF;
+    throw Exception("The character \"" + Utf8Of(character) + "\" (" + CodePoint(code) +
+                    ") cannot be written in this feed's encoding (" + encodingName + ").");
 }
 
 } // namespace
@@ -102,10 +100,9 @@ std::string TFeedTextCodec::ToBytes(const QString &text) const
                             encoding_ == TTextEncoding::Utf8 ? "UTF-8" : "ISO-8859-1");
         } else if (encoding_ == TTextEncoding::Latin1 && unit.unicode() > 0xFF) {
             RefuseCharacter(QString(unit), unit.unicode(), "ISO-8859-1");
-        } else if (OutsideXml(unit.unicode())) {
-            char hex[16];
-            std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(unit.unicode()));
-            throw Exception(std::string("The character ") + hex + " cannot be written in an XML file.");
+        } else if (!IsXmlCharacter(unit.unicode())) {
+            // XML has no form for it at all, not even a character reference.
+            throw Exception("The character " + CodePoint(unit.unicode()) + " cannot be written in an XML file.");
         }
     }
     const QByteArray bytes = encoding_ == TTextEncoding::Utf8 ? text.toUtf8() : text.toLatin1();

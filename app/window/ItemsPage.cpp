@@ -62,8 +62,16 @@ std::string MemoBytes(const QPlainTextEdit &memo, const TFeedTextCodec &codec,
 void TForm1::ItemsUpdate()
 {
     const int previousRow = ui->ListBox2->currentRow();
+    LoadListedDocument(SelectedFeedPath());
+    if (!itemListIsDocument_) // the file unchanged since it was listed: the rows stay
+        FillItemList();
+    ShowRowAfterListing(previousRow);
+}
+
+void TForm1::LoadListedDocument(const std::string &path)
+{
     try {
-        LoadDocument(SelectedFeedPath());
+        LoadDocument(path);
     } catch (...) {
         // A declaration that could not be read leaves the document emptied: its rows are gone,
         // and no command may work on them. A file that could not be read leaves it as it was.
@@ -71,9 +79,6 @@ void TForm1::ItemsUpdate()
             ClearItemList();
         throw;
     }
-    if (!itemListIsDocument_) // the file unchanged since it was listed: the rows stay
-        FillItemList();
-    ShowRowAfterListing(previousRow);
 }
 
 void TForm1::FillItemList()
@@ -123,13 +128,7 @@ void TForm1::FollowFileOnDisk(int &row, bool chosenItem)
                 signature = ItemSignature(*item);
     const QListWidgetItem *listed = ui->ListBox2->item(row);
     const QString title = listed ? listed->text() : QString();
-    try {
-        LoadDocument(path);
-    } catch (...) {
-        if (!document_->FindChild("channel"))
-            ClearItemList();
-        throw;
-    }
+    LoadListedDocument(path);
     FillItemList();
     const TzelXMLNode2 *channel = document_->FindChild("channel", false);
     const int found = !chosenItem ? row

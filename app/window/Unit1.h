@@ -190,6 +190,8 @@ private:
 
     // ---- Items page (ItemsPage.cpp) ----
     void ClearItemList();
+    // LoadDocument for the Items page: a read that empties the document empties the list too.
+    void LoadListedDocument(const std::string &path);
     // Fills the list from the document in memory.
     void FillItemList();
     // Selects the row that was current (or the last) and shows it; no rows turn Clone, Save
