@@ -1,0 +1,421 @@
+#include "Transfer.h"
+
+#include "TransferErrors.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QUrl>
+
+#include <cstdio>
+#include <curl/curl.h>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+// libcurl's global set-up, once per process, before the first handle.
+void InitialiseCurl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
+
+std::string EncodedPath(const std::string &path)
+{
+    return QUrl::toPercentEncoding(QString::fromStdString(path), "/~").toStdString();
+}
+
+std::string Joined(const std::string &folder, const std::string &name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::string LastSegment(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What an upload reads from: a local file (seekable, for resumed uploads) or bytes in memory.
+struct TSource {
+    std::FILE *File = nullptr;
+    const std::string *Bytes = nullptr;
+    std::size_t Position = 0;
+};
+
+size_t ReadSource(char *buffer, size_t size, size_t count, void *data)
+{
+    TSource &source = *static_cast<TSource *>(data);
+    if (source.File)
+        return std::fread(buffer, 1, size * count, source.File);
+    const std::size_t length = std::min(size * count, source.Bytes->size() - source.Position);
+    source.Bytes->copy(buffer, length, source.Position);
+    source.Position += length;
+    return length;
+}
+
+int SeekSource(void *data, curl_off_t offset, int origin)
+{
+    TSource &source = *static_cast<TSource *>(data);
+    if (origin != SEEK_SET)
+        return CURL_SEEKFUNC_CANTSEEK;
+    if (source.File)
+        return fseeko(source.File, offset, SEEK_SET) == 0 ? CURL_SEEKFUNC_OK : CURL_SEEKFUNC_FAIL;
+    if (offset < 0 || std::size_t(offset) > source.Bytes->size())
+        return CURL_SEEKFUNC_FAIL;
+    source.Position = std::size_t(offset);
+    return CURL_SEEKFUNC_OK;
+}
+
+size_t DiscardBody(char *, size_t size, size_t count, void *) { return size * count; }
+
+size_t AppendBody(char *buffer, size_t size, size_t count, void *data)
+{
+    static_cast<std::string *>(data)->append(buffer, size * count);
+    return size * count;
+}
+
+} // namespace
+
+struct TTransfer::TState {
+    TPublishSettings Settings;
+    std::string Password;
+    TTransferHooks Hooks;
+    CURL *Curl = nullptr;
+    char Error[CURL_ERROR_SIZE] = {};
+    THostKeyVerdict HostKey = THostKeyVerdict::NotAsked;
+    curl_slist *Commands = nullptr;
+    curl_slist *Headers = nullptr;
+
+    std::string HostAndPort() const
+    {
+        return Settings.Host + ":" + std::to_string(EffectivePort(Settings));
+    }
+
+    // The remote folder as a server path, for SFTP commands.
+    std::string ServerPath(const std::string &name) const { return Joined(Settings.RemoteFolder, name); }
+
+    std::string Url(const std::string &name) const
+    {
+        const std::string &folder = Settings.RemoteFolder;
+        const bool absolute = !folder.empty() && folder.front() == '/';
+        std::string path;
+        switch (Settings.Protocol) {
+        case TPublishProtocol::Sftp:
+            // "/~/" is the login's home folder; a relative folder lies below it.
+            path = absolute ? EncodedPath(Joined(folder, name))
+                            : "/~/" + EncodedPath(Joined(folder, name));
+            return "sftp://" + HostAndPort() + path;
+        case TPublishProtocol::Ftps:
+        case TPublishProtocol::Ftp:
+            // A relative folder lies below the login folder; %2F starts at the root.
+            path = absolute ? "/%2F" + EncodedPath(Joined(folder.substr(1), name))
+                            : "/" + EncodedPath(Joined(folder, name));
+            return "ftp://" + HostAndPort() + path;
+        case TPublishProtocol::WebDav:
+            return "https://" + HostAndPort() + "/" +
+                   EncodedPath(Joined(absolute ? folder.substr(1) : folder, name));
+        }
+        return {};
+    }
+
+    static int KeyCheck(CURL *, const curl_khkey *, const curl_khkey *found, curl_khmatch match,
+                        void *data)
+    {
+        TState &state = *static_cast<TState *>(data);
+        if (match == CURLKHMATCH_OK) {
+            state.HostKey = THostKeyVerdict::Known;
+            return CURLKHSTAT_FINE;
+        }
+        if (match == CURLKHMATCH_MISMATCH) {
+            state.HostKey = THostKeyVerdict::Changed;
+            return CURLKHSTAT_REJECT;
+        }
+        // A key the file does not hold: the author decides from its fingerprint.
+        const QByteArray key = found->len ? QByteArray(found->key, qsizetype(found->len))
+                                          : QByteArray::fromBase64(QByteArray(found->key));
+        const std::string fingerprint =
+            "SHA256:" + QCryptographicHash::hash(key, QCryptographicHash::Sha256)
+                            .toBase64(QByteArray::OmitTrailingEquals)
+                            .toStdString();
+        if (state.Hooks.AcceptNewHostKey &&
+            state.Hooks.AcceptNewHostKey(state.Settings.Host, fingerprint)) {
+            state.HostKey = THostKeyVerdict::Known;
+            return CURLKHSTAT_FINE_ADD_TO_FILE;
+        }
+        state.HostKey = THostKeyVerdict::Refused;
+        return CURLKHSTAT_REJECT;
+    }
+
+    static int Progress(void *data, curl_off_t, curl_off_t, curl_off_t total, curl_off_t sent)
+    {
+        const TState &state = *static_cast<TState *>(data);
+        return state.Hooks.Progress && !state.Hooks.Progress(sent, total) ? 1 : 0;
+    }
+
+    // A fresh request on the same connection: everything but the connection is forgotten.
+    void Start(const std::string &url)
+    {
+        curl_easy_reset(Curl);
+        curl_slist_free_all(Commands);
+        curl_slist_free_all(Headers);
+        Commands = Headers = nullptr;
+        Error[0] = 0;
+        curl_easy_setopt(Curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(Curl, CURLOPT_ERRORBUFFER, Error);
+        curl_easy_setopt(Curl, CURLOPT_NOSIGNAL, 1L);
+        // Bounded waits: a server that stops answering fails the run, nothing waits forever.
+        curl_easy_setopt(Curl, CURLOPT_CONNECTTIMEOUT, 20L);
+        curl_easy_setopt(Curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(Curl, CURLOPT_LOW_SPEED_TIME, 30L);
+        curl_easy_setopt(Curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, 30L);
+        curl_easy_setopt(Curl, CURLOPT_USERNAME, Settings.User.c_str());
+        curl_easy_setopt(Curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(Curl, CURLOPT_XFERINFOFUNCTION, &TState::Progress);
+        curl_easy_setopt(Curl, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(Curl, CURLOPT_WRITEFUNCTION, &DiscardBody);
+        if (!Settings.CaFile.empty())
+            curl_easy_setopt(Curl, CURLOPT_CAINFO, Settings.CaFile.c_str());
+        switch (Settings.Protocol) {
+        case TPublishProtocol::Sftp:
+            curl_easy_setopt(Curl, CURLOPT_SSH_KNOWNHOSTS, KnownHostsPath(Settings).c_str());
+            curl_easy_setopt(Curl, CURLOPT_SSH_KEYFUNCTION, &TState::KeyCheck);
+            curl_easy_setopt(Curl, CURLOPT_SSH_KEYDATA, this);
+            if (Settings.KeyFile.empty()) {
+                curl_easy_setopt(Curl, CURLOPT_SSH_AUTH_TYPES,
+                                 long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+                curl_easy_setopt(Curl, CURLOPT_PASSWORD, Password.c_str());
+            } else {
+                curl_easy_setopt(Curl, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PUBLICKEY));
+                curl_easy_setopt(Curl, CURLOPT_SSH_PRIVATE_KEYFILE, Settings.KeyFile.c_str());
+                curl_easy_setopt(Curl, CURLOPT_KEYPASSWD, Password.c_str());
+            }
+            curl_easy_setopt(Curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR));
+            break;
+        case TPublishProtocol::Ftps:
+            curl_easy_setopt(Curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+            [[fallthrough]];
+        case TPublishProtocol::Ftp:
+            curl_easy_setopt(Curl, CURLOPT_PASSWORD, Password.c_str());
+            curl_easy_setopt(Curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR));
+            break;
+        case TPublishProtocol::WebDav:
+            curl_easy_setopt(Curl, CURLOPT_PASSWORD, Password.c_str());
+            curl_easy_setopt(Curl, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC | CURLAUTH_DIGEST));
+            curl_easy_setopt(Curl, CURLOPT_FAILONERROR, 1L);
+            // WebDAV servers speak HTTP/1.1; some break uploads over HTTP/2.
+            curl_easy_setopt(Curl, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+            break;
+        }
+    }
+
+    void Command(const std::string &command) { Commands = curl_slist_append(Commands, command.c_str()); }
+    void Header(const std::string &header) { Headers = curl_slist_append(Headers, header.c_str()); }
+
+    CURLcode Perform()
+    {
+        if (Commands)
+            curl_easy_setopt(Curl, CURLOPT_POSTQUOTE, Commands);
+        if (Headers)
+            curl_easy_setopt(Curl, CURLOPT_HTTPHEADER, Headers);
+        return curl_easy_perform(Curl);
+    }
+
+    [[noreturn]] void Fail(CURLcode code, const std::string &what)
+    {
+        TTransferFailure failure;
+        failure.Code = code;
+        curl_easy_getinfo(Curl, CURLINFO_RESPONSE_CODE, &failure.Response);
+        failure.Detail = Error;
+        failure.HostKey = HostKey;
+        failure.Host = HostAndPort();
+        failure.What = what;
+        throw TPublishError(TransferErrorMessage(failure), code == CURLE_ABORTED_BY_CALLBACK);
+    }
+
+    void Check(CURLcode code, const std::string &what)
+    {
+        if (code != CURLE_OK)
+            Fail(code, what);
+    }
+
+    // The collections a WebDAV upload needs, made one level at a time; existing ones answer 405.
+    void MakeCollections(const std::string &name)
+    {
+        const std::string full = Joined(Settings.RemoteFolder, name);
+        std::string folder;
+        for (std::size_t slash = full.find('/', 1); slash != std::string::npos;
+             slash = full.find('/', slash + 1)) {
+            folder = full.substr(0, slash);
+            const bool absolute = folder.front() == '/';
+            Start("https://" + HostAndPort() + "/" + EncodedPath(absolute ? folder.substr(1) : folder) + "/");
+            curl_easy_setopt(Curl, CURLOPT_CUSTOMREQUEST, "MKCOL");
+            curl_easy_setopt(Curl, CURLOPT_FAILONERROR, 0L);
+            Check(Perform(), "making the folder " + folder);
+        }
+    }
+
+    void Upload(TSource &source, std::int64_t size, const std::string &name,
+                const std::string &shownAs, std::int64_t offset)
+    {
+        if (Settings.Protocol == TPublishProtocol::WebDav)
+            MakeCollections(name);
+        Start(Url(name));
+        curl_easy_setopt(Curl, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(Curl, CURLOPT_READFUNCTION, &ReadSource);
+        curl_easy_setopt(Curl, CURLOPT_READDATA, &source);
+        curl_easy_setopt(Curl, CURLOPT_SEEKFUNCTION, &SeekSource);
+        curl_easy_setopt(Curl, CURLOPT_SEEKDATA, &source);
+        curl_easy_setopt(Curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
+        if (offset > 0)
+            curl_easy_setopt(Curl, CURLOPT_RESUME_FROM_LARGE, curl_off_t(offset));
+        Check(Perform(), "uploading " + shownAs);
+    }
+};
+
+TTransfer::TTransfer(TPublishSettings settings, std::string password, TTransferHooks hooks)
+    : state_(std::make_unique<TState>())
+{
+    InitialiseCurl();
+    state_->Settings = std::move(settings);
+    state_->Password = std::move(password);
+    state_->Hooks = std::move(hooks);
+    state_->Curl = curl_easy_init();
+    if (!state_->Curl)
+        throw TPublishError("Publishing failed: the transfer library could not start.");
+}
+
+TTransfer::~TTransfer()
+{
+    curl_slist_free_all(state_->Commands);
+    curl_slist_free_all(state_->Headers);
+    curl_easy_cleanup(state_->Curl);
+}
+
+bool TTransfer::ResumesUploads() const
+{
+    return state_->Settings.Protocol != TPublishProtocol::WebDav;
+}
+
+std::int64_t TTransfer::RemoteSize(const std::string &name)
+{
+    TState &state = *state_;
+    state.Start(state.Url(name));
+    curl_easy_setopt(state.Curl, CURLOPT_NOBODY, 1L);
+    const CURLcode code = state.Perform();
+    long response = 0;
+    curl_easy_getinfo(state.Curl, CURLINFO_RESPONSE_CODE, &response);
+    if (code == CURLE_REMOTE_FILE_NOT_FOUND || (code == CURLE_HTTP_RETURNED_ERROR && response == 404) ||
+        (code == CURLE_FTP_COULDNT_RETR_FILE))
+        return -1;
+    // An FTP server may refuse SIZE for a missing file with 550, which reads as access denied.
+    if (code == CURLE_REMOTE_ACCESS_DENIED && state.Settings.Protocol != TPublishProtocol::WebDav &&
+        response == 550)
+        return -1;
+    state.Check(code, "looking at " + LastSegment(name));
+    curl_off_t length = -1;
+    curl_easy_getinfo(state.Curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    return length;
+}
+
+void TTransfer::UploadFile(const std::string &localPath, const std::string &name,
+                           const std::string &shownAs, std::int64_t offset)
+{
+    TSource source;
+    source.File = std::fopen(localPath.c_str(), "rb");
+    if (!source.File)
+        throw TPublishError("Publishing failed: cannot read " + localPath + ".");
+    std::fseek(source.File, 0, SEEK_END);
+    const std::int64_t size = ftello(source.File);
+    std::fseek(source.File, 0, SEEK_SET);
+    try {
+        state_->Upload(source, size, name, shownAs, offset);
+    } catch (...) {
+        std::fclose(source.File);
+        throw;
+    }
+    std::fclose(source.File);
+}
+
+void TTransfer::UploadBytes(const std::string &bytes, const std::string &name,
+                            const std::string &shownAs)
+{
+    TSource source;
+    source.Bytes = &bytes;
+    state_->Upload(source, std::int64_t(bytes.size()), name, shownAs, 0);
+}
+
+void TTransfer::Replace(const std::string &temporary, const std::string &name)
+{
+    TState &state = *state_;
+    const std::string what = "putting " + LastSegment(name) + " in place";
+    if (state.Settings.Protocol == TPublishProtocol::WebDav) {
+        state.Start(state.Url(temporary));
+        curl_easy_setopt(state.Curl, CURLOPT_CUSTOMREQUEST, "MOVE");
+        state.Header("Destination: " + state.Url(name));
+        state.Header("Overwrite: T");
+        state.Check(state.Perform(), what);
+        return;
+    }
+    // SFTP names paths from the server's view; FTP renames in the folder the request went to.
+    const bool sftp = state.Settings.Protocol == TPublishProtocol::Sftp;
+    const std::string from = sftp ? Quoted(state.ServerPath(temporary)) : LastSegment(temporary);
+    const std::string to = sftp ? Quoted(state.ServerPath(name)) : LastSegment(name);
+    const auto rename = [&](bool removeFirst) {
+        state.Start(state.Url(temporary));
+        curl_easy_setopt(state.Curl, CURLOPT_NOBODY, 1L);
+        if (removeFirst) // "*": a missing file is no failure
+            state.Command(sftp ? "*rm " + to : "*DELE " + to);
+        if (sftp) {
+            state.Command("rename " + from + " " + to);
+        } else {
+            state.Command("RNFR " + from);
+            state.Command("RNTO " + to);
+        }
+        return state.Perform();
+    };
+    const CURLcode replaced = rename(false);
+    if (replaced == CURLE_OK)
+        return;
+    if (replaced != CURLE_QUOTE_ERROR)
+        state.Fail(replaced, what);
+    state.Check(rename(true), what);
+}
+
+std::string FetchPublicUrl(const std::string &url, const std::string &caFile)
+{
+    InitialiseCurl();
+    CURL *curl = curl_easy_init();
+    if (!curl)
+        throw TPublishError("Publishing failed: the transfer library could not start.");
+    std::string body;
+    char error[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    if (!caFile.empty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
+    const CURLcode code = curl_easy_perform(curl);
+    TTransferFailure failure;
+    failure.Code = code;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &failure.Response);
+    failure.Detail = error;
+    failure.Host = url;
+    failure.What = "fetching the public feed " + url;
+    curl_easy_cleanup(curl);
+    if (code != CURLE_OK)
+        throw TPublishError(TransferErrorMessage(failure));
+    return body;
+}
