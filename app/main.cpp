@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "CommandLine.h"
 #include "Dialogs.h"
+#include "PublishCommandLine.h"
 #include "Unit1.h"
 
 #include <QApplication>
@@ -15,8 +16,10 @@
 
 int main(int argc, char *argv[])
 {
-    // --check, --help and --version need no window: they run before the toolkit asks for a
-    // display, so they work in scripts and on machines without one.
+    // --check, --publish, --help and --version need no window: they run before the toolkit asks
+    // for a display, so they work in scripts and on machines without one.
+    if (const std::optional<int> status = RunPublishCommand(argc, argv, std::cout, std::cerr))
+        return *status;
     if (const std::optional<int> status =
             RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr))
         return *status;

@@ -19,6 +19,7 @@ void PrintHelp(std::ostream &out)
 {
     out << "Usage: " << ProgramName << " [FILE...]        open the editor window, adding the feeds named\n"
         << "       " << ProgramName << " --check FILE...  check RSS 2.0 feeds without a window\n"
+        << "       " << ProgramName << " --publish FILE [--force]  publish a feed without a window\n"
         << "\n"
         << "  --check    print one line per finding, e.g.\n"
         << "             feed.xml: item 3 \"Title\": error: pubDate \"Mon, 32 Foo 2007\" is not an RFC 822 date\n"
@@ -26,6 +27,13 @@ void PrintHelp(std::ostream &out)
         << "             2 a file cannot be read\n"
         << "  --format=json  with --check: one JSON object per line and finding, with file,\n"
         << "             severity, place (item and title for an item), element and message\n"
+        << "  --publish  check the feed, then upload it (and its new episode files) with the\n"
+        << "             settings saved in the editor (Feed > Publish Settings...); a feed with\n"
+        << "             errors is not published. The password comes from the environment\n"
+        << "             variable TOLVANE_PUBLISH_PASSWORD, else from the desktop keyring.\n"
+        << "             exit status: 0 published, 1 the feed has errors or the public copy\n"
+        << "             differs, 2 no file, no settings or the upload failed\n"
+        << "  --force    with --publish: publish a feed with errors too\n"
         << "  --help     show this help and exit\n"
         << "  --version  show the version and exit\n";
 }
