@@ -55,7 +55,7 @@ TPublishReport Publish(const std::string &feedPath, const TPublishSettings &sett
             } catch (const TPublishError &error) {
                 // A server that cannot write on from the middle (some keep parts only in memory)
                 // gets the file once more from the start.
-                if (offset == 0 || error.Cancelled)
+                if (offset == 0 || error.Failure == TPublishFailure::Cancelled)
                     throw;
                 offset = 0;
                 transfer.UploadFile(episode.LocalPath, temporary, episode.RemoteName, 0);

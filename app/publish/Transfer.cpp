@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <cstdio>
@@ -103,22 +105,21 @@ struct TTransfer::TState {
     {
         const std::string &folder = Settings.RemoteFolder;
         const bool absolute = !folder.empty() && folder.front() == '/';
-        std::string path;
+        const std::string below = EncodedPath(Joined(absolute ? folder.substr(1) : folder, name));
+        std::string url;
         switch (Settings.Protocol) {
         case TPublishProtocol::Sftp:
             // "/~/" is the login's home folder; a relative folder lies below it.
-            path = absolute ? EncodedPath(Joined(folder, name))
-                            : "/~/" + EncodedPath(Joined(folder, name));
-            return "sftp://" + HostAndPort() + path;
+            url = "sftp://" + HostAndPort();
+            return url.append(absolute ? "/" : "/~/").append(below);
         case TPublishProtocol::Ftps:
         case TPublishProtocol::Ftp:
             // A relative folder lies below the login folder; %2F starts at the root.
-            path = absolute ? "/%2F" + EncodedPath(Joined(folder.substr(1), name))
-                            : "/" + EncodedPath(Joined(folder, name));
-            return "ftp://" + HostAndPort() + path;
+            url = "ftp://" + HostAndPort();
+            return url.append(absolute ? "/%2F" : "/").append(below);
         case TPublishProtocol::WebDav:
-            return "https://" + HostAndPort() + "/" +
-                   EncodedPath(Joined(absolute ? folder.substr(1) : folder, name));
+            url = "https://" + HostAndPort();
+            return url.append("/").append(below);
         }
         return {};
     }
@@ -234,7 +235,12 @@ struct TTransfer::TState {
         failure.HostKey = HostKey;
         failure.Host = HostAndPort();
         failure.What = what;
-        throw TPublishError(TransferErrorMessage(failure), code == CURLE_ABORTED_BY_CALLBACK);
+        const bool denied = code == CURLE_LOGIN_DENIED ||
+                            (code == CURLE_HTTP_RETURNED_ERROR && failure.Response == 401);
+        throw TPublishError(TransferErrorMessage(failure),
+                            code == CURLE_ABORTED_BY_CALLBACK ? TPublishFailure::Cancelled
+                            : denied                          ? TPublishFailure::Authentication
+                                                              : TPublishFailure::Other);
     }
 
     void Check(CURLcode code, const std::string &what)
@@ -287,6 +293,13 @@ TTransfer::TTransfer(TPublishSettings settings, std::string password, TTransferH
     state_->Curl = curl_easy_init();
     if (!state_->Curl)
         throw TPublishError("Publishing failed: the transfer library could not start.");
+    // A trusted key is added to the known hosts file, whose folder (~/.ssh) may not exist yet.
+    if (state_->Settings.Protocol == TPublishProtocol::Sftp) {
+        const QString folder =
+            QFileInfo(QString::fromStdString(KnownHostsPath(state_->Settings))).absolutePath();
+        if (!QDir(folder).exists() && QDir().mkpath(folder))
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
 }
 
 TTransfer::~TTransfer()

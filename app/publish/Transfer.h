@@ -10,13 +10,16 @@
 #include <stdexcept>
 #include <string>
 
+// What a failure asks of the caller: nothing more, or a password asked for again.
+enum class TPublishFailure { Other, Cancelled, Authentication };
+
 class TPublishError : public std::runtime_error {
 public:
-    explicit TPublishError(const std::string &message, bool cancelled = false)
-        : std::runtime_error(message), Cancelled(cancelled)
+    explicit TPublishError(const std::string &message, TPublishFailure failure = TPublishFailure::Other)
+        : std::runtime_error(message), Failure(failure)
     {
     }
-    bool Cancelled; // the author (a progress hook) stopped it
+    TPublishFailure Failure;
 };
 
 struct TTransferHooks {

@@ -2,8 +2,10 @@
 
 #include "AppTitle.h"
 #include "ItemDetailsDialog.h"
+#include "PublishSettingsDialog.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -88,5 +90,27 @@ bool TQtDialogs::EditItemDetails(TItemDetailsText &details)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     details = dialog.Details();
+    return true;
+}
+
+bool TQtDialogs::EditPublishSettings(TPublishSettings &settings, QString &password)
+{
+    TPublishSettingsDialog dialog(parent_);
+    dialog.SetSettings(settings);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    settings = dialog.Settings();
+    password = dialog.Password();
+    return true;
+}
+
+bool TQtDialogs::AskPassword(const QString &text, QString &password)
+{
+    bool accepted = false;
+    const QString typed =
+        QInputDialog::getText(parent_, AppTitle, text, QLineEdit::Password, QString(), &accepted);
+    if (!accepted)
+        return false;
+    password = typed;
     return true;
 }

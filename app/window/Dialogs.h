@@ -5,6 +5,7 @@
 
 class QWidget;
 struct TItemDetailsText;
+struct TPublishSettings;
 
 // The answers to "Save changes to ...?".
 enum class TSaveChangesAnswer { Yes, No, Cancel };
@@ -36,7 +37,21 @@ public:
     // closing the box answer Cancel.
     virtual TSaveChangesAnswer AskSaveChanges(const QString &text) = 0;
     // The item details dialog filled with details; true and the edited details on OK.
-    virtual bool EditItemDetails(TItemDetailsText &details) = 0;
+    virtual bool EditItemDetails(TItemDetailsText &details) = 0;    // The publish settings dialog filled with settings; true and the edited settings on OK, with
+    // the password typed ("" when the box was left empty).
+    virtual bool EditPublishSettings(TPublishSettings &settings, QString &password)
+    {
+        (void)settings;
+        (void)password;
+        return false;
+    }
+    // A password box with the text as its question; true and the password on OK.
+    virtual bool AskPassword(const QString &text, QString &password)
+    {
+        (void)text;
+        (void)password;
+        return false;
+    }
 };
 
 // The real boxes and dialog, parented to the main window.
@@ -54,6 +69,8 @@ public:
     QString SaveFileName(const QString &filter) override;
     TSaveChangesAnswer AskSaveChanges(const QString &text) override;
     bool EditItemDetails(TItemDetailsText &details) override;
+    bool EditPublishSettings(TPublishSettings &settings, QString &password) override;
+    bool AskPassword(const QString &text, QString &password) override;
 
 private:
     QWidget *parent_;

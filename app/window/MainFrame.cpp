@@ -96,6 +96,8 @@ void TForm1::ConnectHandlers()
     connect(ui->New1, &QAction::triggered, this, guarded(&TForm1::New1Click));
     connect(ui->ItemDetails1, &QAction::triggered, this, guarded(&TForm1::ItemDetails1Click));
     connect(ui->Undo1, &QAction::triggered, this, guarded(&TForm1::Undo1Click));
+    connect(ui->PublishSettings1, &QAction::triggered, this, guarded(&TForm1::PublishSettings1Click));
+    connect(ui->Publish1, &QAction::triggered, this, guarded(&TForm1::Publish1Click));
 
     menuCommands_ = {
         {ui->Add1, ui->open1, int(Qt::ControlModifier) | Qt::Key_O},
@@ -112,6 +114,9 @@ void TForm1::ConnectHandlers()
         {ui->Exit2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_X},
         {ui->Undo1, ui->EditMenu, int(Qt::ControlModifier) | Qt::Key_Z},
     };
+    // Publish sits in the Feed menu; its key is carried by no other command.
+    menuCommands_.push_back(
+        {ui->Publish1, ui->open1, int(Qt::ControlModifier | Qt::ShiftModifier) | Qt::Key_U});
 
     connect(ui->PageControl1, &QTabWidget::currentChanged, this,
             &TForm1::PageControl1CurrentChanged);

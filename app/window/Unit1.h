@@ -10,6 +10,7 @@
 #include "ItemCommands.h"
 #include "ItemTreeUndo.h"
 #include "KnownFeedFile.h"
+#include "PublishSecret.h"
 #include "UndoHistory.h"
 
 #include <QMainWindow>
@@ -100,6 +101,10 @@ public:
     // Yes saves as the page's Save does, No puts back what was shown; false on Cancel
     // (UnsavedEdits.cpp).
     bool SettleUnsavedEdits();
+    // Feed > Publish Settings... and Feed > Publish (PublishHandler.cpp): the selected feed's
+    // server, and its upload off the window's thread with a progress dialog.
+    void PublishSettings1Click();
+    void Publish1Click();
 
     // ---- what the pages share ----
     // The general error handler: runs the command, shows an exception's message in an error
@@ -177,6 +182,7 @@ private:
     std::unique_ptr<TzelXMLDataSet2> XMLDataSet1;
     std::vector<TMenuCommand> menuCommands_;
     TFeedCheckDialog *feedCheckDialog_ = nullptr; // created on first use, a child of the window
+    TPublishSecret publishSecret_; // publishing passwords for this session
     bool activated_ = false;     // FormActivate ran (first show)
     bool changingPage_ = false;  // the page guard allowed the change being made
     int listBox1RowAtPress_ = -1; // ListBox1's current row when the left button went down

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <csignal>
 #include <memory>
 
 // The Debian interpreter: it has pyftpdlib, whatever python3 comes first on the PATH.
@@ -78,7 +79,15 @@ public:
             process_->waitForFinished(10000);
         }
     }
-    ~TServerProcess() { Kill(); }
+    // Stops and continues the server: connections stay open, nothing answers.
+    void Pause() const { ::kill(pid_t(process_->processId()), SIGSTOP); }
+    void Resume() const { ::kill(pid_t(process_->processId()), SIGCONT); }
+    ~TServerProcess()
+    {
+        if (process_)
+            Resume();
+        Kill();
+    }
 
 private:
     std::unique_ptr<QProcess> process_;
