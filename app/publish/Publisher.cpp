@@ -75,7 +75,15 @@ TPublishReport Publish(const std::string &feedPath, const TPublishSettings &sett
     report.Uploaded.push_back(feedName);
 
     if (!settings.PublicUrl.empty()) {
-        const std::string served = FetchPublicUrl(settings.PublicUrl, settings.CaFile);
+        // The feed is up by now: a check that cannot fetch it is reported, not a failure.
+        std::string served;
+        try {
+            served = FetchPublicUrl(settings.PublicUrl, settings.CaFile);
+        } catch (const TPublishError &error) {
+            report.Difference = "The feed is uploaded, but the public URL could not be checked: " +
+                                std::string(error.what());
+            return report;
+        }
         if (served != feedBytes)
             report.Difference = "The feed at " + settings.PublicUrl + " is not what was uploaded (" +
                                 std::to_string(served.size()) + " bytes there, " +

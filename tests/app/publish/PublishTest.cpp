@@ -8,6 +8,9 @@
 #include "TestServers.h"
 
 #include <QTemporaryDir>
+
+#include <pwd.h>
+#include <unistd.h>
 #include <QTest>
 
 namespace {
@@ -63,9 +66,28 @@ public:
         Settings.RemoteFolder = "feeds";
         Settings.KnownHostsFile = Folder.filePath("known_hosts").toStdString();
         Settings.CaFile = Folder.filePath("cert.pem").toStdString();
-        Settings.Protocol = protocol == "SFTP"  ? TPublishProtocol::Sftp
-                            : protocol == "FTP" ? TPublishProtocol::Ftp
-                                                : TPublishProtocol::WebDav;
+        Settings.Protocol = protocol == "FTP"      ? TPublishProtocol::Ftp
+                            : protocol == "WebDAV" ? TPublishProtocol::WebDav
+                                                   : TPublishProtocol::Sftp;
+        if (protocol == "OpenSSH") {
+            // Logged in by key as the user running the test, into an absolute folder.
+            Settings.User = getpwuid(geteuid())->pw_name;
+            Settings.RemoteFolder = Served().toStdString();
+            Settings.KeyFile = Folder.filePath("userkey").toStdString();
+            Password.clear();
+            if (!MakeSshKey(Folder.filePath("userkey")) ||
+                !QFile::copy(Folder.filePath("userkey.pub"), Folder.filePath("authorized_keys")))
+                return false;
+            QFile config(Folder.filePath("sshd_config"));
+            if (!config.open(QIODevice::WriteOnly))
+                return false;
+            config.write("ListenAddress 127.0.0.1\nPort " + QByteArray::number(Server.Port) +
+                         "\nHostKey " + Folder.filePath("hostkey").toUtf8() +
+                         "\nAuthorizedKeysFile " + Folder.filePath("authorized_keys").toUtf8() +
+                         "\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+                         "PermitRootLogin prohibit-password\nStrictModes no\nUsePAM no\n"
+                         "PidFile none\nSubsystem sftp /usr/lib/openssh/sftp-server\n");
+        }
         Web.Port = FreePort();
         Settings.PublicUrl = "http://127.0.0.1:" + std::to_string(Web.Port) + "/feeds/show.xml";
         if (!Web.Start(SystemPython, {"-m", "http.server", "--bind", "127.0.0.1", "--directory",
@@ -81,6 +103,8 @@ public:
         const QString address = "127.0.0.1:" + QString::number(Server.Port);
         const QStringList rcloneCommon = {"--config", Folder.filePath("rclone.conf"), "--addr",
                                           address, "--user", "author", "--pass", "secret"};
+        if (Protocol == "OpenSSH")
+            return Server.Start("/usr/sbin/sshd", {"-D", "-e", "-f", Folder.filePath("sshd_config")});
         if (Protocol == "SFTP")
             return Server.Start("rclone", QStringList{"serve", "sftp", root, "--key",
                                                       Folder.filePath("hostkey")} + rcloneCommon);
@@ -154,6 +178,7 @@ private slots:
     {
         QTest::addColumn<QString>("protocol");
         QTest::newRow("SFTP") << "SFTP";
+        QTest::newRow("SFTP to OpenSSH, by key") << "OpenSSH";
         QTest::newRow("FTP") << "FTP";
         QTest::newRow("WebDAV over HTTPS") << "WebDAV";
     }
@@ -161,12 +186,15 @@ private slots:
     void publishesOverEachProtocol()
     {
         QFETCH(QString, protocol);
+        // sshd needs its privilege separation folder, made by the system's own sshd set-up.
+        if (protocol == "OpenSSH" && (geteuid() != 0 || !QDir("/run/sshd").exists()))
+            QSKIP("OpenSSH's sshd runs here only as root with /run/sshd present");
         TSite site;
         QVERIFY(site.Folder.isValid());
         QVERIFY2(site.Prepare(protocol), "the test servers did not start");
         site.WriteLocal("ep1.mp3", Audio(200000, '1'));
 
-        if (protocol == "SFTP") {
+        if (protocol == "SFTP" || protocol == "OpenSSH") {
             // An unknown host key is shown by its fingerprint; refused, nothing is sent.
             site.TrustNewKey = false;
             const TAttempt refused = site.Publish(ShowFeed("Show", 1));
@@ -185,7 +213,7 @@ private slots:
         QCOMPARE(site.ServedNames(), (QStringList{"ep1.mp3", "show.xml"}));
         QCOMPARE(site.Read(site.Served("show.xml")), site.Read(site.FeedPath()));
         QCOMPARE(site.Read(site.Served("ep1.mp3")), Audio(200000, '1'));
-        QCOMPARE(first.HostKeysAsked.size(), protocol == "SFTP" ? 1 : 0);
+        QCOMPARE(first.HostKeysAsked.size(), protocol == "SFTP" || protocol == "OpenSSH" ? 1 : 0);
 
         // Republish after an edit: only the feed goes up; the trusted key is not asked again.
         const TAttempt edited = site.Publish(ShowFeed("Show, edited", 1));
@@ -202,16 +230,28 @@ private slots:
         const QByteArray published = site.Read(site.FeedPath());
         QCOMPARE(site.Read(site.Served("show.xml")), published);
 
-        // A wrong password: a clear message, the server's feed as it was.
+        // A wrong password (or a key the server does not know): a clear message, the server's
+        // feed as it was.
+        const TPublishSettings settings = site.Settings;
+        const std::string password = site.Password;
         site.Password = "wrong";
+        if (protocol == "OpenSSH") {
+            site.Settings.KeyFile = site.Folder.filePath("strangerkey").toStdString();
+            QVERIFY(MakeSshKey(site.Folder.filePath("strangerkey")));
+            site.Password.clear();
+        }
         const TAttempt denied = site.Publish(ShowFeed("Show, denied", 2));
         QVERIFY2(denied.Error.contains("authentication failed at 127.0.0.1:"), qPrintable(denied.Error));
         QCOMPARE(site.Read(site.Served("show.xml")), published);
-        site.Password = "secret";
+        site.Settings = settings;
+        site.Password = password;
 
         // The server dies in the middle of a new episode's upload: the old feed stays whole.
+        // (sshd's session outlives its listener, so that row cancels instead.)
         site.WriteLocal("ep3.mp3", Audio(3000000, '3'));
         site.OnProgress = [&](std::int64_t sent) {
+            if (sent > 1000000 && protocol == "OpenSSH")
+                return false;
             if (sent > 1000000)
                 site.Server.Kill();
             return true;
@@ -220,11 +260,13 @@ private slots:
         QVERIFY2(dropped.Error.contains("Publishing failed while uploading ep3.mp3"), qPrintable(dropped.Error));
         QCOMPARE(site.Read(site.Served("show.xml")), published);
         QVERIFY(!site.ServedNames().contains("ep3.mp3"));
-        QVERIFY(site.StartServer());
+        if (protocol != "OpenSSH")
+            QVERIFY(site.StartServer());
 
         // Published again: the episode goes on after the part the server kept (made a known
         // size here). rclone's SFTP server cannot write on in the middle of a file, so it gets
-        // the whole file again; WebDAV has no way to append.
+        // the whole file again; WebDAV has no way to append. OpenSSH refuses a rename onto an
+        // existing file, so its rows also take the remove-then-rename way.
         site.OnProgress = nullptr;
         QFile part(site.Served(".ep3.mp3.uploading"));
         QVERIFY(part.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -234,7 +276,7 @@ private slots:
         QVERIFY2(resumed.Error.isEmpty(), qPrintable(resumed.Error));
         QCOMPARE(Names(resumed.Report.Uploaded), (QStringList{"ep3.mp3", "show.xml"}));
         QCOMPARE(site.Read(site.Served("ep3.mp3")), Audio(3000000, '3'));
-        QCOMPARE(resumed.Report.ResumedFrom, protocol == "FTP" ? 1000000 : 0);
+        QCOMPARE(resumed.Report.ResumedFrom, protocol == "FTP" || protocol == "OpenSSH" ? 1000000 : 0);
         const QByteArray republished = site.Read(site.FeedPath());
 
         // Cancelled while a large feed goes up: the server keeps the old feed, whole.
@@ -250,7 +292,20 @@ private slots:
         QCOMPARE(site.Read(site.Served("show.xml")), site.Read(site.FeedPath()));
         QCOMPARE(site.ServedNames(), (QStringList{"ep1.mp3", "ep2.mp3", "ep3.mp3", "show.xml"}));
 
-        if (protocol == "SFTP") {
+        // The public URL shows another copy (a wrong folder, a cache): reported, not hidden.
+        QDir(site.Folder.path()).mkpath("served/other");
+        QFile stale(site.Folder.filePath("served/other/show.xml"));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("stale");
+        stale.close();
+        site.Settings.PublicUrl = "http://127.0.0.1:" + std::to_string(site.Web.Port) + "/other/show.xml";
+        const TAttempt differs = site.Publish(ShowFeed("Show, last", 3));
+        QVERIFY2(differs.Error.isEmpty(), qPrintable(differs.Error));
+        QCOMPARE(Names(differs.Report.Uploaded), QStringList{"show.xml"});
+        QVERIFY2(QString::fromStdString(differs.Report.Difference).contains("is not what was uploaded (5 bytes there"),
+                 differs.Report.Difference.c_str());
+
+        if (protocol == "SFTP" || protocol == "OpenSSH") {
             // A changed host key is refused without a question.
             QVERIFY(MakeSshKey(site.Folder.filePath("otherkey")));
             QFile known(QString::fromStdString(site.Settings.KnownHostsFile));
