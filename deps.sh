@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   libpugixml-dev libtinyxml2-dev libxml2-dev
+  libtag1-dev
 )
 missing=()
 for package in "${packages[@]}"; do
