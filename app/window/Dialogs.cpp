@@ -2,6 +2,7 @@
 
 #include "AppTitle.h"
 #include "ItemDetailsDialog.h"
+#include "PodcastDialog.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -88,5 +89,15 @@ bool TQtDialogs::EditItemDetails(TItemDetailsText &details)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     details = dialog.Details();
+    return true;
+}
+
+bool TQtDialogs::EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl)
+{
+    TPodcastDialog dialog(parent_);
+    dialog.SetTags(tags, codec, feedUrl);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    tags = dialog.Tags();
     return true;
 }

@@ -4,7 +4,9 @@
 #include <QString>
 
 class QWidget;
+class TFeedTextCodec;
 struct TItemDetailsText;
+struct TShowTags;
 
 // The answers to "Save changes to ...?".
 enum class TSaveChangesAnswer { Yes, No, Cancel };
@@ -37,6 +39,13 @@ public:
     virtual TSaveChangesAnswer AskSaveChanges(const QString &text) = 0;
     // The item details dialog filled with details; true and the edited details on OK.
     virtual bool EditItemDetails(TItemDetailsText &details) = 0;
+    // The podcast dialog showing the show's tags through the feed's codec; true and the edited
+    // tags on OK. feedUrl: where the feed says it is published. Unless overridden, cancelled.
+    virtual bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl)
+    {
+        (void)tags, (void)codec, (void)feedUrl;
+        return false;
+    }
 };
 
 // The real boxes and dialog, parented to the main window.
@@ -54,6 +63,7 @@ public:
     QString SaveFileName(const QString &filter) override;
     TSaveChangesAnswer AskSaveChanges(const QString &text) override;
     bool EditItemDetails(TItemDetailsText &details) override;
+    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl) override;
 
 private:
     QWidget *parent_;
