@@ -445,6 +445,40 @@ bool ApplyEpisodeTags(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &it
     return target.Declared;
 }
 
+bool IsPodcastFeed(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel)
+{
+    const TScopes scopes{&channel, &rss};
+    for (int p = 0; p < channel.ChildCount(); ++p) {
+        const TzelXMLNode2 *child = channel.ChildAt(p);
+        if (!child)
+            continue;
+        const std::string_view name = child->NameView();
+        const size_t colon = name.find(':');
+        if (colon != std::string_view::npos && UriIsNamespace(BoundUri(scopes, name.substr(0, colon)), "itunes"))
+            return true;
+        if (name == "item" && child->FindChild("enclosure", false))
+            return true;
+    }
+    return false;
+}
+
+bool NumberNewEpisode(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item)
+{
+    long highest = 0;
+    for (int p = 0; p < channel.ChildCount(); ++p)
+        if (const TzelXMLNode2 *child = channel.ChildAt(p); child && child != &item && child->NameView() == "item") {
+            const std::string number = ReadEpisodeTags(rss, channel, *child).Episode;
+            if (IsWholeNumberFromOne(number))
+                highest = std::max(highest, std::stol(number));
+        }
+    TzelXMLNode2 *guid = item.ChildOrNew("guid");
+    guid->SetText(QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString());
+    SetAttribute(*guid, "isPermaLink", "false");
+    TTarget target{rss, item, {&item, &channel, &rss}};
+    PathOrNew(target, "itunes:episode").SetText(std::to_string(highest + 1));
+    return target.Declared;
+}
+
 std::string PodcastGuidOf(std::string_view feedUrl)
 {
     std::string_view name = feedUrl;

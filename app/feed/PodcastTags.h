@@ -59,6 +59,13 @@ bool ApplyShowTags(TzelXMLNode2 &rss, TzelXMLNode2 &channel, const TShowTags &ta
 bool ApplyEpisodeTags(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item,
                       const TEpisodeTags &tags);
 
+// A podcast feed: its channel holds an itunes: tag, or one of its items an enclosure.
+bool IsPodcastFeed(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel);
+
+// A new episode of a podcast feed gets a guid of its own (isPermaLink="false") and the episode
+// number after the highest the feed has. Returns true when it declared the itunes namespace.
+bool NumberNewEpisode(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item);
+
 // The podcast:guid of a feed: the UUID version 5 of its URL without the scheme and trailing
 // slashes, in the namespace the podcast: namespace gives for it.
 std::string PodcastGuidOf(std::string_view feedUrl);

@@ -72,7 +72,8 @@ TMediaFacts ReadMediaFacts(const QString &fileName)
 {
     const QByteArray path = QFile::encodeName(fileName);
     TagLib::FileRef file(path.constData());
-    if (file.isNull() || !file.audioProperties())
+    // A file of no audio frames (TagLib takes any bytes named .mp3 for an empty MP3) has none.
+    if (file.isNull() || !file.audioProperties() || file.audioProperties()->lengthInMilliseconds() <= 0)
         throw Exception("The media file \"" + fileName.toStdString() +
                         "\" cannot be read as audio.");
     TMediaFacts facts;
