@@ -465,17 +465,37 @@ bool IsPodcastFeed(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel)
 bool NumberNewEpisode(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item)
 {
     long highest = 0;
+    std::vector<std::string> guids;
     for (int p = 0; p < channel.ChildCount(); ++p)
         if (const TzelXMLNode2 *child = channel.ChildAt(p); child && child != &item && child->NameView() == "item") {
-            const std::string number = ReadEpisodeTags(rss, channel, *child).Episode;
+            const TzelXMLNode2 *episode = FindStep(*child, {"itunes", "episode"}, {child, &channel, &rss});
+            const std::string number = episode ? Trimmed(episode->TextView()) : std::string();
             if (IsWholeNumberFromOne(number))
                 highest = std::max(highest, std::stol(number));
+            if (const TzelXMLNode2 *guid = child->FindChild("guid", false))
+                guids.push_back(Trimmed(guid->TextView()));
         }
-    TzelXMLNode2 *guid = item.ChildOrNew("guid");
-    guid->SetText(QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString());
-    SetAttribute(*guid, "isPermaLink", "false");
+    const std::string number = std::to_string(highest + 1);
+    // A name-based UUID of the show, the episode's number and date: the same command on the
+    // same feed gives the same guid, and another episode, show or day another.
+    const auto textOf = [](const TzelXMLNode2 &parent, std::string_view name) {
+        const TzelXMLNode2 *child = parent.FindChild(name, false);
+        return child ? std::string(child->TextView()) : std::string();
+    };
+    std::string name = textOf(channel, "link") + "\n" + textOf(channel, "title") + "\n" +
+                       textOf(item, "pubDate") + "\n" + number;
+    std::string guid;
+    do {
+        guid = QUuid::createUuidV5(QUuid(QStringLiteral("ead4c236-bf58-58c6-a2c6-a6b28d128cb6")),
+                                   QByteArray::fromStdString(name += "\n"))
+                   .toString(QUuid::WithoutBraces)
+                   .toStdString();
+    } while (std::find(guids.begin(), guids.end(), guid) != guids.end());
+    TzelXMLNode2 *element = item.ChildOrNew("guid");
+    element->SetText(guid);
+    SetAttribute(*element, "isPermaLink", "false");
     TTarget target{rss, item, {&item, &channel, &rss}};
-    PathOrNew(target, "itunes:episode").SetText(std::to_string(highest + 1));
+    PathOrNew(target, "itunes:episode").SetText(number);
     return target.Declared;
 }
 

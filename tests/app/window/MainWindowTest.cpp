@@ -126,7 +126,8 @@ private slots:
                 captions << (action->isSeparator() ? QString("-") : action->text());
         }
         QCOMPARE(captions, QStringList({"Feed", "Add\tCtrl+O", "Save\tCtrl+S", "Delete\tDel", "-",
-                                        "New Feed...\tCtrl+Shift+N", "Check Feed\tF7", "-", "Exit\tCtrl+X",
+                                        "New Feed...\tCtrl+Shift+N", "Check Feed\tF7",
+                                        "Podcast...\tCtrl+Shift+P", "-", "Exit\tCtrl+X",
                                         "Items", "Add\tCtrl+N", "Clone\tIns", "Delete\tDel", "Save\tCtrl+S",
                                         "-", "Details...\tCtrl+D", "-", "Exit\tCtrl+X", "Edit",
                                         "Undo\tCtrl+Z"}));
