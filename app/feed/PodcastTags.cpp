@@ -8,8 +8,8 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
-#include <span>
 
 namespace {
 
