@@ -1,5 +1,7 @@
 #include "ItemCommands.h"
 
+#include "PodcastTags.h"
+
 #include "FeedCommands.h"
 #include "TextFunctions.h"
 #include "WrittenForm.h"
@@ -165,8 +167,17 @@ TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firs
     std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, firstItemIndex, dateStamp);
     channel.InsertChild(firstItemIndex, item.get()); // raises, keeping the node ours, when out of range
     TzelXMLNode2 *added = item.release();
-    return SaveOrUndo(document, path, before, {TChannelChange::Inserted, firstItemIndex}, added,
-                      [&] { channel.DeleteChild(added); });
+    const int declarations = document.Attributes().Count();
+    // A podcast's new episode is numbered; a namespace declared for it changes the root too, so
+    // the feed is laid out whole and read again.
+    const bool declared = IsPodcastFeed(document, channel) && NumberNewEpisode(document, channel, *added);
+    TWrittenFeed written = SaveOrUndo(document, path, declared ? nullptr : before,
+                                      {TChannelChange::Inserted, firstItemIndex}, added, [&] {
+                                          channel.DeleteChild(added);
+                                          document.Attributes().DeleteTrailing(declarations);
+                                      });
+    written.DocumentIsFile = written.DocumentIsFile && !declared;
+    return written;
 }
 
 TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,

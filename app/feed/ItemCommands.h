@@ -54,7 +54,8 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
 
 // Add item: a new item built like a copy of the channel cut to its first four children
 // (renamed "title", "description", "link", "pubDate"; missing ones are created), with the
-// texts "(untitled)", " ", " " and dateStamp, inserted at firstItemIndex; then saved.
+// texts "(untitled)", " ", " " and dateStamp, inserted at firstItemIndex; then saved. On a
+// podcast feed the new episode also gets its own guid and the next episode number.
 TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
                      const std::string &dateStamp, const TLaidOutText *before = nullptr);
 

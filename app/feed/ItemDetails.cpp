@@ -281,7 +281,10 @@ void ApplyDetails(TzelXMLNode2 &item, const TItemDetails &details)
 TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &path,
                              int firstItemIndex, int row)
 {
-    return ReadDetailsOf(ListedItem(document, path, firstItemIndex, row));
+    const TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
+    TItemDetails details = ReadDetailsOf(item);
+    details.Episode = ReadEpisodeTags(document, RequireChannel(document, path), item);
+    return details;
 }
 
 TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
@@ -289,18 +292,26 @@ TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
 {
     RequireWholeDocument(document, path);
     TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
+    TzelXMLNode2 &channel = RequireChannel(document, path);
     const int position = firstItemIndex + row;
     std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
-    ApplyDetails(item, details);
+    const int declarations = document.Attributes().Count();
     try {
-        return SaveAndTakeWrittenForm(document, path, before, {TChannelChange::Replaced, position},
-                                      &item);
+        ApplyDetails(item, details);
+        // A namespace declared on the root changes more than the item: the feed is laid out
+        // whole, and read again rather than taken back item by item.
+        const bool declared = ApplyEpisodeTags(document, channel, item, details.Episode);
+        TWrittenFeed written = SaveAndTakeWrittenForm(document, path, declared ? nullptr : before,
+                                                      {TChannelChange::Replaced, position}, &item);
+        written.DocumentIsFile = written.DocumentIsFile && !declared;
+        return written;
     } catch (...) {
         // The file is as it was (it is replaced in one step): so is the item. Its children come
         // back into it, so what the item itself holds beside them (the markup after it) stays.
         item.Children().DeleteTrailing(0);
         while (original->ChildCount() > 0)
             item.Children().Add(original->Children().Extract(0));
+        document.Attributes().DeleteTrailing(declarations);
         throw;
     }
 }

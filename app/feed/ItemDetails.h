@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "PodcastTags.h"
 #include "WrittenForm.h"
 
 class QString;
@@ -23,6 +24,10 @@ struct TItemDetails {
     std::string EnclosureUrl;
     std::string EnclosureLength; // in bytes, decimal digits
     std::string EnclosureType;   // MIME type
+    // The episode's podcast tags: read and written with the document (ReadItemDetails,
+    // WriteItemDetails), where their namespaces are declared; ReadDetailsOf and ApplyDetails
+    // leave them alone.
+    TEpisodeTags Episode = {};
 
     bool operator==(const TItemDetails &) const = default;
 };
@@ -39,7 +44,8 @@ void ApplyDetails(TzelXMLNode2 &item, const TItemDetails &details);
 TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &path,
                              int firstItemIndex, int row);
 
-// Applies the details to the row's child and saves the document to path. When the write fails
+// Applies the details and the episode's tags to the row's child and saves the document to path
+// (all of it, when a namespace had to be declared on its root). When the write fails
 // the item is put back as it was, so the document keeps matching the file. Returns what was
 // written, as the item commands do (see WrittenForm.h).
 TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,

@@ -3,6 +3,7 @@
 #include "AppTitle.h"
 #include "ItemDetailsDialog.h"
 #include "PublishSettingsDialog.h"
+#include "PodcastDialog.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -112,5 +113,15 @@ bool TQtDialogs::AskPassword(const QString &text, QString &password)
     if (!accepted)
         return false;
     password = typed;
+    return true;
+}
+
+bool TQtDialogs::EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl)
+{
+    TPodcastDialog dialog(parent_);
+    dialog.SetTags(tags, codec, feedUrl);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    tags = dialog.Tags();
     return true;
 }

@@ -4,8 +4,10 @@
 #include <QString>
 
 class QWidget;
+class TFeedTextCodec;
 struct TItemDetailsText;
 struct TPublishSettings;
+struct TShowTags;
 
 // The answers to "Save changes to ...?".
 enum class TSaveChangesAnswer { Yes, No, Cancel };
@@ -37,7 +39,8 @@ public:
     // closing the box answer Cancel.
     virtual TSaveChangesAnswer AskSaveChanges(const QString &text) = 0;
     // The item details dialog filled with details; true and the edited details on OK.
-    virtual bool EditItemDetails(TItemDetailsText &details) = 0;    // The publish settings dialog filled with settings; true and the edited settings on OK, with
+    virtual bool EditItemDetails(TItemDetailsText &details) = 0;
+    // The publish settings dialog filled with settings; true and the edited settings on OK, with
     // the password typed ("" when the box was left empty).
     virtual bool EditPublishSettings(TPublishSettings &settings, QString &password)
     {
@@ -50,6 +53,13 @@ public:
     {
         (void)text;
         (void)password;
+        return false;
+    }
+    // The podcast dialog showing the show's tags through the feed's codec; true and the edited
+    // tags on OK. feedUrl: where the feed says it is published. Unless overridden, cancelled.
+    virtual bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl)
+    {
+        (void)tags, (void)codec, (void)feedUrl;
         return false;
     }
 };
@@ -71,6 +81,7 @@ public:
     bool EditItemDetails(TItemDetailsText &details) override;
     bool EditPublishSettings(TPublishSettings &settings, QString &password) override;
     bool AskPassword(const QString &text, QString &password) override;
+    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl) override;
 
 private:
     QWidget *parent_;

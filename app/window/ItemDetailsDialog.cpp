@@ -1,11 +1,36 @@
 #include "ItemDetailsDialog.h"
 #include "ui_ItemDetailsDialog.h"
 
+#include "CoverArt.h"
 #include "ItemDetails.h"
+#include "MediaFacts.h"
+#include "PodcastTags.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpressionValidator>
+
+namespace {
+
+constexpr std::pair<QLineEdit *Ui::TItemDetailsDialog::*, QString TEpisodeText::*> EpisodeEdits[] = {
+    {&Ui::TItemDetailsDialog::ItunesTitleEdit, &TEpisodeText::Title},
+    {&Ui::TItemDetailsDialog::EpisodeNumberEdit, &TEpisodeText::Episode},
+    {&Ui::TItemDetailsDialog::SeasonEdit, &TEpisodeText::Season},
+    {&Ui::TItemDetailsDialog::DurationEdit, &TEpisodeText::Duration},
+    {&Ui::TItemDetailsDialog::EpisodeImageEdit, &TEpisodeText::ImageHref},
+    {&Ui::TItemDetailsDialog::TranscriptUrlEdit, &TEpisodeText::TranscriptUrl},
+    {&Ui::TItemDetailsDialog::TranscriptTypeEdit, &TEpisodeText::TranscriptType},
+    {&Ui::TItemDetailsDialog::TranscriptLanguageEdit, &TEpisodeText::TranscriptLanguage},
+    {&Ui::TItemDetailsDialog::ChaptersUrlEdit, &TEpisodeText::ChaptersUrl},
+    {&Ui::TItemDetailsDialog::ChaptersTypeEdit, &TEpisodeText::ChaptersType},
+};
+
+constexpr std::pair<QComboBox *Ui::TItemDetailsDialog::*, QString TEpisodeText::*> EpisodeCombos[] = {
+    {&Ui::TItemDetailsDialog::EpisodeTypeCombo, &TEpisodeText::EpisodeType},
+    {&Ui::TItemDetailsDialog::EpisodeExplicitCombo, &TEpisodeText::Explicit},
+};
+
+} // namespace
 
 TItemDetailsDialog::TItemDetailsDialog(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TItemDetailsDialog>())
@@ -32,6 +57,15 @@ void TItemDetailsDialog::SetDetails(const TItemDetailsText &details)
     ui->EnclosureUrlEdit->setText(details.EnclosureUrl);
     ui->EnclosureLengthEdit->setText(details.EnclosureLength);
     ui->EnclosureTypeEdit->setText(details.EnclosureType);
+    for (const auto &[box, member] : EpisodeEdits)
+        (ui.get()->*box)->setText(details.Episode.*member);
+    // A value outside the choices shows as it is, and stays so.
+    for (const auto &[box, member] : EpisodeCombos) {
+        QComboBox *combo = ui.get()->*box;
+        if (combo->findText(details.Episode.*member) < 0)
+            combo->addItem(details.Episode.*member);
+        combo->setCurrentIndex(combo->findText(details.Episode.*member));
+    }
 }
 
 TItemDetailsText TItemDetailsDialog::Details() const
@@ -47,6 +81,10 @@ TItemDetailsText TItemDetailsDialog::Details() const
     details.EnclosureUrl = ui->EnclosureUrlEdit->text();
     details.EnclosureLength = ui->EnclosureLengthEdit->text();
     details.EnclosureType = ui->EnclosureTypeEdit->text();
+    for (const auto &[box, member] : EpisodeEdits)
+        details.Episode.*member = (ui.get()->*box)->text().trimmed();
+    for (const auto &[box, member] : EpisodeCombos)
+        details.Episode.*member = (ui.get()->*box)->currentText();
     return details;
 }
 
@@ -58,5 +96,32 @@ void TItemDetailsDialog::FillEnclosureFromFile(const QString &fileName)
         ui->EnclosureTypeEdit->setText(QString::fromStdString(file.Type));
     } catch (const std::exception &error) {
         QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
+        return;
+    }
+    ShowMediaFacts(fileName);
+}
+
+void TItemDetailsDialog::ShowMediaFacts(const QString &fileName)
+{
+    ui->CoverPreview->clear();
+    try {
+        const TMediaFacts facts = ReadMediaFacts(fileName);
+        ui->DurationEdit->setText(QString::fromStdString(DurationText(facts.DurationSeconds)));
+        if (ui->ItunesTitleEdit->text().trimmed().isEmpty())
+            ui->ItunesTitleEdit->setText(facts.Title);
+        QString info = QStringLiteral("The file's title: %1.")
+                           .arg(facts.Title.isEmpty() ? QStringLiteral("none") : u'"' + facts.Title + u'"');
+        if (!facts.Cover.isNull()) {
+            ui->CoverPreview->setPixmap(QPixmap::fromImage(facts.Cover.scaled(
+                ui->CoverPreview->minimumSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+            const QStringList problems = CoverArtProblems(facts.Cover, facts.CoverFormat);
+            info += QStringLiteral(" Its cover: %1%2").arg(CoverArtSummary(facts.Cover, facts.CoverFormat),
+                                                          problems.isEmpty() ? QStringLiteral(".")
+                                                                             : QStringLiteral(": ") + problems.join(u' '));
+        }
+        ui->MediaInfoLabel->setText(info);
+    } catch (const std::exception &error) {
+        // Not audio (an enclosure may be any file): there is no duration to fill.
+        ui->MediaInfoLabel->setText(QString::fromUtf8(error.what()));
     }
 }

@@ -1,5 +1,5 @@
 // Items > Details (and a double click on a row): the selected item's guid, author,
-// categories, comments and enclosure, edited in their dialog and written like any item
+// categories, comments and enclosure, and its podcast episode tags, edited in their dialog and written like any item
 // command: the file at once, then the list again.
 #include "Unit1.h"
 #include "ui_Unit1.h"
@@ -9,6 +9,21 @@
 #include "ItemDetailsDialog.h"
 
 namespace {
+
+constexpr std::pair<std::string TEpisodeTags::*, QString TEpisodeText::*> EpisodeFields[] = {
+    {&TEpisodeTags::Title, &TEpisodeText::Title},
+    {&TEpisodeTags::Episode, &TEpisodeText::Episode},
+    {&TEpisodeTags::Season, &TEpisodeText::Season},
+    {&TEpisodeTags::EpisodeType, &TEpisodeText::EpisodeType},
+    {&TEpisodeTags::Explicit, &TEpisodeText::Explicit},
+    {&TEpisodeTags::Duration, &TEpisodeText::Duration},
+    {&TEpisodeTags::ImageHref, &TEpisodeText::ImageHref},
+    {&TEpisodeTags::TranscriptUrl, &TEpisodeText::TranscriptUrl},
+    {&TEpisodeTags::TranscriptType, &TEpisodeText::TranscriptType},
+    {&TEpisodeTags::TranscriptLanguage, &TEpisodeText::TranscriptLanguage},
+    {&TEpisodeTags::ChaptersUrl, &TEpisodeText::ChaptersUrl},
+    {&TEpisodeTags::ChaptersType, &TEpisodeText::ChaptersType},
+};
 
 TItemDetailsText DetailsText(const TItemDetails &details, const TFeedTextCodec &codec)
 {
@@ -22,6 +37,8 @@ TItemDetailsText DetailsText(const TItemDetails &details, const TFeedTextCodec &
     text.EnclosureUrl = codec.ToText(details.EnclosureUrl);
     text.EnclosureLength = codec.ToText(details.EnclosureLength);
     text.EnclosureType = codec.ToText(details.EnclosureType);
+    for (const auto &[bytes, shown] : EpisodeFields)
+        text.Episode.*shown = codec.ToText(details.Episode.*bytes);
     return text;
 }
 
@@ -40,6 +57,8 @@ TItemDetails DetailsBytes(const TItemDetailsText &text, const TItemDetails &show
     details.EnclosureUrl = codec.ToBytes(text.EnclosureUrl, shown.EnclosureUrl);
     details.EnclosureLength = codec.ToBytes(text.EnclosureLength, shown.EnclosureLength);
     details.EnclosureType = codec.ToBytes(text.EnclosureType, shown.EnclosureType);
+    for (const auto &[bytes, typed] : EpisodeFields)
+        details.Episode.*bytes = codec.ToBytes(text.Episode.*typed, shown.Episode.*bytes);
     return details;
 }
 

@@ -87,6 +87,7 @@ void TForm1::ConnectHandlers()
     connect(ui->Save1, &QAction::triggered, this, guarded(&TForm1::BitBtn1Click));
     connect(ui->Delete1, &QAction::triggered, this, guarded(&TForm1::Delete1Click));
     connect(ui->CheckFeed1, &QAction::triggered, this, guarded(&TForm1::CheckFeed1Click));
+    connect(ui->Podcast1, &QAction::triggered, this, guarded(&TForm1::Podcast1Click));
     connect(ui->Exit1, &QAction::triggered, this, guarded(&TForm1::Exit1Click));
     connect(ui->Add2, &QAction::triggered, this, guarded(&TForm1::SpeedButton1Click));
     connect(ui->CloneItem1, &QAction::triggered, this, guarded(&TForm1::SpeedButton5Click));
@@ -105,6 +106,7 @@ void TForm1::ConnectHandlers()
         {ui->Delete1, ui->open1, Qt::Key_Delete},
         {ui->New1, ui->open1, int(Qt::ControlModifier | Qt::ShiftModifier) | Qt::Key_N},
         {ui->CheckFeed1, ui->open1, Qt::Key_F7},
+        {ui->Podcast1, ui->open1, int(Qt::ControlModifier | Qt::ShiftModifier) | Qt::Key_P},
         {ui->Exit1, ui->open1, int(Qt::ControlModifier) | Qt::Key_X},
         {ui->Add2, ui->Items1, int(Qt::ControlModifier) | Qt::Key_N},
         {ui->CloneItem1, ui->Items1, Qt::Key_Insert},

@@ -94,6 +94,7 @@ public:
     void New1Click();         // Feed > New Feed (NewFeedHandler.cpp)
     void ItemDetails1Click(); // Items > Details, double click on a row (ItemDetailsHandler.cpp)
     void Undo1Click();        // Edit > Undo (UndoHandler.cpp)
+    void Podcast1Click();     // Feed > Podcast... (PodcastHandler.cpp)
     // Adds each feed not in the catalogue yet, as Add Feed would, and selects the last one
     // named (CommandLineFilesHandler.cpp).
     void OpenFeedFiles(const std::vector<std::string> &paths);

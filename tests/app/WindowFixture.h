@@ -6,6 +6,7 @@
 #include "FeedCatalogue.h"
 #include "FeedCommands.h"
 #include "ItemDetailsDialog.h"
+#include "PodcastDialog.h"
 #include "Unit1.h"
 #include "zelXMLParser2.h"
 
@@ -49,6 +50,8 @@ public:
     // Works the real details dialog (keys, clicks); the dialog's result is the answer. Unset:
     // the dialog is cancelled.
     std::function<void(TItemDetailsDialog &)> DetailsScript;
+    // The same for the podcast dialog.
+    std::function<void(TPodcastDialog &)> PodcastScript;
 
     void ShowMessage(const QString &text) override { Shown.push_back({"message", text}); }
     void ShowError(const QString &text) override { Shown.push_back({"error", text}); }
@@ -104,6 +107,25 @@ public:
         if (dialog.result() != QDialog::Accepted)
             return false;
         details = dialog.Details();
+        return true;
+    }
+
+    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl) override
+    {
+        Shown.push_back({"podcast", feedUrl});
+        if (!PodcastScript)
+            return false;
+        TPodcastDialog dialog;
+        dialog.SetTags(tags, codec, feedUrl);
+        dialog.show();
+        PodcastScript(dialog);
+        if (dialog.isVisible()) {
+            QTest::qFail("the podcast script left the dialog open", __FILE__, __LINE__);
+            return false;
+        }
+        if (dialog.result() != QDialog::Accepted)
+            return false;
+        tags = dialog.Tags();
         return true;
     }
 

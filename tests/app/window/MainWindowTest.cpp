@@ -126,8 +126,9 @@ private slots:
                 captions << (action->isSeparator() ? QString("-") : action->text());
         }
         QCOMPARE(captions, QStringList({"Feed", "Add\tCtrl+O", "Save\tCtrl+S", "Delete\tDel", "-",
-                                        "New Feed...\tCtrl+Shift+N", "Check Feed\tF7", "-",
-                                        "Publish Settings...", "Publish\tCtrl+Shift+U", "-", "Exit\tCtrl+X",
+                                        "New Feed...\tCtrl+Shift+N", "Check Feed\tF7",
+                                        "Podcast...\tCtrl+Shift+P", "-", "Publish Settings...",
+                                        "Publish\tCtrl+Shift+U", "-", "Exit\tCtrl+X",
                                         "Items", "Add\tCtrl+N", "Clone\tIns", "Delete\tDel", "Save\tCtrl+S",
                                         "-", "Details...\tCtrl+D", "-", "Exit\tCtrl+X", "Edit",
                                         "Undo\tCtrl+Z"}));

@@ -1,0 +1,50 @@
+// What the media files say of themselves, over one small file of each format the editor reads
+// (tests/data/media), and the cover-art judgement on pictures the directories take or refuse.
+#include "CoverArt.h"
+#include "MediaFacts.h"
+
+#include <QTest>
+
+class MediaFactsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readsDurationTitleAndCoverOfEachFormat()
+    {
+        struct TRow {
+            const char *File;
+            long long Seconds;
+            const char *Title;
+            const char *CoverFormat; // "" when the file embeds no picture
+        };
+        const TRow rows[] = {
+            {"episode1.mp3", 2, "First Light", "jpeg"}, {"episode2.m4a", 3, "Second Wind", "png"},
+            {"episode3.opus", 1, "Third Act", ""},      {"tone.flac", 2, "Lossless", "png"},
+            {"tone.wav", 1, "", ""},
+        };
+        for (const TRow &row : rows) {
+            const TMediaFacts facts = ReadMediaFacts(QStringLiteral(MEDIA_FILES "/") + row.File);
+            QCOMPARE(facts.DurationSeconds, row.Seconds);
+            QCOMPARE(facts.Title, QString::fromUtf8(row.Title));
+            QCOMPARE(facts.CoverFormat, QByteArray(row.CoverFormat));
+            QCOMPARE(facts.Cover.size(), *row.CoverFormat ? QSize(16, 16) : QSize(0, 0));
+        }
+        QVERIFY_THROWS_EXCEPTION(std::exception, ReadMediaFacts(QStringLiteral(MEDIA_FILES "/README")));
+    }
+
+    void judgesCoverArt()
+    {
+        QByteArray format;
+        const QImage small = ReadCoverPicture(QStringLiteral(MEDIA_FILES "/cover.png"), format);
+        QCOMPARE(CoverArtSummary(small, format), QStringLiteral("16 × 16 pixels, PNG"));
+        QCOMPARE(CoverArtProblems(small, format), QStringList{"It is not 1400 to 3000 pixels a side."});
+        QImage right(1400, 1400, QImage::Format_RGB32);
+        QCOMPARE(CoverArtProblems(right, "jpeg"), QStringList());
+        QCOMPARE(CoverArtProblems(QImage(3001, 1400, QImage::Format_Grayscale8), "gif"),
+                 (QStringList{"It is a GIF picture: the directories take JPEG or PNG.", "It is not square.",
+                              "It is not 1400 to 3000 pixels a side.", "It is not in RGB colour."}));
+    }
+};
+
+QTEST_MAIN(MediaFactsTest)
+#include "MediaFactsTest.moc"
