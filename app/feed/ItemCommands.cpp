@@ -160,24 +160,31 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
             ChildText(item, "link"), ChildText(item, "pubDate")};
 }
 
+// Saves an item just inserted at position. A podcast's new episode gets its own guid and the
+// next number (directories drop an episode whose guid another one has); a namespace declared
+// for it changes the root too, so the feed is then laid out whole and read again.
+static TWrittenFeed SaveInsertedItem(TzelXMLParser2 &document, const std::string &path,
+                                     TzelXMLNode2 &channel, int position, TzelXMLNode2 *added,
+                                     const TLaidOutText *before)
+{
+    const int declarations = document.Attributes().Count();
+    const bool declared = IsPodcastFeed(document, channel) && NumberNewEpisode(document, channel, *added);
+    TWrittenFeed written = SaveOrUndo(document, path, declared ? nullptr : before,
+                                      {TChannelChange::Inserted, position}, added, [&] {
+                                          channel.DeleteChild(added);
+                                          document.Attributes().DeleteTrailing(declarations);
+                                      });
+    written.DocumentIsFile = written.DocumentIsFile && !declared;
+    return written;
+}
+
 TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
                      const std::string &dateStamp, const TLaidOutText *before)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, firstItemIndex, dateStamp);
     channel.InsertChild(firstItemIndex, item.get()); // raises, keeping the node ours, when out of range
-    TzelXMLNode2 *added = item.release();
-    const int declarations = document.Attributes().Count();
-    // A podcast's new episode is numbered; a namespace declared for it changes the root too, so
-    // the feed is laid out whole and read again.
-    const bool declared = IsPodcastFeed(document, channel) && NumberNewEpisode(document, channel, *added);
-    TWrittenFeed written = SaveOrUndo(document, path, declared ? nullptr : before,
-                                      {TChannelChange::Inserted, firstItemIndex}, added, [&] {
-                                          channel.DeleteChild(added);
-                                          document.Attributes().DeleteTrailing(declarations);
-                                      });
-    written.DocumentIsFile = written.DocumentIsFile && !declared;
-    return written;
+    return SaveInsertedItem(document, path, channel, firstItemIndex, item.release(), before);
 }
 
 TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
@@ -187,9 +194,7 @@ TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int fi
     const TzelXMLNode2 &source = ListedChild(channel, firstItemIndex, row, path);
     std::unique_ptr<TzelXMLNode2> copy(source.CloneTree());
     channel.InsertChild(firstItemIndex + row, copy.get());
-    TzelXMLNode2 *added = copy.release();
-    return SaveOrUndo(document, path, before, {TChannelChange::Inserted, firstItemIndex + row}, added,
-                      [&] { channel.DeleteChild(added); });
+    return SaveInsertedItem(document, path, channel, firstItemIndex + row, copy.release(), before);
 }
 
 TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,

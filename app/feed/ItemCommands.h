@@ -59,7 +59,8 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
 TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
                      const std::string &dateStamp, const TLaidOutText *before = nullptr);
 
-// Clone item: a deep copy of the row's child inserted directly before it; then saved.
+// Clone item: a deep copy of the row's child inserted directly before it; then saved. On a
+// podcast feed the copy gets its own guid and the next episode number, as Add's episode does.
 TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
                        const TLaidOutText *before = nullptr);
 

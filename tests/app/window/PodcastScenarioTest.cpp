@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QRegularExpression>
+#include <QSet>
 
 #define COMPARE_BYTES(actual, expected) \
     QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
@@ -111,6 +113,17 @@ private slots:
             QVERIFY2(episodes.find(tag) != std::string::npos, tag);
         QCOMPARE(Occurrences(episodes, "xmlns:itunes="), size_t(1));
         QCOMPARE(Occurrences(episodes, "isPermaLink=\"false\""), size_t(3));
+
+        // A clone is a new episode: its own guid and the next number.
+        window.ClickRow("ListBox2", 0);
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_Insert);
+        versions.push_back(window.ReadFile("show.xml"));
+        QSet<QString> guids;
+        const QRegularExpression guid("<guid isPermaLink=\"false\">([^<]+)</guid>");
+        for (const auto &match : guid.globalMatch(QString::fromStdString(versions.back())))
+            guids.insert(match.captured(1));
+        QCOMPARE(guids.size(), 4);
+        QCOMPARE(Occurrences(versions.back(), "<itunes:episode>4</itunes:episode>"), size_t(1));
 
         // Check Feed finds nothing for the podcast directories to object to.
         window.ClickTab(0);
