@@ -1,5 +1,5 @@
 // Publishing against real servers started by the test: one scenario per protocol (SFTP, FTP,
-// WebDAV over HTTPS) through first publish, republish after an edit, a new episode, a wrong
+// FTPS, WebDAV over HTTPS) through first publish, republish after an edit, a new episode, a wrong
 // password, a server that dies mid-upload, a cancel during the feed's upload, and for SFTP the
 // host key asked about, refused and changed. The public feed on the server is only ever the old
 // one or the new one, whole.
@@ -67,6 +67,7 @@ public:
         Settings.KnownHostsFile = Folder.filePath("known_hosts").toStdString();
         Settings.CaFile = Folder.filePath("cert.pem").toStdString();
         Settings.Protocol = protocol == "FTP"      ? TPublishProtocol::Ftp
+                            : protocol == "FTPS"   ? TPublishProtocol::Ftps
                             : protocol == "WebDAV" ? TPublishProtocol::WebDav
                                                    : TPublishProtocol::Sftp;
         if (protocol == "OpenSSH") {
@@ -112,7 +113,10 @@ public:
             return Server.Start("rclone", QStringList{"serve", "webdav", root, "--cert",
                                                       Folder.filePath("cert.pem"), "--key",
                                                       Folder.filePath("key.pem")} + rcloneCommon);
-        return Server.Start(SystemPython, {"-c", FtpServerScript, root, QString::number(Server.Port)});
+        QStringList ftp = {"-c", FtpServerScript, root, QString::number(Server.Port)};
+        if (Protocol == "FTPS") // the certificate is trusted through the settings' CaFile
+            ftp << Folder.filePath("cert.pem") << Folder.filePath("key.pem");
+        return Server.Start(SystemPython, ftp);
     }
 
     // Writes the feed with its enclosures under the public folder, and publishes it.
@@ -180,6 +184,7 @@ private slots:
         QTest::newRow("SFTP") << "SFTP";
         QTest::newRow("SFTP to OpenSSH, by key") << "OpenSSH";
         QTest::newRow("FTP") << "FTP";
+        QTest::newRow("FTPS, explicit TLS") << "FTPS";
         QTest::newRow("WebDAV over HTTPS") << "WebDAV";
     }
 
@@ -276,7 +281,8 @@ private slots:
         QVERIFY2(resumed.Error.isEmpty(), qPrintable(resumed.Error));
         QCOMPARE(Names(resumed.Report.Uploaded), (QStringList{"ep3.mp3", "show.xml"}));
         QCOMPARE(site.Read(site.Served("ep3.mp3")), Audio(3000000, '3'));
-        QCOMPARE(resumed.Report.ResumedFrom, protocol == "FTP" || protocol == "OpenSSH" ? 1000000 : 0);
+        const bool resumes = protocol != "SFTP" && protocol != "WebDAV";
+        QCOMPARE(resumed.Report.ResumedFrom, resumes ? 1000000 : 0);
         const QByteArray republished = site.Read(site.FeedPath());
 
         // Cancelled while a large feed goes up: the server keeps the old feed, whole.
