@@ -7,6 +7,7 @@
 #include "Publisher.h"
 #include "TestServers.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <pwd.h>
@@ -164,6 +165,19 @@ public:
     }
 };
 
+// Empty when OpenSSH's sshd can serve the test; otherwise why not. As root, sshd confines its
+// unprivileged part to /run/sshd, which the system's sshd set-up makes and a fresh machine or
+// container may lack, so it is made here; as another user, sshd needs no such folder and lets
+// in only that user, which is whom the test logs in as.
+QString WhySshdCannotRun()
+{
+    if (!QFileInfo(QStringLiteral("/usr/sbin/sshd")).isExecutable())
+        return QStringLiteral("/usr/sbin/sshd is missing: install openssh-server (deps.sh)");
+    if (geteuid() == 0 && !QDir().mkpath(QStringLiteral("/run/sshd")))
+        return QStringLiteral("/run/sshd, which sshd needs when run as root, cannot be made");
+    return {};
+}
+
 QStringList Names(const std::vector<std::string> &names)
 {
     QStringList list;
@@ -191,9 +205,10 @@ private slots:
     void publishesOverEachProtocol()
     {
         QFETCH(QString, protocol);
-        // sshd needs its privilege separation folder, made by the system's own sshd set-up.
-        if (protocol == "OpenSSH" && (geteuid() != 0 || !QDir("/run/sshd").exists()))
-            QSKIP("OpenSSH's sshd runs here only as root with /run/sshd present");
+        if (protocol == "OpenSSH") {
+            if (const QString why = WhySshdCannotRun(); !why.isEmpty())
+                QSKIP(qPrintable(why));
+        }
         TSite site;
         QVERIFY(site.Folder.isValid());
         QVERIFY2(site.Prepare(protocol), "the test servers did not start");
