@@ -7,7 +7,8 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   libpugixml-dev libtinyxml2-dev libxml2-dev
-  libtag1-dev libcurl4-openssl-dev qtkeychain-qt6-dev rclone python3-pyftpdlib openssl openssh-client
+  libtag1-dev libcurl4-openssl-dev qtkeychain-qt6-dev
+  rclone python3-pyftpdlib python3-openssl openssl openssh-client openssh-server
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -22,6 +22,15 @@ void InitialiseCurl()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// libcurl before 8.9 closes an upload's encrypted data connection without reading what the
+// server sent on it; under TLS 1.3 the server's session tickets are such unread bytes, so the
+// close resets the connection and the server loses the end of the file while reporting success.
+// TLS 1.2 sends no tickets after the handshake.
+bool LosesTls13Uploads()
+{
+    return curl_version_info(CURLVERSION_NOW)->version_num < 0x080900;
+}
+
 std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
 
 std::string EncodedPath(const std::string &path)
@@ -199,6 +208,9 @@ struct TTransfer::TState {
             break;
         case TPublishProtocol::Ftps:
             curl_easy_setopt(Curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+            if (LosesTls13Uploads())
+                curl_easy_setopt(Curl, CURLOPT_SSLVERSION,
+                                 long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
             [[fallthrough]];
         case TPublishProtocol::Ftp:
             curl_easy_setopt(Curl, CURLOPT_PASSWORD, Password.c_str());

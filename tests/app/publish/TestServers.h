@@ -1,7 +1,8 @@
 #pragma once
 // Real servers on 127.0.0.1 for the publishing tests, started and stopped by the test itself on
-// free ports: rclone for SFTP and WebDAV over HTTPS, pyftpdlib for FTP, Python's http.server
-// for the public web address. Keys and certificates are made fresh in the test's folder.
+// free ports: rclone for SFTP and WebDAV over HTTPS, pyftpdlib for FTP and FTPS, OpenSSH's sshd,
+// Python's http.server for the public web address. Keys and certificates are made fresh in the
+// test's folder.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -93,14 +94,28 @@ private:
     std::unique_ptr<QProcess> process_;
 };
 
+// pyftpdlib over root on port; given a certificate and its key, explicit FTPS ("AUTH TLS") with
+// both the commands and the data encrypted.
 inline const char *const FtpServerScript = R"(
 import sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 root, port = sys.argv[1], int(sys.argv[2])
+handler = FTPHandler
+if len(sys.argv) > 4:
+    from pyftpdlib.handlers import TLS_FTPHandler, TLS_DTPHandler
+    class DataHandler(TLS_DTPHandler):
+        # pyftpdlib 1.5.7 takes a data connection that is readable before its transfer command
+        # for a closed one; curl starts TLS on it at once, so the handshake must be read.
+        def readable(self):
+            return self._ssl_accepting or super().readable()
+    handler = TLS_FTPHandler
+    handler.certfile, handler.keyfile = sys.argv[3], sys.argv[4]
+    handler.tls_control_required = handler.tls_data_required = True
+    handler.dtp_handler = DataHandler
 authorizer = DummyAuthorizer()
 authorizer.add_user("author", "secret", root, perm="elradfmwMT")
-FTPHandler.authorizer = authorizer
-FTPServer(("127.0.0.1", port), FTPHandler).serve_forever()
+handler.authorizer = authorizer
+FTPServer(("127.0.0.1", port), handler).serve_forever()
 )";
