@@ -5,11 +5,24 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 std::string TemporaryName(const std::string &name)
 {
     const std::size_t slash = name.rfind('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     return name.substr(0, start) + "." + name.substr(start) + ".uploading";
+}
+
+// A server may answer "complete" for a file it cut short: a temporary file is put in place only
+// when the server holds all of it.
+static void RequireWholeUpload(TTransfer &transfer, const std::string &temporary, std::int64_t size,
+                               const std::string &shownAs)
+{
+    const std::int64_t held = std::max<std::int64_t>(0, transfer.RemoteSize(temporary));
+    if (held != size)
+        throw TPublishError("The server holds " + std::to_string(held) + " of the " + std::to_string(size) +
+                            " bytes sent for " + shownAs + ", so it was not put in place. Publish again.");
 }
 
 TPublishReport Publish(const std::string &feedPath, const TPublishSettings &settings,
@@ -60,6 +73,7 @@ TPublishReport Publish(const std::string &feedPath, const TPublishSettings &sett
                 offset = 0;
                 transfer.UploadFile(episode.LocalPath, temporary, episode.RemoteName, 0);
             }
+            RequireWholeUpload(transfer, temporary, size, episode.RemoteName);
             transfer.Replace(temporary, episode.RemoteName);
             record.erase(temporary);
             record[episode.RemoteName] = state;
@@ -71,6 +85,7 @@ TPublishReport Publish(const std::string &feedPath, const TPublishSettings &sett
     started(feedName, std::int64_t(feedBytes.size()));
     const std::string temporary = TemporaryName(feedName);
     transfer.UploadBytes(feedBytes, temporary, feedName);
+    RequireWholeUpload(transfer, temporary, std::int64_t(feedBytes.size()), feedName);
     transfer.Replace(temporary, feedName);
     report.Uploaded.push_back(feedName);
 
