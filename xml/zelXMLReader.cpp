@@ -74,6 +74,34 @@ std::string DecodeAttributeValue(std::string_view value, bool anyEntity)
     return decoded;
 }
 
+// Attribute values in the default mode: the five predefined entities decoded in one pass, each
+// once, so "&amp;lt;" gives "&lt;" (what replacing each entity in turn, "&amp;" last, gives).
+std::string DecodePredefinedEntities(std::string_view value)
+{
+    static constexpr std::pair<std::string_view, char> Entities[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&amp;", '&'}};
+    std::string decoded;
+    decoded.reserve(value.size());
+    for (size_t i = 0; i < value.size();) {
+        const size_t ampersand = value.find('&', i);
+        decoded.append(value, i, ampersand == std::string_view::npos ? std::string_view::npos : ampersand - i);
+        if (ampersand == std::string_view::npos)
+            break;
+        i = ampersand;
+        char character = '&';
+        size_t length = 1;
+        for (const auto &[entity, decodedAs] : Entities)
+            if (value.compare(i, entity.size(), entity) == 0) {
+                character = decodedAs;
+                length = entity.size();
+                break;
+            }
+        decoded += character;
+        i += length;
+    }
+    return decoded;
+}
+
 class ParsingFlag {
 public:
     explicit ParsingFlag(bool &flag) : flag_(flag) { flag_ = true; }
@@ -754,13 +782,7 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
             } else if (xml_) {
                 AddAttribute(name, {}).value_.Assign(DecodeAttributeValue(value, anyEntity_));
             } else {
-                // "&amp;" goes last, so "&amp;lt;" gives "&lt;" and is not decoded again.
-                std::string decoded = ReplaceEvery(value, "&lt;", "<");
-                decoded = ReplaceEvery(decoded, "&gt;", ">");
-                decoded = ReplaceEvery(decoded, "&apos;", "'");
-                decoded = ReplaceEvery(decoded, "&quot;", "\"");
-                decoded = ReplaceEvery(decoded, "&amp;", "&");
-                AddAttribute(name, {}).value_.Assign(decoded);
+                AddAttribute(name, {}).value_.Assign(DecodePredefinedEntities(value));
             }
             rest.remove_prefix(closer + 1);
         }
