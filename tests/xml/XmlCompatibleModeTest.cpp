@@ -2,6 +2,7 @@
 // writes back, the texts it shows, what it reports as dropped, and its error texts.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "zelXMLParser2.h"
@@ -134,6 +135,12 @@ TEST(XmlCompatibleMode, Utf16IsReadAsUtf8AndWrittenBackAsUtf16)
     EXPECT_EQ(read.document.BuildXmlText(),
               "\xFF\xFE" + utf16("<?xml version=\"1.0\" encoding=\"UTF-16\" ?>\r\n<r>\r\n  <a>") + std::string("\xE9\x00", 2) +
                   utf16("&#233;</a>\r\n</r>"));
+    // A shared UTF-16 text is read from a UTF-8 copy of the document's own.
+    TzelXMLParser2 shared;
+    shared.SetXmlCompatible(true);
+    shared.SetSharedSourceText(std::make_shared<const std::string>(source));
+    EXPECT_EQ(shared.SourceText(), read.document.SourceText());
+    EXPECT_EQ(shared.BuildXmlText(), read.document.BuildXmlText());
     // Odd bytes after the mark are no UTF-16: read as they are, which fails.
     EXPECT_FALSE(Compatible(source + "x").document.IsUtf16());
 }
