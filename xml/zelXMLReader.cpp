@@ -467,7 +467,12 @@ size_t TzelXMLReader::FindTagEndOutsideQuotes(size_t from) const
 {
     const char *data = source_.data();
     const size_t size = source_.size();
-    size_t at = from;
+    // Most tags end before any quote.
+    size_t at = FindFirstOf(data, from, size, '>', '"', '\'');
+    if (at >= size)
+        return 0;
+    if (data[at] == '>')
+        return at + 1;
 #if defined(__SSE2__)
     // A tag with many attributes holds many quotes: rather than one search per quote, each
     // 16 bytes are looked at once and the bytes inside double-quoted values found from the
