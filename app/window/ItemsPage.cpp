@@ -15,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
-#include <QStringList>
 #include <QTextDocument>
 
 #include <algorithm>
