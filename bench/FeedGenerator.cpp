@@ -11,6 +11,9 @@
 //               "&amp;", "&quot;", "&lt;" and numeric references
 //   attributes  elements carrying four attributes each (about 26 bytes per attribute),
 //               some values holding entities
+//   wide50      elements carrying 50 short attributes each (about 26 bytes per attribute)
+//   wide200     elements carrying 200 short attributes each
+//   long-values elements carrying four attributes whose values are about 2 000 bytes of words
 //   empty       one root holding nothing but empty elements "<a/>" on their own lines
 //   text        one root holding a single text of words
 #include <cstdint>
@@ -143,6 +146,23 @@ std::string Attributes(long target)
     return document + closing;
 }
 
+// Elements with `count` attributes each: short names and values of `valueWords` words
+// (a value in sixteen holding an entity), so wide and long-valued elements can be compared.
+std::string WideElements(long target, int count, int valueWords)
+{
+    Random random;
+    std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<records>\n";
+    const std::string closing = "</records>\n";
+    for (long number = 1; static_cast<long>(document.size() + closing.size()) < target; ++number) {
+        document += "  <r";
+        for (int i = 0; i < count; ++i)
+            document += " a" + std::to_string(i) + "=\"" + Sentence(random, valueWords) +
+                        (random.Below(16) == 0 ? " &amp; more" : "") + "\"";
+        document += "/>\n";
+    }
+    return document + closing;
+}
+
 std::string Empty(long target)
 {
     std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<list>\n";
@@ -167,7 +187,7 @@ std::string Text(long target)
 int main(int argc, char **argv)
 {
     if (argc != 3 && argc != 4) {
-        std::cerr << "usage: feedgen [rss|entities|attributes|empty|text] OUTPUT BYTES\n";
+        std::cerr << "usage: feedgen [rss|entities|attributes|wide50|wide200|long-values|empty|text] OUTPUT BYTES\n";
         return 2;
     }
     const std::string shape = argc == 4 ? argv[1] : "rss";
@@ -178,6 +198,12 @@ int main(int argc, char **argv)
         feed = Feed(target, shape == "entities");
     else if (shape == "attributes")
         feed = Attributes(target);
+    else if (shape == "wide50")
+        feed = WideElements(target, 50, 2);
+    else if (shape == "wide200")
+        feed = WideElements(target, 200, 2);
+    else if (shape == "long-values")
+        feed = WideElements(target, 4, 300);
     else if (shape == "empty")
         feed = Empty(target);
     else if (shape == "text")

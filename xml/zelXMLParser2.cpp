@@ -52,13 +52,22 @@ void TzelXMLParser2::SetSourceText(std::string &&text)
     // The old tree borrows bytes from the old text, so it goes before the text is replaced.
     ResetForRead();
     sourceText_ = std::move(text);
+    sharedText_.reset();
+    ReadSourceText();
+}
+
+void TzelXMLParser2::SetSharedSourceText(std::shared_ptr<const std::string> text)
+{
+    ResetForRead();
+    sharedText_ = text ? std::move(text) : std::make_shared<const std::string>();
+    std::string().swap(sourceText_);
     ReadSourceText();
 }
 
 void TzelXMLParser2::SetSourceText(const std::string &text)
 {
     // A text this document holds and a read empties (its prolog, for one) is copied first.
-    bool heldHere = &text == &prolog_ || &text == &epilog_;
+    bool heldHere = &text == &prolog_ || &text == &epilog_ || &text == sharedText_.get();
     for (const std::string &line : droppedContent_)
         heldHere = heldHere || &text == &line;
     if (heldHere) {
@@ -68,17 +77,20 @@ void TzelXMLParser2::SetSourceText(const std::string &text)
     ResetForRead();
     if (&text != &sourceText_)
         sourceText_.assign(text); // into the old text's memory when it is large enough
+    sharedText_.reset();
     ReadSourceText();
 }
 
 void TzelXMLParser2::ReadSourceText()
 {
-    utf16Order_ = xmlCompatible_ ? Utf16OrderOf(sourceText_) : TUtf16Order::None;
-    std::optional<std::string> utf8 = Utf16ToUtf8(sourceText_, utf16Order_);
-    if (utf8)
+    utf16Order_ = xmlCompatible_ ? Utf16OrderOf(SourceText()) : TUtf16Order::None;
+    std::optional<std::string> utf8 = Utf16ToUtf8(SourceText(), utf16Order_);
+    if (utf8) {
         sourceText_ = std::move(*utf8);
-    else
+        sharedText_.reset(); // the UTF-8 form is the document's own
+    } else {
         utf16Order_ = TUtf16Order::None; // not UTF-16 after all: read as it is
+    }
     lastError_ = TzelXMLReader::ParseXml(*this);
 }
 

@@ -15,6 +15,7 @@
 // Lifetime: create with new (or as a plain object) and delete through TzelXMLParser2*.
 // Nodes read from a text borrow their bytes from SourceText(); they stay valid as long as
 // they are in this document's tree (a node taken out of the tree copies its bytes).
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
     // memory, so reading the same feed again does not hold two texts and a tree at once.
     virtual void SetSourceText(std::string &&text);
     void SetSourceText(const std::string &text);
+    // Reads a text the caller shares instead of copying it: the document keeps it alive while
+    // its nodes borrow from it and never changes it (one copy of a large file in memory).
+    void SetSharedSourceText(std::shared_ptr<const std::string> text);
     // Reads the whole file, then as SetSourceText. A file that cannot be read raises
     // ("Cannot open file ...") and the document keeps its previous content.
     virtual void LoadFromFile(const std::string &path);
@@ -50,7 +54,7 @@ public:
     std::string BuildXmlText() const;
 
     // The text last set or loaded, byte for byte.
-    const std::string &SourceText() const { return sourceText_; }
+    const std::string &SourceText() const { return sharedText_ ? *sharedText_ : sourceText_; }
     // Empty after a successful read, otherwise the reader's error text.
     const std::string &LastError() const { return lastError_; }
     // Holds the declaration's pseudo-attributes (version, encoding, ...) of the text last
@@ -115,6 +119,7 @@ private:
     void ReadSourceText();
 
     std::string sourceText_;
+    std::shared_ptr<const std::string> sharedText_; // when set, the source text instead of sourceText_
     std::string lastError_;
     std::string prolog_;
     std::string epilog_;

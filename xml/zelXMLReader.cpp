@@ -74,6 +74,34 @@ std::string DecodeAttributeValue(std::string_view value, bool anyEntity)
     return decoded;
 }
 
+// Attribute values in the default mode: the five predefined entities decoded in one pass, each
+// once, so "&amp;lt;" gives "&lt;" (what replacing each entity in turn, "&amp;" last, gives).
+std::string DecodePredefinedEntities(std::string_view value)
+{
+    static constexpr std::pair<std::string_view, char> Entities[] = {
+        {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&amp;", '&'}};
+    std::string decoded;
+    decoded.reserve(value.size());
+    for (size_t i = 0; i < value.size();) {
+        const size_t ampersand = value.find('&', i);
+        decoded.append(value, i, ampersand == std::string_view::npos ? std::string_view::npos : ampersand - i);
+        if (ampersand == std::string_view::npos)
+            break;
+        i = ampersand;
+        char character = '&';
+        size_t length = 1;
+        for (const auto &[entity, decodedAs] : Entities)
+            if (value.compare(i, entity.size(), entity) == 0) {
+                character = decodedAs;
+                length = entity.size();
+                break;
+            }
+        decoded += character;
+        i += length;
+    }
+    return decoded;
+}
+
 class ParsingFlag {
 public:
     explicit ParsingFlag(bool &flag) : flag_(flag) { flag_ = true; }
@@ -107,7 +135,7 @@ std::string ReadableText(std::string_view content)
 }
 
 TzelXMLReader::TzelXMLReader(TzelXMLParser2 &document)
-    : document_(document), source_(document.sourceText_), xml_(document.XmlCompatible())
+    : document_(document), source_(document.SourceText()), xml_(document.XmlCompatible())
 {
 }
 
@@ -420,11 +448,58 @@ void TzelXMLReader::KeepTail(TzelXMLNode2 *child)
     }
 }
 
+namespace {
+
+// Bit i set when an odd number of the bits 0..i of quotes are set: the bytes from an opening
+// quote up to (not including) its closing one.
+inline unsigned InsideQuotes(unsigned quotes)
+{
+    quotes ^= quotes << 1;
+    quotes ^= quotes << 2;
+    quotes ^= quotes << 4;
+    quotes ^= quotes << 8;
+    return quotes & 0xFFFF;
+}
+
+} // namespace
+
 size_t TzelXMLReader::FindTagEndOutsideQuotes(size_t from) const
 {
     const char *data = source_.data();
     const size_t size = source_.size();
-    for (size_t at = from;;) {
+    // Most tags end before any quote.
+    size_t at = FindFirstOf(data, from, size, '>', '"', '\'');
+    if (at >= size)
+        return 0;
+    if (data[at] == '>')
+        return at + 1;
+#if defined(__SSE2__)
+    // A tag with many attributes holds many quotes: rather than one search per quote, each
+    // 16 bytes are looked at once and the bytes inside double-quoted values found from the
+    // quotes' running parity. An apostrophe may open a value too, so a block holding one goes
+    // to the byte-wise search below, which knows both kinds of quote.
+    unsigned carry = 0;        // 0xFFFF while a double-quoted value runs on into the next block
+    size_t openingQuote = 0;   // the last opening quote seen
+    for (; at + 16 <= size; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
+        const auto mask = [&](char c) { return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(c)))); };
+        if (mask('\''))
+            break;
+        const unsigned quotes = mask('"');
+        const unsigned inside = InsideQuotes(quotes) ^ carry;
+        if (const unsigned ends = mask('>') & ~inside)
+            return at + static_cast<size_t>(__builtin_ctz(ends)) + 1;
+        if (const unsigned openers = quotes & inside)
+            openingQuote = at + static_cast<size_t>(31 - __builtin_clz(openers));
+        carry = inside & 0x8000 ? 0xFFFF : 0;
+    }
+    if (carry) { // inside a value: on from its closing quote
+        at = FindFirstOf(data, at, size, '"') + 1;
+        if (at > size)
+            return Find('>', openingQuote + 1); // an unclosed value: reported as in the default mode
+    }
+#endif
+    for (;;) {
         at = FindFirstOf(data, at, size, '>', '"', '\'');
         if (at >= size)
             return 0;
@@ -712,13 +787,7 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
             } else if (xml_) {
                 AddAttribute(name, {}).value_.Assign(DecodeAttributeValue(value, anyEntity_));
             } else {
-                // "&amp;" goes last, so "&amp;lt;" gives "&lt;" and is not decoded again.
-                std::string decoded = ReplaceEvery(value, "&lt;", "<");
-                decoded = ReplaceEvery(decoded, "&gt;", ">");
-                decoded = ReplaceEvery(decoded, "&apos;", "'");
-                decoded = ReplaceEvery(decoded, "&quot;", "\"");
-                decoded = ReplaceEvery(decoded, "&amp;", "&");
-                AddAttribute(name, {}).value_.Assign(decoded);
+                AddAttribute(name, {}).value_.Assign(DecodePredefinedEntities(value));
             }
             rest.remove_prefix(closer + 1);
         }

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "zelScan.h"
+
 class TzelXMLParser2;
 class TzelXMLNode2;
 class TzelXMLAttribute2;
@@ -70,21 +72,20 @@ private:
     // 1-based position of c at or after from; 0 when there is none.
     size_t Find(char c, size_t from) const;
     size_t Find(std::string_view pattern, size_t from) const;
-    // Find for a byte that is usually near: the first `nearBytes` are scanned with a plain loop,
-    // which beats a library call over such short distances, the rest with Find.
-    size_t FindNear(char c, size_t from, size_t nearBytes) const
+    // Find for a byte that is usually near (the next "<" after a tag is a few blanks away, a
+    // tag's ">" rarely far): an inline scan of 16 bytes at a time, where a library call would
+    // cost more than the search and a plain loop is slow on a tag of many attributes.
+    size_t FindNear(char c, size_t from) const
     {
-        const size_t size = source_.size();
-        const size_t stop = from + nearBytes < size ? from + nearBytes : size;
-        for (size_t i = from; i >= 1 && i <= stop; ++i)
-            if (source_[i - 1] == c)
-                return i;
-        return Find(c, from);
+        if (from < 1 || from > source_.size())
+            return 0;
+        if (source_[from - 1] == c)
+            return from;
+        const size_t at = FindFirstOf(source_.data(), from - 1, source_.size(), c);
+        return at < source_.size() ? at + 1 : 0;
     }
-    // The next "<", which after a tag is usually a few blanks away.
-    size_t FindTagStart(size_t from) const { return FindNear('<', from, 16); }
-    // The ">" closing a tag: tags are short.
-    size_t FindTagEnd(size_t from) const { return FindNear('>', from, 64); }
+    size_t FindTagStart(size_t from) const { return FindNear('<', from); }
+    size_t FindTagEnd(size_t from) const { return FindNear('>', from); }
     template <size_t N>
     bool StartsAt(size_t position, const char (&marker)[N]) const
     {

@@ -4,6 +4,11 @@
 
 void TKnownFeedFile::Remember(std::string path, std::string bytes, const TFileStamp &stamp)
 {
+    Remember(std::move(path), std::make_shared<std::string>(std::move(bytes)), stamp);
+}
+
+void TKnownFeedFile::Remember(std::string path, std::shared_ptr<std::string> bytes, const TFileStamp &stamp)
+{
     path_ = std::move(path);
     bytes_ = std::move(bytes);
     stamp_ = stamp;
@@ -35,7 +40,7 @@ std::optional<TChannelLines> TKnownFeedFile::ChannelLines(const TzelXMLParser2 &
         return std::nullopt;
     if (lines_)
         return lines_;
-    return FindChannelLines(bytes_, document, staleChild_);
+    return FindChannelLines(Bytes(), document, staleChild_);
 }
 
 void TKnownFeedFile::Forget()
@@ -45,7 +50,7 @@ void TKnownFeedFile::Forget()
     lines_.reset();
     staleChild_ = -1;
     path_.clear();
-    std::string().swap(bytes_); // a large feed's bytes are given back at once
+    bytes_.reset(); // a large feed's bytes are given back at once (unless a document reads them)
 }
 
 bool TKnownFeedFile::Unchanged(const std::string &path) const
@@ -56,9 +61,20 @@ bool TKnownFeedFile::Unchanged(const std::string &path) const
     return now && *now == stamp_;
 }
 
+const std::string &TKnownFeedFile::Bytes() const
+{
+    static const std::string none;
+    return bytes_ ? *bytes_ : none;
+}
+
 std::string TKnownFeedFile::TakeBytes()
 {
-    std::string bytes = std::move(bytes_);
+    // Bytes a document still borrows from are copied, never moved from under it.
+    std::string bytes;
+    if (bytes_ && bytes_.use_count() == 1)
+        bytes = std::move(*bytes_);
+    else if (bytes_)
+        bytes = *bytes_;
     Forget();
     return bytes;
 }

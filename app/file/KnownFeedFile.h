@@ -5,6 +5,7 @@
 #include "ChannelSplice.h"
 #include "FileStamp.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,8 @@ class TKnownFeedFile {
 public:
     // Bytes read from the file.
     void Remember(std::string path, std::string bytes, const TFileStamp &stamp);
+    // The same for bytes shared with the document read from them (see SharedBytes).
+    void Remember(std::string path, std::shared_ptr<std::string> bytes, const TFileStamp &stamp);
     // Bytes the editor wrote: the writer's text of the document but for staleChild's lines (see
     // ChannelSplice.h), with the channel's lines in it when they are known.
     void RememberWritten(std::string path, std::string bytes, const TFileStamp &stamp,
@@ -19,7 +22,10 @@ public:
     void Forget();
     // True when path is the file remembered and its stamp is still the one taken.
     bool Unchanged(const std::string &path) const;
-    const std::string &Bytes() const { return bytes_; }
+    const std::string &Bytes() const;
+    // The bytes for a document to read and borrow from, so that they are held once. While the
+    // document holds them, TakeBytes hands over a copy.
+    std::shared_ptr<const std::string> SharedBytes() const { return bytes_; }
     const TFileStamp &Stamp() const { return stamp_; }
     // The document is read from the bytes anew: its writer's text may differ from them.
     void ForgetLayout();
@@ -31,7 +37,7 @@ public:
 
 private:
     std::string path_;
-    std::string bytes_;
+    std::shared_ptr<std::string> bytes_;
     TFileStamp stamp_;
     bool known_ = false;
     bool written_ = false;

@@ -12,11 +12,9 @@
 #include "zelException.h"
 #include "zelXMLParser2.h"
 
-#include <QListWidgetItem>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
-#include <QStringList>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -83,22 +81,23 @@ void TForm1::LoadListedDocument(const std::string &path)
 
 void TForm1::FillItemList()
 {
-    const TItemList items = ListItems(*document_);
-    FirstItemIndex = items.FirstItemIndex;
-    QStringList rows;
-    rows.reserve(qsizetype(items.Rows.size()));
-    const TFeedTextCodec codec = DocumentCodec();
-    for (const std::string &row : items.Rows)
-        rows << codec.ToText(row);
+    // Listing is counting: each row reads its item when it is shown (ItemRowText).
+    const TzelXMLNode2 *channel = document_->FindChild("channel", false);
+    FirstItemIndex = channel ? FirstItemPosition(*channel) : 0;
     {
-        // One batch, drawn once: the list is refilled in time linear in its rows.
         const QSignalBlocker quiet(ui->ListBox2);
-        ui->ListBox2->setUpdatesEnabled(false);
-        ui->ListBox2->clear();
-        ui->ListBox2->addItems(rows);
-        ui->ListBox2->setUpdatesEnabled(true);
+        ui->ListBox2->Rows().Relist(channel ? channel->ChildCount() - FirstItemIndex : 0);
     }
     itemListIsDocument_ = true;
+}
+
+QString TForm1::ItemRowText(int row) const
+{
+    const TzelXMLNode2 *channel = document_->FindChild("channel", false);
+    const int position = FirstItemIndex + row;
+    if (!channel || row < 0 || position >= channel->ChildCount())
+        return {};
+    return DocumentCodec().ToText(ItemRow(channel->ChildAt(position)));
 }
 
 void TForm1::ShowRowAfterListing(int previousRow)
@@ -126,8 +125,7 @@ void TForm1::FollowFileOnDisk(int &row, bool chosenItem)
         if (const TzelXMLNode2 *channel = document_->FindChild("channel", false))
             if (const TzelXMLNode2 *item = row >= 0 ? channel->ChildAt(FirstItemIndex + row) : nullptr)
                 signature = ItemSignature(*item);
-    const QListWidgetItem *listed = ui->ListBox2->item(row);
-    const QString title = listed ? listed->text() : QString();
+    const QString title = ui->ListBox2->RowText(row);
     LoadListedDocument(path);
     FillItemList();
     const TzelXMLNode2 *channel = document_->FindChild("channel", false);
@@ -244,15 +242,12 @@ void TForm1::ItemsRelist(TRowChange change, int row, bool listWasDocument)
         FillItemList();
     } else {
         const QSignalBlocker quiet(ui->ListBox2);
-        const auto text = [&] {
-            return DocumentCodec().ToText(ItemRow(channel->ChildAt(FirstItemIndex + row)));
-        };
         if (change == TRowChange::Inserted)
-            ui->ListBox2->insertItem(row, text());
+            ui->ListBox2->Rows().InsertRow(row);
         else if (change == TRowChange::Removed)
-            delete ui->ListBox2->takeItem(row);
-        else if (QListWidgetItem *item = ui->ListBox2->item(row))
-            item->setText(text());
+            ui->ListBox2->Rows().RemoveRow(row);
+        else
+            ui->ListBox2->Rows().RowChanged(row);
         itemListIsDocument_ = true;
     }
     ShowRowAfterListing(previousRow);
@@ -268,7 +263,7 @@ void TForm1::ClearItemList()
 {
     {
         const QSignalBlocker quiet(ui->ListBox2);
-        ui->ListBox2->clear();
+        ui->ListBox2->Rows().Relist(0);
     }
     FirstItemIndex = 0;
     SetItemButtons(*ui, false);

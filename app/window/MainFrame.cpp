@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QItemSelectionModel>
 #include <QSignalBlocker>
 #include <QMouseEvent>
 
@@ -58,19 +59,21 @@ void TForm1::ConnectHandlers()
     connect(ui->SpeedButton7, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton7Click));
     connect(ui->SpeedButton6, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton6Click));
     connect(ui->Button2, &QPushButton::clicked, this, guarded(&TForm1::Button2Click));
-    connect(ui->ListBox2, &QListWidget::currentRowChanged, this, guarded(&TForm1::ItemRowChosen));
+    connect(ui->ListBox2, &TItemListView::currentRowChanged, this, guarded(&TForm1::ItemRowChosen));
+    ui->ListBox2->Rows().SetRowText([this](int row) { return ItemRowText(row); });
     // A click on the row already selected shows its item again (after asking about edits).
-    connect(ui->ListBox2, &QListWidget::pressed, this, [this](const QModelIndex &index) {
+    connect(ui->ListBox2, &QAbstractItemView::pressed, this, [this](const QModelIndex &index) {
         if (index.row() == listBox2RowAtPress_)
             RunGuarded([this] { ItemRowChosen(); });
     });
-    connect(ui->ListBox2, &QListWidget::itemDoubleClicked, this,
+    connect(ui->ListBox2, &QAbstractItemView::doubleClicked, this,
             guarded(&TForm1::ItemDetails1Click));
     // A click on empty space or a Ctrl+click leaves the current row selected: the commands
     // work on it, so it must show.
-    connect(ui->ListBox2, &QListWidget::itemSelectionChanged, this, [this] {
-        if (QListWidgetItem *current = ui->ListBox2->currentItem(); current && !current->isSelected())
-            current->setSelected(true);
+    connect(ui->ListBox2, &TItemListView::itemSelectionChanged, this, [this] {
+        QItemSelectionModel *selection = ui->ListBox2->selectionModel();
+        if (const QModelIndex current = ui->ListBox2->currentIndex(); current.isValid() && !selection->isSelected(current))
+            selection->select(current, QItemSelectionModel::Select);
     });
     for (QLineEdit *box : {ui->Edit5, ui->Edit7, ui->Edit8})
         connect(box, &QLineEdit::textChanged, this, guarded(&TForm1::Edit5Change));

@@ -138,15 +138,16 @@ void TForm1::LoadDocument(const std::string &path)
     documentIsKnownFile_ = false;
     itemListIsDocument_ = false;
     itemTreeUndo_.Clear(); // their children are gone with the tree
+    // The document borrows the known bytes instead of copying them: a feed is held once.
     if (knownFile_.Unchanged(path)) {
-        document_->SetSourceText(knownFile_.Bytes()); // written by the editor: not read back
+        document_->SetSharedSourceText(knownFile_.SharedBytes()); // written by the editor: not read back
         knownFile_.ForgetLayout();
     } else {
         knownFile_.Forget();
         // The stamp first: a write after it changes the stamp, so the bytes are not trusted.
         const std::optional<TFileStamp> stamp = StampOf(path);
-        std::string bytes = LoadStringFromFile(path);
-        document_->SetSourceText(bytes);
+        auto bytes = std::make_shared<std::string>(LoadStringFromFile(path));
+        document_->SetSharedSourceText(bytes);
         if (stamp)
             knownFile_.Remember(path, std::move(bytes), *stamp);
     }
@@ -167,6 +168,12 @@ std::string TForm1::SelectedFeedPath() const
 }
 
 void TForm1::SelectRowQuietly(QListWidget *list, int row)
+{
+    const QSignalBlocker quiet(list);
+    list->setCurrentRow(row);
+}
+
+void TForm1::SelectRowQuietly(TItemListView *list, int row)
 {
     const QSignalBlocker quiet(list);
     list->setCurrentRow(row);

@@ -27,6 +27,7 @@ class TForm1;
 class QAction;
 class QKeyEvent;
 class QListWidget;
+class TItemListView;
 class QMenu;
 class QMouseEvent;
 class TClock;
@@ -124,6 +125,7 @@ public:
     std::string SelectedFeedPath() const;
     // Selects a row from the program: the list's click handler does not run.
     static void SelectRowQuietly(QListWidget *list, int row);
+    static void SelectRowQuietly(TItemListView *list, int row);
     // Index of the page showing (0 Feeds, 1 Items).
     int ActivePageIndex() const;
 
@@ -201,6 +203,8 @@ private:
     void LoadListedDocument(const std::string &path);
     // Fills the list from the document in memory.
     void FillItemList();
+    // The line ListBox2 shows for a row: the listed child's title as the document holds it.
+    QString ItemRowText(int row) const;
     // Selects the row that was current (or the last) and shows it; no rows turn Clone, Save
     // and Delete off.
     void ShowRowAfterListing(int previousRow);

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -261,6 +262,31 @@ public:
     }
     QLineEdit *Edit(const char *name) const { return Widget<QLineEdit>(name); }
     QListWidget *List(const char *name) const { return Widget<QListWidget>(name); }
+    // Any list by what every item view offers: the feed list holds its lines, the item list
+    // (ListBox2) reads each from the document when it is asked for.
+    QAbstractItemView *View(const char *name) const { return Widget<QAbstractItemView>(name); }
+    int RowCount(const char *name) const { return View(name)->model()->rowCount(); }
+    int CurrentRow(const char *name) const { return View(name)->currentIndex().row(); } // -1: none
+    QString RowText(const char *name, int row) const
+    {
+        const QAbstractItemModel *model = View(name)->model();
+        return model->data(model->index(row, 0)).toString();
+    }
+    QRect RowRect(const char *name, int row) const { return View(name)->visualRect(View(name)->model()->index(row, 0)); }
+    void ScrollToRow(const char *name, int row) const { View(name)->scrollTo(View(name)->model()->index(row, 0)); }
+    QList<int> SelectedRows(const char *name) const
+    {
+        QList<int> rows;
+        for (const QModelIndex &index : View(name)->selectionModel()->selectedIndexes())
+            rows << index.row();
+        return rows;
+    }
+    // Makes the row current and selected, as a program does (no click).
+    void SetCurrentRow(const char *name, int row) const
+    {
+        QAbstractItemView *view = View(name);
+        view->selectionModel()->setCurrentIndex(view->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    }
     QToolButton *Tool(const char *name) const { return Widget<QToolButton>(name); }
     QAction *Action(const char *name) const { return Widget<QAction>(name); }
     QTabWidget *Pages() const { return Widget<QTabWidget>("PageControl1"); }
@@ -268,9 +294,8 @@ public:
     QStringList ListLines(const char *name) const
     {
         QStringList lines;
-        QListWidget *list = List(name);
-        for (int row = 0; row < list->count(); ++row)
-            lines << list->item(row)->text();
+        for (int row = 0; row < RowCount(name); ++row)
+            lines << RowText(name, row);
         return lines;
     }
     QStringList FeedBoxes() const
@@ -282,9 +307,9 @@ public:
     // A left click on the middle of a list row.
     void ClickRow(const char *list, int row) const
     {
-        QListWidget *widget = List(list);
-        const QRect rect = widget->visualItemRect(widget->item(row));
-        QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, rect.center());
+        QAbstractItemView *view = View(list);
+        const QRect rect = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     }
     // A left click on a page's tab.
     void ClickTab(int index) const

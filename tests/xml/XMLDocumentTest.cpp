@@ -127,13 +127,20 @@ TEST_F(XMLDocument, RereadsReuseMemoryAndKeepWhatWasTakenOut)
         document.SetSourceText(whole);
         std::unique_ptr<TzelXMLNode2> taken(document.Children().Extract(5));
         std::unique_ptr<TzelXMLNode2> clone(document.ChildAt(6)->CloneTree());
-        for (int read = 0; read < 6; ++read) {
-            if (read % 3 == 0)
+        for (int read = 0; read < 8; ++read) {
+            if (read % 4 == 0) {
                 document.SetSourceText(whole);
-            else if (read % 3 == 1)
+            } else if (read % 4 == 1) {
+                // A shared text is read in place and kept alive by the document alone.
+                auto shared = std::make_shared<const std::string>(whole);
+                document.SetSharedSourceText(shared);
+                EXPECT_EQ(document.SourceText().data(), shared->data());
+                shared.reset();
+            } else if (read % 4 == 2) {
+                document.SetSourceText(document.SourceText()); // also while it is shared
+            } else {
                 document.SetSourceText(std::string(whole));
-            else
-                document.SetSourceText(document.SourceText());
+            }
             ASSERT_EQ(document.LastError(), "") << count;
             ASSERT_EQ(document.ChildCount(), count);
             for (const int at : {0, count / 2, count - 1}) {

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "zelStrings.h"
 #include "zelXMLParser2.h"
 
 namespace {
@@ -140,6 +143,28 @@ TEST(XMLReader, Attributes)
               "missing = when parsing attributes near <a x=\"1\" y/>");
     EXPECT_EQ(FirstLine(Parsed("<a x=/>").document.LastError()),
               "missing value delimiter when parsing attributes near <a x=/>");
+}
+
+TEST(XMLReader, AttributeEntitiesDecodeAsEachReplacedInTurn)
+{
+    // Every value of up to four pieces: the five entities, their parts and stray bytes decode
+    // as replacing "&lt;", "&gt;", "&apos;", "&quot;" and last "&amp;" in turn would.
+    const std::string pieces[] = {"&lt;", "&gt;", "&apos;", "&quot;", "&amp;", "&", "amp;", "lt;", "x", ";"};
+    std::vector<std::string> values = {""};
+    for (size_t length = 0, from = 0; length < 4; ++length) {
+        const size_t to = values.size();
+        for (size_t i = from; i < to; ++i)
+            for (const std::string &piece : pieces)
+                values.push_back(values[i] + piece);
+        from = to;
+    }
+    for (const std::string &value : values) {
+        std::string expected = value;
+        for (const auto &[entity, character] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&apos;", "'"}, {"&quot;", "\""}, {"&amp;", "&"}})
+            expected = ReplaceEvery(expected, entity, character);
+        Parsed parsed("<a v=\"" + value + "\"/>");
+        ASSERT_EQ(parsed.document.AttributeValue("v").AsString(), expected) << value;
+    }
 }
 
 TEST(XMLReader, Declaration)

@@ -2,6 +2,7 @@
 // writes back, the texts it shows, what it reports as dropped, and its error texts.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "zelXMLParser2.h"
@@ -134,6 +135,12 @@ TEST(XmlCompatibleMode, Utf16IsReadAsUtf8AndWrittenBackAsUtf16)
     EXPECT_EQ(read.document.BuildXmlText(),
               "\xFF\xFE" + utf16("<?xml version=\"1.0\" encoding=\"UTF-16\" ?>\r\n<r>\r\n  <a>") + std::string("\xE9\x00", 2) +
                   utf16("&#233;</a>\r\n</r>"));
+    // A shared UTF-16 text is read from a UTF-8 copy of the document's own.
+    TzelXMLParser2 shared;
+    shared.SetXmlCompatible(true);
+    shared.SetSharedSourceText(std::make_shared<const std::string>(source));
+    EXPECT_EQ(shared.SourceText(), read.document.SourceText());
+    EXPECT_EQ(shared.BuildXmlText(), read.document.BuildXmlText());
     // Odd bytes after the mark are no UTF-16: read as they are, which fails.
     EXPECT_FALSE(Compatible(source + "x").document.IsUtf16());
 }
@@ -173,4 +180,37 @@ TEST(XmlCompatibleMode, ErrorsStayAsTheEngineReportsThem)
     const std::string doctype = Compatible(" <!DOCTYPE a [ <!ENTITY e 'v'> <a/>").document.LastError();
     EXPECT_EQ(doctype.substr(0, doctype.find("\r\n")), "Missing > in DOCTYPE near  <!DOCTYPE a [ <!ENTITY e 'v'> <a/>");
     EXPECT_NE(doctype.find("Error position=2\r\n"), std::string::npos);
+}
+
+TEST(XmlCompatibleMode, QuotesAndGreaterThanAnywhereInAWideTag)
+{
+    // A long tag is scanned many bytes at a time: a ">" or the other quote inside a value, at
+    // every distance from the tag's start, reads as in a short tag; so does a value left open,
+    // whose error is the default mode's.
+    auto messageAndPosition = [](const std::string &error) {
+        return error.substr(0, error.find("\r\n", error.find("Error position=")));
+    };
+    for (size_t pad = 0; pad < 40; ++pad) {
+        const std::string filler(pad, 'x');
+        const std::string wide = "<r f=\"" + filler + "\" a=\"x>y'z\" g='" + filler + "' b='p>\"q' c=\"" + filler +
+                                 ">\"\n/>";
+        Compatible read("<root>" + wide + "<s/></root>");
+        ASSERT_TRUE(read.document.LastError().empty()) << pad << read.document.LastError();
+        ASSERT_EQ(read.document.ChildCount(), 2) << pad;
+        const TzelXMLNode2 &r = *read.document.ChildAt(0);
+        const std::string expected[][2] = {{"f", filler}, {"a", "x>y'z"}, {"g", filler}, {"b", "p>\"q"}, {"c", filler + ">"}};
+        ASSERT_EQ(r.Attributes().Count(), 5) << pad;
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(r.Attributes()[i]->NameView(), expected[i][0]) << pad;
+            EXPECT_EQ(r.Attributes()[i]->ValueText(), expected[i][1]) << pad;
+        }
+        for (const std::string open : {"<root><r f=\"" + filler + "\" a=\"open></root>",
+                                       "<root><r f=\"" + filler + "\" g='x' a=\"open></root>",
+                                       "<root><r f=\"" + filler + "\" a=\"" + filler}) {
+            TzelXMLParser2 plain;
+            plain.SetSourceText(open);
+            EXPECT_EQ(messageAndPosition(Compatible(open).document.LastError()), messageAndPosition(plain.LastError()))
+                << open;
+        }
+    }
 }

@@ -189,10 +189,10 @@ private slots:
             QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
                               Qt::LeftButton);
         };
-        QListWidget *list = window.List("ListBox2");
-        const QPoint row0 = list->visualItemRect(list->item(0)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row0); // a double click's first click
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row0);
+        QWidget *viewport = window.View("ListBox2")->viewport();
+        const QPoint row0 = window.RowRect("ListBox2", 0).center();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, row0); // a double click's first click
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, row0);
         QCOMPARE(window.Dialogs.Log(), QStringList({"details: "}));
         QCOMPARE(opened.Categories, QStringList({"Old"}));
         QCOMPARE(opened.Guid, QString());

@@ -48,7 +48,7 @@ private slots:
         QCOMPARE(window.Pages()->currentIndex(), 0);
         doubleClick(1);
         QCOMPARE(window.Pages()->currentIndex(), 1);
-        QCOMPARE(window.List("ListBox2")->currentRow(), 1);
+        QCOMPARE(window.CurrentRow("ListBox2"), 1);
         QCOMPARE(window.Edit("Edit5")->text(), QString("Second"));
         QCOMPARE(window.Edit("Edit8")->text(), QString("Mon, 32 Foo 2007"));
         QVERIFY(window.Dialogs.Shown.empty());

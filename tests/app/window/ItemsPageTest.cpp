@@ -7,6 +7,7 @@
 #include "TextFunctions.h"
 #include "zelStrings.h"
 #include "zelXMLParser2.h"
+#include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -118,7 +119,7 @@ void CheckShown(const TItemsWindow &window, const std::string &path, const QStri
     for (const std::string &text : items.Rows)
         rows << codec.ToText(text);
     QVERIFY2(window.ListLines("ListBox2") == rows, qPrintable(where));
-    const int current = window.List("ListBox2")->currentRow();
+    const int current = window.CurrentRow("ListBox2");
     if (current < 0)
         return;
     const TItemFields fields = ReadItem(*written, path, items.FirstItemIndex, current);
@@ -170,7 +171,14 @@ private slots:
                     "    <category>no title</category>\r\n");
         QCOMPARE(window.ListLines("ListBox2"),
                  QStringList({"Play \"Word Hunt\". Free", "Play \"Word Hunt\" Free", "<category>"}));
-        QCOMPARE(window.List("ListBox2")->currentRow(), 0);
+        QCOMPARE(window.CurrentRow("ListBox2"), 0);
+        // A screen reader reads the same lines, row by row.
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(window.View("ListBox2"));
+        QVERIFY(list);
+        QStringList heard;
+        for (int row = 0; row < list->childCount(); ++row)
+            heard << list->child(row)->text(QAccessible::Name);
+        QCOMPARE(heard, window.ListLines("ListBox2"));
         QCOMPARE(window.Fields(),
                  QStringList({"Play \"Word Hunt\". Free", "a \"b\"", "http://x/?q=&quot;", "p1"}));
         QCOMPARE(window.Edit("Edit6")->text(), QString("Word Hunt"));
@@ -195,7 +203,7 @@ private slots:
         window.Click(window.Tool("SpeedButton1"));
         COMPARE_BYTES(window.File(), window.Feed(NewItem(window.Stamp())));
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"(untitled)"}));
-        QCOMPARE(window.List("ListBox2")->currentRow(), 0);
+        QCOMPARE(window.CurrentRow("ListBox2"), 0);
         QCOMPARE(window.Fields(), QStringList({"(untitled)", "", "", QString::fromStdString(window.Stamp())}));
         QCOMPARE(window.Edit("Edit5")->selectedText(), QString("(untitled)"));
         QCOMPARE(window.Form->focusWidget(), window.Edit("Edit5"));
@@ -210,7 +218,7 @@ private slots:
         QTest::keyClick(window.Edit("Edit5"), Qt::Key_N, Qt::ControlModifier);
         COMPARE_BYTES(window.File(), window.Feed(NewItem(window.Stamp()) + Item("A") + Item("B")));
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"(untitled)", "A", "B"}));
-        QCOMPARE(window.List("ListBox2")->currentRow(), 0);
+        QCOMPARE(window.CurrentRow("ListBox2"), 0);
         QCOMPARE(window.Buttons(), AllEnabled);
     }
 
@@ -223,7 +231,7 @@ private slots:
         COMPARE_BYTES(window.File(), window.Feed(Item("I0") + Item("I1") + Item("I2") + Item("I3", "three") +
                                             Item("I3", "three") + Item("I4")));
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"I0", "I1", "I2", "I3", "I3", "I4"}));
-        QCOMPARE(window.List("ListBox2")->currentRow(), 3);
+        QCOMPARE(window.CurrentRow("ListBox2"), 3);
         QCOMPARE(window.Fields().at(1), QString("three"));
         QCOMPARE(window.Buttons(), AllEnabled);
     }
@@ -237,7 +245,7 @@ private slots:
         QVERIFY(window.Dialogs.Shown.empty());
         COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B")));
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"A", "B"}));
-        QCOMPARE(window.List("ListBox2")->currentRow(), 1);
+        QCOMPARE(window.CurrentRow("ListBox2"), 1);
         QCOMPARE(window.Fields().at(0), QString("B"));
         QCOMPARE(window.Buttons(), AllEnabled);
 
@@ -651,18 +659,16 @@ private slots:
     {
         TItemsWindow window;
         window.Open(Item("A") + Item("B"));
-        QListWidget *list = window.List("ListBox2");
+        QWidget *viewport = window.View("ListBox2")->viewport();
         window.ClickRow("ListBox2", 1);
         window.TypeInto(window.Edit("Edit5"), "edited");
         window.ClickRow("ListBox2", 1);
         QCOMPARE(window.Edit("Edit5")->text(), QString("B"));
-        const QList<QListWidgetItem *> rowOne = {list->item(1)};
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 5));
-        QCOMPARE(list->selectedItems(), rowOne);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          list->visualItemRect(list->item(1)).center());
-        QCOMPARE(list->selectedItems(), rowOne);
-        QCOMPARE(list->currentRow(), 1);
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(20, viewport->height() - 5));
+        QCOMPARE(window.SelectedRows("ListBox2"), QList<int>({1}));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, window.RowRect("ListBox2", 1).center());
+        QCOMPARE(window.SelectedRows("ListBox2"), QList<int>({1}));
+        QCOMPARE(window.CurrentRow("ListBox2"), 1);
         QCOMPARE(window.Fields().at(0), QString("B"));
         QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"B\"?"})); // answered No
         COMPARE_BYTES(window.File(), window.Feed(Item("A") + Item("B")));
@@ -673,14 +679,14 @@ private slots:
     {
         TItemsWindow window;
         window.Open(Item("A") + Item("B", "e", "http://x/b", "q"));
-        QListWidget *list = window.List("ListBox2");
+        QWidget *viewport = window.View("ListBox2")->viewport();
         window.TypeInto(window.Edit("Edit5"), "edited");
-        const QPoint row1 = list->visualItemRect(list->item(1)).center();
-        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, row1);
-        QTest::mouseDClick(list->viewport(), Qt::RightButton, {}, row1);
-        QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, row1);
-        QCOMPARE(list->currentRow(), 0);
-        QCOMPARE(list->selectedItems(), QList<QListWidgetItem *>({list->item(0)}));
+        const QPoint row1 = window.RowRect("ListBox2", 1).center();
+        QTest::mouseClick(viewport, Qt::RightButton, {}, row1);
+        QTest::mouseDClick(viewport, Qt::RightButton, {}, row1);
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, row1);
+        QCOMPARE(window.CurrentRow("ListBox2"), 0);
+        QCOMPARE(window.SelectedRows("ListBox2"), QList<int>({0}));
         QCOMPARE(window.Fields(), QStringList({"edited", "d", "http://x/l", "p"}));
         window.ClickRow("ListBox2", 1); // the left button still selects
         QCOMPARE(window.Fields(), QStringList({"B", "e", "http://x/b", "q"}));
@@ -695,7 +701,7 @@ private slots:
         TItemsWindow window;
         window.Open(Item("A"));
         const auto walk = [&](int steps) {
-            window.List("ListBox2")->setFocus();
+            window.View("ListBox2")->setFocus();
             QStringList order;
             for (int step = 0; step < steps; ++step) {
                 order << QApplication::focusWidget()->objectName();
@@ -801,12 +807,12 @@ private slots:
                     const std::string before = window.File();
                     const auto expected = read(before);
                     const int first = ListItems(*expected).FirstItemIndex;
-                    const int count = window.List("ListBox2")->count();
+                    const int count = window.RowCount("ListBox2");
                     const int row = std::max(0, std::min(wantedRow < 0 ? count - 1 : wantedRow, count - 1));
                     if ((command != Add && command != Undo && count == 0) || (command == Undo && earlier.empty()))
                         continue;
                     if (command != Add && command != Undo) {
-                        window.List("ListBox2")->scrollToItem(window.List("ListBox2")->item(row));
+                        window.ScrollToRow("ListBox2", row);
                         window.ClickRow("ListBox2", row);
                     }
                     const std::string scratch = window.PathBytes("expected.xml");

@@ -334,7 +334,7 @@ private slots:
         QVERIFY(!window.Widget<QMenu>("open1")->isEnabled());
         QVERIFY(window.Widget<QMenu>("Items1")->isEnabled());
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"First", "Second"}));
-        QCOMPARE(window.List("ListBox2")->currentRow(), 0);
+        QCOMPARE(window.CurrentRow("ListBox2"), 0);
         QCOMPARE(window.Form->focusWidget(), window.Edit("Edit5"));
 
         // The feed file disappears: the Feeds page is reached all the same.

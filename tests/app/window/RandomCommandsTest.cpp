@@ -415,18 +415,17 @@ private:
         const std::string before = File();
         const bool outside = outsideSinceCommand_;
         const auto fresh = ReadFeed(before);
-        QListWidget *list = List("ListBox2");
-        const int row = OnItems() ? list->currentRow() : -1;
+        const int row = OnItems() ? CurrentRow("ListBox2") : -1;
         const bool stale = OnItems() && ListLines("ListBox2") != Rows(*fresh);
         const QStringList typedItem = ItemBoxes();
         const QStringList typedFeed = FeedBoxes();
         // The row in a fresh read: a list not yet read again finds its row by its line.
-        const int freshRow = !stale || row < 0 ? row : int(Rows(*fresh).indexOf(list->item(row)->text()));
+        const int freshRow = !stale || row < 0 ? row : int(Rows(*fresh).indexOf(RowText("ListBox2", row)));
         const QStringList shownItem = ShownItemTexts(*fresh, freshRow);
         const QStringList shownFeed = ShownFeedTexts();
         const bool itemPending = freshRow >= 0 && typedItem != shownItem;
         const bool feedPending = !OnItems() && typedFeed != shownFeed;
-        const bool onMarker = row >= 0 && list->item(row) && list->item(row)->text().startsWith("Outside ");
+        const bool onMarker = row >= 0 && row < RowCount("ListBox2") && RowText("ListBox2", row).startsWith("Outside ");
         const bool yes = step.Answer == TSaveChangesAnswer::Yes;
         // The bytes the command must leave, worked out on a fresh read.
         std::string expected = before;
@@ -549,13 +548,13 @@ private:
             break;
         }
         case TKind::ChooseItem: {
-            if (!OnItems() || list->count() == 0)
+            if (!OnItems() || RowCount("ListBox2") == 0)
                 return;
-            const int chosen = int(step.Pick % unsigned(list->count()));
+            const int chosen = int(step.Pick % unsigned(RowCount("ListBox2")));
             if (chosen == row)
                 return;
             unit([&] { return settle(before).value_or(before); });
-            list->scrollToItem(list->item(chosen));
+            ScrollToRow("ListBox2", chosen);
             ClickRow("ListBox2", chosen);
             break;
         }

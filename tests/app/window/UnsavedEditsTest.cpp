@@ -35,14 +35,13 @@ private slots:
         window.Start();
         window.ClickTab(1);
         QLineEdit *title = window.Edit("Edit5");
-        QListWidget *items = window.List("ListBox2");
         const std::string stamp = DateStamp(window.Clock.Time);
 
         // Cancel: the row, the typed text and the file stay.
         window.TypeInto(title, "A2");
         window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Cancel};
         window.ClickRow("ListBox2", 1);
-        QCOMPARE(items->currentRow(), 0);
+        QCOMPARE(window.CurrentRow("ListBox2"), 0);
         QCOMPARE(title->text(), QString("A2"));
         COMPARE_BYTES(window.ReadFile("feed.xml"), original);
 
@@ -58,7 +57,7 @@ private slots:
         window.TypeInto(title, "A3");
         window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Yes};
         window.ClickRow("ListBox2", 1);
-        QCOMPARE(items->currentRow(), 1);
+        QCOMPARE(window.CurrentRow("ListBox2"), 1);
         QCOMPARE(title->text(), QString("B"));
         COMPARE_BYTES(window.ReadFile("feed.xml"),
                       FeedBytes("News", "All", "http://x/", "d", "UTF-8", Item("A3", stamp) + Item("B")));
