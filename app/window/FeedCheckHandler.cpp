@@ -10,11 +10,7 @@
 
 void TForm1::CheckFeed1Click()
 {
-    if (EntryCount(*catalogue_) == 0) {
-        dialogs_.ShowMessage(QStringLiteral("Feeds is empty!"));
-        return;
-    }
-    const std::string path = SelectedFeedPath();
+    const std::string path = FeedForCommand();
     if (path.empty())
         return;
     // The file as it is on disk: that is what readers will get.

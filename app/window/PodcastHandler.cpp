@@ -29,7 +29,7 @@ QString FeedUrlOf(const TzelXMLNode2 &channel, const TShowTags &tags, const TFee
 
 void TForm1::Podcast1Click()
 {
-    const std::string path = SelectedFeedPath();
+    const std::string path = FeedForCommand();
     if (path.empty())
         return;
     if (!SettleUnsavedEdits())

@@ -31,11 +31,7 @@ bool NeedsPassword(const TPublishSettings &settings)
 
 void TForm1::PublishSettings1Click()
 {
-    if (EntryCount(*catalogue_) == 0) {
-        dialogs_.ShowMessage(QStringLiteral("Feeds is empty!"));
-        return;
-    }
-    const std::string path = SelectedFeedPath();
+    const std::string path = FeedForCommand();
     if (path.empty())
         return;
     const std::string file = PublishSettingsFile();
@@ -50,11 +46,7 @@ void TForm1::PublishSettings1Click()
 
 void TForm1::Publish1Click()
 {
-    if (EntryCount(*catalogue_) == 0) {
-        dialogs_.ShowMessage(QStringLiteral("Feeds is empty!"));
-        return;
-    }
-    if (SelectedFeedPath().empty())
+    if (FeedForCommand().empty())
         return;
     // What goes up is the file: edits still in the boxes are settled first.
     if (!SettleUnsavedEdits())

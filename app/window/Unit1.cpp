@@ -167,6 +167,15 @@ std::string TForm1::SelectedFeedPath() const
     return EntryPath(*catalogue_, row);
 }
 
+std::string TForm1::FeedForCommand()
+{
+    if (EntryCount(*catalogue_) == 0) {
+        dialogs_.ShowMessage(QStringLiteral("Feeds is empty!"));
+        return {};
+    }
+    return SelectedFeedPath();
+}
+
 void TForm1::SelectRowQuietly(QListWidget *list, int row)
 {
     const QSignalBlocker quiet(list);

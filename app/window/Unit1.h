@@ -123,6 +123,9 @@ public:
     void LoadDocument(const std::string &path);
     // The Path of the catalogue slot selected in ListBox1 ("" when no line is selected).
     std::string SelectedFeedPath() const;
+    // The selected feed's path for a Feed menu command; "" (after saying "Feeds is empty!" when
+    // the list is) when there is none to work on.
+    std::string FeedForCommand();
     // Selects a row from the program: the list's click handler does not run.
     static void SelectRowQuietly(QListWidget *list, int row);
     static void SelectRowQuietly(TItemListView *list, int row);
