@@ -34,19 +34,26 @@ TzelXMLAttribute2 *TzelXMLAttribute2::Clone() const
 {
     auto copy = std::make_unique<TzelXMLAttribute2>();
     copy->name_.Assign(name_.View());
-    copy->value_.Assign(value_.View());
+    copy->value_.Assign(ValueText());
     copy->kind_ = kind_;
     return copy.release();
 }
 
+void TzelXMLAttribute2::DecodeValue() const
+{
+    value_.Assign(DecodeAttributeText(value_.View(), decoding_));
+    decoding_ = TzelValueDecoding::None;
+}
+
 TzelVariant TzelXMLAttribute2::Value() const
 {
+    const std::string_view value = ValueText();
     switch (kind_) {
     case 0: return TzelVariant();
-    case 1: return TzelVariant(static_cast<int64_t>(std::strtoll(std::string(value_.View()).c_str(), nullptr, 10)));
-    case 2: return TzelVariant(std::strtod(std::string(value_.View()).c_str(), nullptr));
-    case 3: return TzelVariant(value_.View() == "True");
-    default: return TzelVariant(value_.View());
+    case 1: return TzelVariant(static_cast<int64_t>(std::strtoll(std::string(value).c_str(), nullptr, 10)));
+    case 2: return TzelVariant(std::strtod(std::string(value).c_str(), nullptr));
+    case 3: return TzelVariant(value == "True");
+    default: return TzelVariant(value);
     }
 }
 
@@ -57,6 +64,7 @@ void TzelXMLAttribute2::SetValue(const TzelVariant &value)
     else
         value_.Assign(value.AsString());
     kind_ = static_cast<uint8_t>(value.Raw().index());
+    decoding_ = TzelValueDecoding::None;
 }
 
 // Nodes and attributes made with new come from a pool of this thread; the reader builds

@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 
+#include "zelAttributeDecoding.h"
 #include "zelNodeString.h"
 #include "zelXMLNodeExtras.h"
 #include "zelVariant.h"
@@ -43,7 +44,12 @@ public:
     // The value as it was set (a string, a number, a boolean or empty).
     TzelVariant Value() const;
     // The value as text, as Value().AsString() gives it; valid until the attribute changes.
-    std::string_view ValueText() const { return value_.View(); }
+    std::string_view ValueText() const
+    {
+        if (decoding_ != TzelValueDecoding::None)
+            DecodeValue();
+        return value_.View();
+    }
     void SetName(std::string_view name) { name_.Assign(name); }
     void SetValue(const TzelVariant &value);
     // A new attribute with the same name and a copy of the value; the caller owns it.
@@ -64,9 +70,15 @@ private:
     // booleans are read back from their text exactly. Read attributes borrow both strings
     // from the document's source text, like nodes. 28 bytes in all.
     TzelNodeString name_;
-    TzelNodeString value_;
+    // A read value holding a "&" stays in its written form (decoding_ says how it reads)
+    // until ValueText first decodes it into an owned copy; a tree keeps no second copy of
+    // values nobody reads. The attribute belongs to one thread, like its tree.
+    mutable TzelNodeString value_;
     uint8_t kind_ = StringKind;
+    mutable TzelValueDecoding decoding_ = TzelValueDecoding::None;
     static constexpr uint8_t StringKind = 4; // TzelVariant::Storage's index of std::string
+
+    void DecodeValue() const;
 };
 
 class TzelXMLNode2 {

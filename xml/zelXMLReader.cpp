@@ -13,6 +13,7 @@
 
 #include "zelScan.h"
 #include "zelStrings.h"
+#include "zelAttributeDecoding.h"
 #include "zelXMLReference.h"
 #include "zelXMLParser2.h"
 #include "zelXMLWriter.h"
@@ -40,66 +41,6 @@ std::string_view TrimXmlBlanksRight(std::string_view text)
     while (!text.empty() && IsXmlBlank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-// Attribute values in XML-compatible mode, in one pass: the five predefined entities are
-// decoded, other references stay as written, and "&amp;" stays as written when the
-// decoded "&" would start a reference the writer keeps (see XmlReferenceLength; anyEntity
-// when the document has a DTD), so every "&" kept that starts such a reference is one (the
-// writer writes those as they are and escapes every other "&").
-std::string DecodeAttributeValue(std::string_view value, bool anyEntity)
-{
-    static constexpr std::pair<std::string_view, char> Entities[] = {
-        {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&amp;", '&'}};
-    std::string decoded;
-    decoded.reserve(value.size());
-    for (size_t i = 0; i < value.size();) {
-        if (value[i] == '&') {
-            bool done = false;
-            for (const auto &[entity, character] : Entities) {
-                if (value.compare(i, entity.size(), entity) != 0)
-                    continue;
-                if (character == '&' && XmlReferenceLength(value.substr(i + 4), 0, anyEntity) > 0) // as if the ";" were the "&"
-                    break; // "&amp;" before "#65;" or "name;": kept
-                decoded += character;
-                i += entity.size();
-                done = true;
-                break;
-            }
-            if (done)
-                continue;
-        }
-        decoded += value[i++];
-    }
-    return decoded;
-}
-
-// Attribute values in the default mode: the five predefined entities decoded in one pass, each
-// once, so "&amp;lt;" gives "&lt;" (what replacing each entity in turn, "&amp;" last, gives).
-std::string DecodePredefinedEntities(std::string_view value)
-{
-    static constexpr std::pair<std::string_view, char> Entities[] = {
-        {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&amp;", '&'}};
-    std::string decoded;
-    decoded.reserve(value.size());
-    for (size_t i = 0; i < value.size();) {
-        const size_t ampersand = value.find('&', i);
-        decoded.append(value, i, ampersand == std::string_view::npos ? std::string_view::npos : ampersand - i);
-        if (ampersand == std::string_view::npos)
-            break;
-        i = ampersand;
-        char character = '&';
-        size_t length = 1;
-        for (const auto &[entity, decodedAs] : Entities)
-            if (value.compare(i, entity.size(), entity) == 0) {
-                character = decodedAs;
-                length = entity.size();
-                break;
-            }
-        decoded += character;
-        i += length;
-    }
-    return decoded;
 }
 
 class ParsingFlag {
@@ -782,13 +723,12 @@ void TzelXMLReader::ParseAttributes(TzelXMLNode2 *element, std::string_view text
                 throw Exception(std::string("Expected closing ") + delimiter + " when parsing attributes");
             std::string_view name = TrimmedText(rest.substr(0, equals));
             std::string_view value = rest.substr(valueStart + 1, closer - valueStart - 1);
-            if (!ampersand) {
-                AddAttribute(name, value);
-            } else if (xml_) {
-                AddAttribute(name, {}).value_.Assign(DecodeAttributeValue(value, anyEntity_));
-            } else {
-                AddAttribute(name, {}).value_.Assign(DecodePredefinedEntities(value));
-            }
+            // A value holding a "&" stays in its written form until it is first read.
+            TzelXMLAttribute2 &attribute = AddAttribute(name, value);
+            if (ampersand)
+                attribute.decoding_ = !xml_       ? TzelValueDecoding::Predefined
+                                      : anyEntity_ ? TzelValueDecoding::XmlAnyEntity
+                                                   : TzelValueDecoding::Xml;
             rest.remove_prefix(closer + 1);
         }
     } catch (...) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -149,9 +150,10 @@ TEST(XMLNode, AttributeValuesKeepTheirKindAndReadOnesOutliveTheirSource)
         }
     }
 
-    // Read values borrow the source text (decoded ones are copies). One taken out, one
-    // cloned, one on a node taken out and the rest of the tree written again: each keeps its
-    // bytes after the source is read over and the document is gone.
+    // Read values borrow the source text; one holding a reference is decoded only when first
+    // read. One taken out, one cloned and one on a node taken out, all before anything reads
+    // them, each read as decoded after the source is read over and the document is gone; one
+    // still listed read in place. A second document reads the same text and writes it back.
     struct Row {
         bool xmlCompatible;
         const char *source;
@@ -159,27 +161,32 @@ TEST(XMLNode, AttributeValuesKeepTheirKindAndReadOnesOutliveTheirSource)
         const char *written; // the root's start tag as written back
     };
     const Row rows[] = {
-        {false, "<rss a='plain' b=\"x &amp;lt; y\" c=\"&lt;&gt;&apos;&quot;\"><item d=\"inner\"/></rss>",
-         "a=plain b=x &lt; y c=<>'\" d=inner", "<rss a=\"plain\" b=\"x &amp;lt; y\" c=\"&lt;&gt;&apos;&quot;\">"},
-        {true, "<rss a = 'plain'\tb=\"x &amp;lt; y\" c=\"&#65;&amp;&amp;#66;&gt;\"><item d=\"&ent; in\"/></rss>",
-         "a=plain b=x &amp;lt; y c=&#65;&&amp;#66;> d=&ent; in",
-         "<rss a=\"plain\" b=\"x &amp;lt; y\" c=\"&#65;&amp;&amp;#66;&gt;\">"},
+        {false, "<rss a='pl&amp;ain' b=\"x &amp;lt; y\" c=\"&lt;&gt;&apos;&quot;\"><item d=\"in&quot;ner\"/></rss>",
+         "a=pl&ain b=x &lt; y c=<>'\" d=in\"ner", "<rss a=\"pl&amp;ain\" b=\"x &amp;lt; y\" c=\"&lt;&gt;&apos;&quot;\">"},
+        {true, "<rss a = 'pl&amp;ain'\tb=\"x &amp;lt; y\" c=\"&#65;&amp;&amp;#66;&gt;\"><item d=\"&ent; in\"/></rss>",
+         "a=pl&ain b=x &amp;lt; y c=&#65;&&amp;#66;> d=&ent; in",
+         "<rss a=\"pl&amp;ain\" b=\"x &amp;lt; y\" c=\"&#65;&amp;&amp;#66;&gt;\">"},
     };
     for (const Row &row : rows) {
         auto document = std::make_unique<TzelXMLParser2>();
         document->SetXmlCompatible(row.xmlCompatible);
         document->SetSourceText(std::string(row.source));
         ASSERT_EQ(document->LastError(), "") << row.source;
-        const std::string written = document->BuildXmlText();
+        TzelXMLParser2 writtenAgain;
+        writtenAgain.SetXmlCompatible(row.xmlCompatible);
+        writtenAgain.SetSourceText(std::string(row.source));
+        const std::string written = writtenAgain.BuildXmlText();
         std::unique_ptr<TzelXMLAttribute2> first(document->Attributes().Extract(0));
         std::unique_ptr<TzelXMLAttribute2> second(document->Attributes()[0]->Clone());
         std::unique_ptr<TzelXMLNode2> item(document->Children().Extract(0));
-        std::string seen = first->Name() + "=" + first->Value().String() + " " + second->Name() + "=" +
-                           second->Value().String() + " " + document->Attributes()[1]->Name() + "=" +
-                           document->Attributes()[1]->Value().String();
-        document->SetSourceText(std::string("<overwritten with='other bytes entirely, and longer than before'/>"));
+        const std::string listed =
+            document->Attributes()[1]->Name() + "=" + document->Attributes()[1]->Value().String();
+        const std::string other(std::strlen(row.source), '#'); // read into the old text's memory
+        document->SetSourceText(other);
         document.reset();
-        seen += " " + item->Attributes()[0]->Name() + "=" + item->AttributeValue("d").String();
+        const std::string seen = first->Name() + "=" + first->Value().String() + " " + second->Name() + "=" +
+                                 second->Value().String() + " " + listed + " " + item->Attributes()[0]->Name() +
+                                 "=" + item->AttributeValue("d").String();
         EXPECT_EQ(seen, row.values) << row.source;
         EXPECT_NE(written.find(row.written), std::string::npos) << written;
     }
