@@ -41,23 +41,32 @@ void PrintHelp(std::ostream &out)
 // Checks one file: 0, 1 or 2 as for the whole run.
 int CheckFile(const std::string &path, bool json, std::ostream &out, std::ostream &err)
 {
+    const auto findings = PrintFileCheck(path, path, json, out, err);
+    if (!findings)
+        return 2;
+    return HasError(*findings) ? 1 : 0;
+}
+
+} // namespace
+
+std::optional<std::vector<TFeedFinding>> PrintFileCheck(const std::string &path, const std::string &shownAs,
+                                                        bool json, std::ostream &out, std::ostream &err)
+{
     std::string bytes;
     try {
         bytes = LoadStringFromFile(path);
     } catch (const std::exception &error) {
-        err << ProgramName << ": cannot read " << path << ": " << error.what() << "\n";
-        return 2;
+        err << ProgramName << ": cannot read " << shownAs << ": " << error.what() << "\n";
+        return std::nullopt;
     }
-    const std::vector<TFeedFinding> findings = CheckFeed(bytes);
+    std::vector<TFeedFinding> findings = CheckFeed(bytes);
     for (const TFeedFinding &finding : findings)
         if (json)
-            out << FindingJson(path, finding) << "\n";
+            out << FindingJson(shownAs, finding) << "\n";
         else
-            out << path << ": " << FindingLine(finding) << "\n";
-    return HasError(findings) ? 1 : 0;
+            out << shownAs << ": " << FindingLine(finding) << "\n";
+    return findings;
 }
-
-} // namespace
 
 std::optional<int> RunCommandLine(const std::vector<std::string> &arguments, std::ostream &out,
                                   std::ostream &err)

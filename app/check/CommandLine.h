@@ -1,6 +1,8 @@
 #pragma once
 // The editor's command line: --check FILE..., --help and --version run without a window and
 // without a display; anything else starts the window.
+#include "FeedCheck.h"
+
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,3 +16,8 @@
 // JSON instead (FindingJson.h).
 std::optional<int> RunCommandLine(const std::vector<std::string> &arguments, std::ostream &out,
                                   std::ostream &err);
+
+// Reads the file at path and prints Check Feed's findings on it as --check does, each line named
+// shownAs. The findings, or no value (after saying why on err) when the file cannot be read.
+std::optional<std::vector<TFeedFinding>> PrintFileCheck(const std::string &path, const std::string &shownAs,
+                                                        bool json, std::ostream &out, std::ostream &err);

@@ -1,10 +1,10 @@
 #include "PublishCommandLine.h"
 
+#include "CommandLine.h"
 #include "FeedCheck.h"
 #include "PublishSecret.h"
 #include "PublishSettings.h"
 #include "Publisher.h"
-#include "zelStrings.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -31,17 +31,10 @@ std::optional<std::string> Password(const TPublishSettings &settings)
 int PublishFile(const std::string &file, bool force, std::ostream &out, std::ostream &err)
 {
     const std::string path = QFileInfo(QString::fromStdString(file)).absoluteFilePath().toStdString();
-    std::string bytes;
-    try {
-        bytes = LoadStringFromFile(path);
-    } catch (const std::exception &error) {
-        err << ProgramName << ": cannot read " << file << ": " << error.what() << "\n";
+    const auto findings = PrintFileCheck(path, file, false, out, err);
+    if (!findings)
         return 2;
-    }
-    const std::vector<TFeedFinding> findings = CheckFeed(bytes);
-    for (const TFeedFinding &finding : findings)
-        out << file << ": " << FindingLine(finding) << "\n";
-    if (HasError(findings) && !force) {
+    if (HasError(*findings) && !force) {
         err << ProgramName << ": " << file
             << " has errors and was not published (--force publishes it anyway)\n";
         return 1;
