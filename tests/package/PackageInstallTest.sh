@@ -57,12 +57,14 @@ dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|; s|/$||' | grep -v '^$'
 while read -r path; do
   if [ -e "$path" ] || [ -L "$path" ]; then echo "$path"; fi
 done <"$work/contents" >"$work/before"
-# What those of its folders the machine had already hold, to find anything else left behind
+# What the folders the package puts its files in hold, to find anything else left behind later
 # (a file the program wrote beside itself).
 entries() {
   while read -r path; do
-    if [ -d "$path" ] && [ ! -L "$path" ]; then find "$path" -mindepth 1 -maxdepth 1; fi
-  done <"$work/before" | sort -u
+    if [ ! -d "$path" ] || [ -L "$path" ]; then dirname "$path"; fi
+  done <"$work/contents" | sort -u | while read -r folder; do
+    if [ -d "$folder" ]; then find "$folder" -mindepth 1 -maxdepth 1; fi
+  done | sort
 }
 entries >"$work/entries-before"
 
@@ -124,7 +126,7 @@ grep -q '^{"file":"bad.xml","severity":"error","place":"channel",.*link' check.j
 list="$work/home/.config/Tolvane RSS Editor/feeds.cfg"
 as_user QT_QPA_PLATFORM=offscreen tolvane-rss-editor good.xml >window.log 2>&1 &
 window=$!
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   if [ -f "$list" ] && grep -aq "$work/elsewhere/good.xml" "$list"; then break; fi
   [ -e /usr/bin/feeds.cfg ] && break
   sleep 0.1
@@ -142,7 +144,7 @@ if grep -rqs '^path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d; then
 else
   [ "$(man -w "$package")" = "$page" ] || fail "man -w $package: $(man -w "$package" 2>&1)"
   [ "$(readlink -f "$(man -w TolvaneRssEditor)")" = "$page" ] || fail "man TolvaneRssEditor is not the same page"
-  warnings=$(MANWIDTH=80 man --warnings "$package" 2>&1 >"$work/man.txt")
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings "$package" 2>&1 >"$work/man.txt")
   [ -z "$warnings" ] || fail "man reports: $warnings"
   for text in --check --format=json --publish --force TOLVANE_PUBLISH_PASSWORD "EXIT STATUS" feeds.cfg publish.ini; do
     grep -q -- "$text" "$work/man.txt" || fail "the manual page does not mention $text"
