@@ -19,6 +19,9 @@ command -v dpkg >/dev/null || skip "no dpkg: not a Debian system"
 for tool in cpack dpkg-shlibdeps lintian desktop-file-validate appstreamcli man; do
   command -v "$tool" >/dev/null || fail "$tool is missing (./deps.sh --tests installs it)"
 done
+# One run at a time on a machine: two would install and remove the same package under each other.
+exec 9>/run/lock/tolvane-rss-editor-package-test.lock
+flock -w 300 9 || skip "another run of this test kept the machine's package for 5 minutes"
 status() { dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || echo not-installed; }
 [ "$(status)" = not-installed ] ||
   skip "$package is installed on this machine; the test leaves that copy alone"
@@ -37,7 +40,9 @@ run_dpkg() {
 
 work=$(mktemp -d)
 installed=no
+window=
 cleanup() {
+  [ -n "$window" ] && kill "$window" 2>/dev/null
   [ "$installed" = yes ] && run_dpkg -r "$package" >/dev/null
   rm -rf "$work"
 }
@@ -124,7 +129,9 @@ grep -q '^{"file":"bad.xml","severity":"error","place":"channel",.*link' check.j
 
 # The window, even run by root who may write into /usr/bin, keeps the list in the user's folder.
 list="$work/home/.config/Tolvane RSS Editor/feeds.cfg"
-as_user QT_QPA_PLATFORM=offscreen tolvane-rss-editor good.xml >window.log 2>&1 &
+# env runs the program in its own process, so $! is the window's and the kill below ends it.
+env -i PATH=/usr/bin:/bin HOME="$work/home" QT_QPA_PLATFORM=offscreen tolvane-rss-editor good.xml \
+  >window.log 2>&1 9>&- &
 window=$!
 for _ in $(seq 300); do
   if [ -f "$list" ] && grep -aq "$work/elsewhere/good.xml" "$list"; then break; fi
@@ -133,6 +140,7 @@ for _ in $(seq 300); do
 done
 kill "$window" 2>/dev/null || true
 wait "$window" 2>/dev/null || true
+window=
 [ ! -e /usr/bin/feeds.cfg ] || { rm -f /usr/bin/feeds.cfg; fail "the installed window wrote /usr/bin/feeds.cfg"; }
 grep -aq "$work/elsewhere/good.xml" "$list" 2>/dev/null ||
   fail "the installed window did not keep good.xml in $list: $(cat window.log)"
