@@ -20,7 +20,9 @@ for tool in cpack dpkg-shlibdeps lintian desktop-file-validate appstreamcli man;
   command -v "$tool" >/dev/null || fail "$tool is missing (./deps.sh --tests installs it)"
 done
 # One run at a time on a machine: two would install and remove the same package under each other.
-exec 9>/run/lock/tolvane-rss-editor-package-test.lock
+lock_folder=/run/lock
+[ -d "$lock_folder" ] || lock_folder=/tmp
+exec 9>"$lock_folder/tolvane-rss-editor-package-test.lock"
 flock -w 300 9 || skip "another run of this test kept the machine's package for 5 minutes"
 status() { dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || echo not-installed; }
 [ "$(status)" = not-installed ] ||
