@@ -35,7 +35,8 @@ int main(int argc, char *argv[])
         executableDirectory,
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
             .toStdString(),
-        IsWritableDirectory(executableDirectory));
+        IsWritableDirectory(executableDirectory) &&
+            !IsInstalledProgramDirectory(executableDirectory));
     TForm1 form(directory, dialogs, clock);
     dialogs.SetParent(&form);
     form.show();

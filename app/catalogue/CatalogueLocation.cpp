@@ -12,6 +12,13 @@ bool IsWritableDirectory(const std::string &directory)
     return access(directory.c_str(), W_OK | X_OK) == 0;
 }
 
+bool IsInstalledProgramDirectory(const std::string &directory)
+{
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(
+        std::filesystem::path(directory) / "../share/applications/tolvane-rss-editor.desktop", ignored);
+}
+
 std::string CatalogueDirectory(const std::string &executableDirectory,
                                const std::string &configDirectory,
                                bool executableDirectoryWritable)
