@@ -81,7 +81,7 @@ TChannelFields ReadChannelFields(const TzelXMLParser2 &document, const std::stri
 }
 
 void WriteChannelFields(TzelXMLParser2 &document, const std::string &path,
-                        const TChannelFields &fields)
+                        const TChannelFields &fields, bool dateTyped)
 {
     TzelXMLNode2 &channel = RequireChannel(document, path);
     const std::array<std::pair<const char *, const std::string *>, 5> targets = {{
@@ -93,7 +93,8 @@ void WriteChannelFields(TzelXMLParser2 &document, const std::string &path,
     }};
     for (const auto &[name, text] : targets) {
         if (TzelXMLNode2 *child = channel.FindChild(name, false)) {
-            child->SetText(*text);
+            if (dateTyped || std::string_view(name) != "lastBuildDate")
+                child->SetText(*text);
         } else if (!text->empty()) {
             // A missing element is made where the channel's own elements end, before its
             // first item, so the items stay together at the end.

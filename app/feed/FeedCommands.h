@@ -38,8 +38,9 @@ TChannelFields ReadChannelFields(const TzelXMLParser2 &document, const std::stri
 // Sets "title", "description", "link" to the fields and both "pubDate" and "lastBuildDate" to
 // the date. A missing element is created before the channel's first item (in that order,
 // nothing else moves), unless its text is empty: an empty element would be an invalid value.
+// dateTyped false: a "lastBuildDate" the channel has keeps its text (the user set no date).
 void WriteChannelFields(TzelXMLParser2 &document, const std::string &path,
-                        const TChannelFields &fields);
+                        const TChannelFields &fields, bool dateTyped = true);
 
 // The list line for a stored title: what follows its last backslash or colon (the part a
 // file-name extraction keeps); the whole title when it has neither.

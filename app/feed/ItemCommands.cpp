@@ -22,6 +22,33 @@ std::string ChildText(const TzelXMLNode2 &node, std::string_view name)
     return child ? child->Text() : std::string();
 }
 
+// Text written in pieces (CDATA sections beside plain text, comments between): a section
+// shows as it is, plain text as plain text shows ("&quot;" a double quote), comments not at all.
+std::string ShownPieces(std::string_view content)
+{
+    std::string text;
+    std::size_t at = 0;
+    while (at < content.size()) {
+        const std::size_t markup = content.find('<', at);
+        std::string plain(content.substr(at, markup == std::string_view::npos ? markup : markup - at));
+        DecodeQuot(plain);
+        text += plain;
+        if (markup == std::string_view::npos)
+            break;
+        const std::string_view rest = content.substr(markup);
+        const bool cdata = rest.substr(0, 9) == "<![CDATA[";
+        const std::string_view closer = cdata ? "]]>" : rest.substr(0, 4) == "<!--" ? "-->" : "?>";
+        const std::size_t end = rest.find(closer);
+        if (cdata)
+            text += rest.substr(9, end == std::string_view::npos ? end : end - 9);
+        at = end == std::string_view::npos ? content.size() : markup + end + closer.size();
+    }
+    const std::size_t begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(" \t\r\n") + 1 - begin);
+}
+
 // A title's or description's text as its box shows it. An element holding markup (a
 // description with "<b>" in it, say) shows its whole content as written. A "&quot;" is a
 // double quote to readers except inside a CDATA section, where it is text and shows so.
@@ -32,6 +59,8 @@ std::string ShownText(const TzelXMLNode2 *element, bool xml)
         return {};
     if (element->ChildCount() > 0)
         return TzelXMLWriter::BuildContentText(*element, xml);
+    if (element->KeptContent().find("<![CDATA[") != std::string_view::npos)
+        return ShownPieces(element->KeptContent());
     std::string text = element->Text();
     const bool cdata = element->KeptContent().empty() && (element->TextNeedsCDATA() || element->TextFromCDATA());
     if (!cdata)

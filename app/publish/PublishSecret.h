@@ -5,6 +5,7 @@
 // keyring answers through its event loop).
 #include "PublishSettings.h"
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,6 +15,10 @@ std::string SecretName(const TPublishSettings &settings);
 
 class TPublishSecret {
 public:
+    // wait: how long a keyring may take to answer before it counts as none for this call (zero:
+    // the keyring is asked, its answer not awaited).
+    explicit TPublishSecret(std::chrono::milliseconds wait = std::chrono::seconds(10)) : wait_(wait) {}
+
     // The password from this session, else from the keyring; none when neither has it.
     std::optional<std::string> Find(const std::string &name);
     // Keeps the password for the session and offers it to the keyring; true when the keyring
@@ -23,5 +28,6 @@ public:
     void Forget(const std::string &name);
 
 private:
+    std::chrono::milliseconds wait_;
     std::map<std::string, std::string> session_;
 };

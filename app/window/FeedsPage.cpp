@@ -77,21 +77,55 @@ TChannelFields TForm1::TypedChannelFields(const TFeedTextCodec &codec) const
 
 TChannelFields TForm1::SavedChannelFields(const TFeedTextCodec &codec) const
 {
-    // The boxes show the catalogue's copy, cut to its capacity: an untouched box whose copy is
-    // the file's value cut short gives the file's whole value back.
-    static const char *const names[4] = {"title", "description", "link", "pubDate"};
-    static const std::size_t capacities[4] = {TitleCapacity, DescriptionCapacity, LinkCapacity,
-                                              DateCapacity};
-    const TzelXMLNode2 *channel = document_->FindChild("channel", false);
+    // The file is the truth: a box the user did not type in gives the value the file holds now
+    // (not what the box shows, which may be the list's older or shortened copy), so a save
+    // never writes over another program's change a value nobody typed.
+    const TChannelFields file = ReadChannelFields(*document_, SelectedFeedPath());
+    const std::array<const std::string *, 4> fileValues = {&file.Title, &file.Description,
+                                                           &file.Link, &file.Date};
     std::array<std::string, 4> bytes;
-    for (int box = 0; box < 4; ++box) {
-        bytes[box] = FeedFieldBytes(box, codec);
-        const TzelXMLNode2 *element = channel ? channel->FindChild(names[box], false) : nullptr;
-        if (element && FeedBoxes(*ui)[box]->text() == shownFields_[box].Text)
-            bytes[box] = UncutValue(bytes[box], element->Text(), capacities[box]);
-    }
+    for (int box = 0; box < 4; ++box)
+        bytes[box] = FeedBoxes(*ui)[box]->text() == shownFields_[box].Text ? *fileValues[box]
+                                                                             : FeedFieldBytes(box, codec);
     return {bytes[0], bytes[1], bytes[2], bytes[3]};
 }
+
+void TForm1::ShowChannelOfDocument(int index)
+{
+    // A feed that did not read whole, or has no channel, keeps the list's copy in the boxes.
+    if (!document_->LastError().empty() || !document_->FindChild("channel", false))
+        return;
+    const TChannelFields fields = ReadChannelFields(*document_, EntryPath(*catalogue_, index));
+    const TFeedTextCodec codec = DocumentCodec();
+    ShowFeedField(0, fields.Title, codec);
+    ShowFeedField(1, fields.Description, codec);
+    ShowFeedField(2, fields.Link, codec);
+    ShowFeedField(3, fields.Date, codec);
+    feedRowShown_ = index;
+    ShowFeedSaveState();
+    // The list's copy follows the file; feeds.cfg is written only when the copy changed.
+    const auto cached = [&] {
+        return std::array<std::string, 4>{EntryTitle(*catalogue_, index), EntryDescription(*catalogue_, index),
+                                          EntryLink(*catalogue_, index), EntryDate(*catalogue_, index)};
+    };
+    const std::array<std::string, 4> before = cached();
+    StoreChannelFields(*catalogue_, index, fields);
+    if (cached() == before)
+        return;
+    WriteCatalogueNow();
+    const std::string line = FeedListLine(EntryTitle(*catalogue_, index));
+    if (QListWidgetItem *item = ui->ListBox1->item(index))
+        item->setText(CodecForBytes(line).ToText(line));
+}
+
+void TForm1::PutBackShownFeedFields()
+{
+    for (int box = 0; box < 4; ++box)
+        FeedBoxes(*ui)[box]->setText(shownFields_[box].Text);
+    ShowFeedSaveState();
+}
+
+void TForm1::ShowFeedSaveState() { ui->BitBtn1->setEnabled(FeedEditsPending()); }
 
 void TForm1::FeedListUpdate()
 {
@@ -120,6 +154,7 @@ void TForm1::FeedListUpdate()
         ui->ListBox1->setFocus();
     }
     ShowSlot(0);
+    ShowFeedSaveState();
 }
 
 void TForm1::ListBox1Click()
@@ -132,6 +167,8 @@ void TForm1::ListBox1Click()
         return; // the boxes keep what they show
     LoadDocument(path);
     ShowSlot(index);
+    ShowChannelOfDocument(index);
+    ShowFeedSaveState();
 }
 
 void TForm1::SpeedButton2Click()
@@ -192,14 +229,14 @@ void TForm1::BitBtn1Click()
     itemTreeUndo_.Clear();
     const TFeedTextCodec codec = DocumentCodec();
     const TChannelFields fields = SavedChannelFields(codec);
-    WriteChannelFields(*document_, path, fields);
+    // The build date follows a date the user set; an untouched date box leaves the file's.
+    WriteChannelFields(*document_, path, fields, ui->Edit4->text() != shownFields_[3].Text);
     // The file first: a write it refuses stores nothing in the list either, and the boxes keep
     // the typing as typing (Undo takes it back, leaving the feed asks about it).
     document_->SaveToFile(path);
     StoreChannelFields(*catalogue_, index, fields);
     WriteCatalogueNow();
     FeedListUpdate();
-    ui->BitBtn1->setEnabled(false);
 }
 
 void TForm1::SpeedButton4Click()
@@ -218,4 +255,5 @@ void TForm1::SpeedButton4Click()
 
 void TForm1::Button1Click() { ui->Edit4->setText(QString::fromUtf8(NewDateStamp())); }
 
-void TForm1::Edit1Change() { ui->BitBtn1->setEnabled(true); }
+// The mark is the typing: a box filled by the program is no edit to save.
+void TForm1::Edit1Change() { ShowFeedSaveState(); }

@@ -18,6 +18,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 
 namespace {
@@ -118,6 +119,13 @@ void TForm1::FollowFileOnDisk(int &row, bool chosenItem)
     const std::string path = SelectedFeedPath();
     if (knownFile_.Unchanged(path))
         return;
+    // A file another program deleted holds nothing newer to lose: Add writes the feed anew
+    // from the document. (A command on a chosen item needs the item in the file.)
+    std::error_code error;
+    if (!chosenItem && !std::filesystem::exists(std::filesystem::path(path), error) && !error) {
+        documentIsKnownFile_ = false;
+        return;
+    }
     // Another program wrote the file since the editor read or wrote it: its version counts. The
     // chosen item is known by what it holds, and the fields keep what they show, typed or not.
     std::string signature;
@@ -139,6 +147,10 @@ void TForm1::FollowFileOnDisk(int &row, bool chosenItem)
     if (itemRowShown_ >= 0)
         itemRowShown_ = shown; // typed edits stay pending on the row now selected
     SetItemButtons(*ui, count > 0);
+    // Refused: the fields show the file as it is now, but for what the user typed, which
+    // stays pending there (a later Save must not write the vanished item's values back).
+    if (found < 0 && shown >= 0 && itemRowShown_ >= 0 && ActivePageIndex() == 1)
+        ShowItemKeepingTyping();
     if (found < 0)
         throw Exception("The feed \"" + path +
                         "\" changed on disk since it was read, and the item \"" +
@@ -291,6 +303,25 @@ void TForm1::ListBox2Click()
     shownMemoText_ = ui->Memo1->document()->toRawText();
     itemRowShown_ = row;
     itemFieldsShown_ = ItemFieldTexts();
+}
+
+void TForm1::ShowItemKeepingTyping()
+{
+    const QStringList texts = ItemFieldTexts();
+    bool typed[4];
+    for (int field = 0; field < 4; ++field)
+        typed[field] = texts[field] != itemFieldsShown_.value(field);
+    // The memo's raw text keeps what toPlainText() would change (non-breaking spaces).
+    const QString memoText = ui->Memo1->document()->toRawText();
+    ListBox2Click();
+    if (typed[0])
+        ui->Edit5->setText(texts[0]);
+    if (typed[1])
+        ui->Memo1->setPlainText(memoText);
+    if (typed[2])
+        ui->Edit7->setText(texts[2]);
+    if (typed[3])
+        ui->Edit8->setText(texts[3]);
 }
 
 void TForm1::SpeedButton1Click()

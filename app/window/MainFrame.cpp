@@ -24,6 +24,14 @@ const QString WebAddress = QStringLiteral("https://www.example.org/");
 
 // ---- wiring ----
 
+void TForm1::KeepSelectionOnCurrentRow(QAbstractItemView &list)
+{
+    QItemSelectionModel *selection = list.selectionModel();
+    const QModelIndex current = list.currentIndex();
+    if (current.isValid() && selection->selectedIndexes() != QModelIndexList{current})
+        selection->select(current, QItemSelectionModel::ClearAndSelect);
+}
+
 void TForm1::ConnectHandlers()
 {
     // Every handler Qt starts runs inside the general error handler.
@@ -43,11 +51,10 @@ void TForm1::ConnectHandlers()
         if (index.row() == listBox1RowAtPress_)
             RunGuarded([this] { FeedRowChosen(); });
     });
-    // Ctrl+click or Ctrl+Space would leave no line selected: the current line stays selected.
+    // The selected line is the current one, alone: a Ctrl+click or Ctrl+Space would leave none,
+    // and a click answered Cancel would leave the clicked line lit beside the current one.
     connect(ui->ListBox1, &QListWidget::itemSelectionChanged, this, [this] {
-        QListWidgetItem *current = ui->ListBox1->currentItem();
-        if (current && ui->ListBox1->selectedItems().isEmpty())
-            current->setSelected(true);
+        KeepSelectionOnCurrentRow(*ui->ListBox1);
     });
     // textChanged fires only when the text really changes, typed or set.
     for (QLineEdit *box : {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4})
@@ -68,12 +75,12 @@ void TForm1::ConnectHandlers()
     });
     connect(ui->ListBox2, &QAbstractItemView::doubleClicked, this,
             guarded(&TForm1::ItemDetails1Click));
-    // A click on empty space or a Ctrl+click leaves the current row selected: the commands
-    // work on it, so it must show.
+    // The commands work on the current row, so it is the one lit (and the one a screen reader
+    // reads as selected), whatever the mouse did: a click on empty space, a Ctrl+click, a click
+    // on another row whose question was answered Cancel (the view selects the clicked row after
+    // the question has put the current row back).
     connect(ui->ListBox2, &TItemListView::itemSelectionChanged, this, [this] {
-        QItemSelectionModel *selection = ui->ListBox2->selectionModel();
-        if (const QModelIndex current = ui->ListBox2->currentIndex(); current.isValid() && !selection->isSelected(current))
-            selection->select(current, QItemSelectionModel::Select);
+        KeepSelectionOnCurrentRow(*ui->ListBox2);
     });
     for (QLineEdit *box : {ui->Edit5, ui->Edit7, ui->Edit8})
         connect(box, &QLineEdit::textChanged, this, guarded(&TForm1::Edit5Change));
@@ -295,6 +302,10 @@ void TForm1::PageControl1Change()
     const bool itemsShowing = ActivePageIndex() == 1;
     ui->open1->setEnabled(!itemsShowing);
     ui->Items1->setEnabled(itemsShowing);
+    // Leaving the Items page read the feed again: the Feeds page shows its channel as it is.
+    const std::string path = SelectedFeedPath();
+    if (!itemsShowing && !path.empty() && documentIsKnownFile_ && knownFile_.Unchanged(path))
+        ShowChannelOfDocument(ui->ListBox1->currentRow());
     if (itemsShowing && ui->ListBox2->count() > 0) {
         SelectRowQuietly(ui->ListBox2, 0);
         ListBox2Click();

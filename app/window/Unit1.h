@@ -24,6 +24,7 @@
 namespace Ui {
 class TForm1;
 }
+class QAbstractItemView;
 class QAction;
 class QKeyEvent;
 class QListWidget;
@@ -159,6 +160,8 @@ private:
     bool FilterQuotedWordDoubleClick(const QWidget &widget, QMouseEvent &event);
     bool FilterWheel(const QWidget &widget) const;
     void PageControl1CurrentChanged(int index);
+    // Makes the list's selection its current row alone (the lists' selection handler).
+    static void KeepSelectionOnCurrentRow(QAbstractItemView &list);
     // Shows bytes of the catalogue in an edit box and remembers them, so an untouched box
     // gives its bytes back unchanged.
     void ShowFeedField(int box, const std::string &bytes, const TFeedTextCodec &codec);
@@ -170,9 +173,16 @@ private:
     // All four boxes' bytes, every one encoded before any is used: a refused character
     // stores nothing.
     TChannelFields TypedChannelFields(const TFeedTextCodec &codec) const;
-    // As TypedChannelFields, but an untouched box gives the loaded file's whole value when the
-    // catalogue holds it cut to capacity.
+    // What Save Feed writes: the boxes the user typed in, and for the others the values the
+    // loaded file holds.
     TChannelFields SavedChannelFields(const TFeedTextCodec &codec) const;
+    // Fills the boxes from the channel of the document just read for catalogue line index, and
+    // brings the line's cached copy up to date.
+    void ShowChannelOfDocument(int index);
+    // The boxes as the program last filled them (the typing dropped).
+    void PutBackShownFeedFields();
+    // Save Feed is lit exactly while the boxes hold typing.
+    void ShowFeedSaveState();
 
     std::unique_ptr<Ui::TForm1> ui;
     std::string catalogueDirectory_;
@@ -226,6 +236,9 @@ private:
     // chosen item in it. The fields keep what they show. Raises a message naming the file when
     // the item is no longer in it as it was.
     void FollowFileOnDisk(int &row, bool chosenItem);
+    // Shows the selected row's item from the document, and puts back into the fields what the
+    // user had typed in them, still pending.
+    void ShowItemKeepingTyping();
     void ItemsRelist(TRowChange change, int row, bool listWasDocument);
     // The line break typed description lines take when the description has none: the one of
     // the feed's text as last read or written.

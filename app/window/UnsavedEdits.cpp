@@ -34,7 +34,7 @@ void TForm1::DropUnsavedEdits()
 {
     if (ActivePageIndex() == 0) {
         if (FeedEditsPending())
-            ShowSlot(feedRowShown_);
+            PutBackShownFeedFields();
     } else if (ItemEditsPending()) {
         SelectRowQuietly(ui->ListBox2, itemRowShown_);
         ListBox2Click();

@@ -57,7 +57,8 @@ private slots:
         QCOMPARE(window.FeedBoxes(), QStringList({"News: Daily", "d1", "l1", "t1"}));
     }
 
-    void selectingShowsStoredValuesOfExistingFeeds()
+    // Selecting a feed reads its file: the boxes show the channel as the file has it.
+    void selectingShowsFileValuesOfExistingFeeds()
     {
         TWindowFixture window;
         const std::string one = window.WriteFeed("one.xml", FeedBytes("File title", "x", "y", "z"));
@@ -67,11 +68,11 @@ private slots:
                                {window.PathBytes("gone.xml"), "Gone", "d3", "l3", "t3"}});
         window.Start();
         window.ClickRow("ListBox1", 1);
-        QCOMPARE(window.FeedBoxes(), QStringList({"Two", "d2", "l2", "t2"}));
+        QCOMPARE(window.FeedBoxes(), QStringList({"Other", "x", "y", "z"}));
         // A feed whose file is missing: the boxes keep the previous feed's values.
         QTest::keyClick(window.List("ListBox1"), Qt::Key_Down);
         QCOMPARE(window.List("ListBox1")->currentRow(), 2);
-        QCOMPARE(window.FeedBoxes(), QStringList({"Two", "d2", "l2", "t2"}));
+        QCOMPARE(window.FeedBoxes(), QStringList({"Other", "x", "y", "z"}));
         QVERIFY(window.Dialogs.Shown.empty());
     }
 
@@ -85,12 +86,12 @@ private slots:
         window.TypeInto(window.Edit("Edit1"), "Typed");
         window.Click(window.Widget<QPushButton>("Button1"));
         QCOMPARE(window.List("ListBox1")->currentRow(), 0);
-        // A click on the line already selected shows that feed's stored values again, once the
-        // typed edits are given up.
+        // A click on the line already selected shows that feed's values again, as its file has
+        // them, once the typed edits are given up.
         window.Dialogs.SaveAnswers = {TSaveChangesAnswer::No, TSaveChangesAnswer::No,
                                       TSaveChangesAnswer::Cancel};
         window.ClickRow("ListBox1", 0);
-        QCOMPARE(window.FeedBoxes(), QStringList({"One", "d1", "l1", "t1"}));
+        QCOMPARE(window.FeedBoxes(), QStringList({"File title", "x", "y", "z"}));
         // A Ctrl+click on it does not leave the list without a selected line.
         const QRect row0 = window.List("ListBox1")->visualItemRect(window.List("ListBox1")->item(0));
         QTest::mouseClick(window.List("ListBox1")->viewport(), Qt::LeftButton, Qt::ControlModifier,
@@ -103,12 +104,14 @@ private slots:
         QCOMPARE(window.Edit("Edit2")->text(), QString("Kept"));
         // On a feed whose file is missing the click changes nothing, as any selection of it.
         window.ClickRow("ListBox1", 1);
-        QCOMPARE(window.FeedBoxes(), QStringList({"One", "d1", "l1", "t1"}));
+        QCOMPARE(window.FeedBoxes(), QStringList({"File title", "x", "y", "z"}));
         window.TypeInto(window.Edit("Edit1"), "Typed");
         window.ClickRow("ListBox1", 1); // Cancel: the line whose values the boxes show
-        QCOMPARE(window.FeedBoxes(), QStringList({"Typed", "d1", "l1", "t1"}));
+        QCOMPARE(window.FeedBoxes(), QStringList({"Typed", "x", "y", "z"}));
         QCOMPARE(window.List("ListBox1")->currentRow(), 0);
-        QCOMPARE(window.Dialogs.Log(), QStringList(3, "ask: Save changes to \"One\"?"));
+        QCOMPARE(window.SelectedRows("ListBox1"), QList<int>({0}));
+        QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"One\"?", "ask: Save changes to \"File title\"?",
+                                                    "ask: Save changes to \"File title\"?"}));
     }
 
     // The list selects with the left button only: a right click or double click on another
@@ -130,7 +133,7 @@ private slots:
         QCOMPARE(list->selectedItems(), QList<QListWidgetItem *>({list->item(0)}));
         QCOMPARE(window.FeedBoxes(), QStringList({"One", "Kept", "l1", "t1"}));
         window.ClickRow("ListBox1", 1); // the left button still selects
-        QCOMPARE(window.FeedBoxes(), QStringList({"Two", "d2", "l2", "t2"}));
+        QCOMPARE(window.FeedBoxes(), QStringList({"Other", "x", "y", "z"}));
         QCOMPARE(window.Dialogs.Log(), QStringList({"ask: Save changes to \"One\"?"})); // answered No
     }
 
@@ -224,7 +227,7 @@ private slots:
             window.WriteFeed("one.xml", FeedBytes("One", "d1", "l1", Date1, "UTF-8", items));
         window.WriteCatalogue({{path, "One", "d1", "l1", Date1}});
         window.Start();
-        QVERIFY(window.Tool("BitBtn1")->isEnabled());
+        QVERIFY(!window.Tool("BitBtn1")->isEnabled()); // nothing typed, nothing to save
         const QString longTitle = QString(120, 'T');
         window.TypeInto(window.Edit("Edit1"), longTitle);
         window.TypeInto(window.Edit("Edit3"), "http://one.example/new");
@@ -294,6 +297,44 @@ private slots:
         window.Click(window.Tool("BitBtn1"));
         QCOMPARE(window.ReadFile("long.xml"), FeedBytes("Short", "new", link, date));
         QCOMPARE(window.Dialogs.Log(), QStringList({"open: XML (*.xml);;All (*)"}));
+    }
+
+    // The list's copy of a channel is a cache; the file is the truth. Save Feed writes a value
+    // only where the user typed one, so another program's change to the channel survives a
+    // save with nothing typed, after a restart and while running; reading the file shows its
+    // channel and brings the cache up to date.
+    void saveNeverWritesStaleCachedFields()
+    {
+        TWindowFixture window;
+        const std::string path = window.WriteFeed("one.xml", FeedBytes("Outside", "fd", "fl", Date1));
+        window.WriteCatalogue({{path, "Cached", "cd", "cl", "cdate"}});
+        for (const std::string title : {"Outside", "Outside again"}) {
+            window.WriteFile("one.xml", FeedBytes(title, "fd", "fl", Date1));
+            window.Start();
+            QVERIFY(!window.Tool("BitBtn1")->isEnabled());
+            QTest::keyClick(window.Edit("Edit1"), Qt::Key_S, Qt::ControlModifier); // nothing typed
+            QCOMPARE(window.ReadFile("one.xml"), FeedBytes(title, "fd", "fl", Date1));
+            QCOMPARE(window.ListLines("ListBox1"), QStringList({QString::fromStdString(title)}));
+            QCOMPARE(FieldAt(window.ReadCatalogueFile(), SlotOffset(0, TitleField)), title);
+            window.Form.reset(); // a restart
+            window.WriteCatalogue({{path, "Cached", "cd", "cl", "cdate"}});
+        }
+        // While running: a typed description goes in beside the title another program gave.
+        window.Start();
+        window.ClickRow("ListBox1", 0);
+        QCOMPARE(window.FeedBoxes(), QStringList({"Outside again", "fd", "fl", QString::fromStdString(Date1)}));
+        QCOMPARE(FieldAt(window.ReadCatalogueFile(), SlotOffset(0, TitleField)), std::string("Outside again"));
+        QVERIFY(!window.Tool("BitBtn1")->isEnabled());
+        // (The build date follows a typed date only.)
+        const auto built = [](std::string feed) {
+            return feed.replace(feed.find("<lastBuildDate>") + 15, Date1.size(), "Mon, 5 Feb 2007 09:00:00 GMT");
+        };
+        window.WriteFile("one.xml", built(FeedBytes("Later", "fd", "fl", Date1)));
+        window.TypeInto(window.Edit("Edit2"), "typed");
+        window.Click(window.Tool("BitBtn1"));
+        QCOMPARE(window.ReadFile("one.xml"), built(FeedBytes("Later", "typed", "fl", Date1)));
+        QCOMPARE(window.ListLines("ListBox1"), QStringList({"Later"}));
+        QCOMPARE(window.Dialogs.Log(), QStringList());
     }
 
     // Add, Save and Delete reach feeds.cfg at once, so a killed program loses none of them.
@@ -416,7 +457,7 @@ private slots:
         window.WriteCatalogue({{latinPath, "caf\xE9", "d\xE9", "l", "p"}, {utf8Path, "u", "d", "l", "p"}});
         window.Start();
         QCOMPARE(window.Edit("Edit1")->text(), QString("caf\u00E9"));
-        window.Click(window.Tool("BitBtn1"));
+        window.Action("Save1")->trigger();
         QCOMPARE(window.ReadFile("latin.xml"), latin);
 
         // A typed character the feed's encoding cannot hold: refused, nothing written.
@@ -449,7 +490,7 @@ private slots:
         window.WriteCatalogue(
             {{utf8Path, "caf\xC3\xA9", "d", "l", "p"}, {latinPath, "caf\xE9", "d", "l", "p"}});
         window.Start();
-        window.Click(window.Tool("BitBtn1"));
+        window.Action("Save1")->trigger(); // nothing typed: the menu saves all the same
         QCOMPARE(window.ReadFile("utf8.xml"), FeedBytes("caf\xC3\xA9", "d", "l", "p", "UTF-8"));
         window.ClickRow("ListBox1", 1);
         window.TypeInto(window.Edit("Edit2"), "d\u00E9");
@@ -519,10 +560,10 @@ private slots:
         window.WriteCatalogue({{one, "One", "d1", "l1", "t1"}, {gone, "Gone", "d2", "l2", "t2"}});
         window.Start();
         window.ClickRow("ListBox1", 1); // missing file: the boxes keep feed one's values
-        window.Click(window.Tool("BitBtn1"));
+        window.Action("Save1")->trigger(); // the button is off: nothing typed
         QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
         QVERIFY(window.Dialogs.Shown[0].Text.startsWith("Cannot open file"));
-        QVERIFY(window.Tool("BitBtn1")->isEnabled());
+        QVERIFY(!window.Tool("BitBtn1")->isEnabled()); // nothing was typed
         const std::string record = CloseAndReadCatalogue(window);
         QCOMPARE(FieldAt(record, SlotOffset(1, TitleField)), std::string("One"));
         QCOMPARE(FieldAt(record, SlotOffset(1, DateField)), std::string("t1"));
@@ -543,11 +584,12 @@ private slots:
         QVERIFY(!window.Tool("BitBtn1")->isEnabled());
         window.ClickRow("ListBox1", 1); // same texts: no change, no mark
         QVERIFY(!window.Tool("BitBtn1")->isEnabled());
-        window.ClickRow("ListBox1", 2); // another title: the mark
-        QVERIFY(window.Tool("BitBtn1")->isEnabled());
-        window.Click(window.Tool("BitBtn1"));
+        window.ClickRow("ListBox1", 2); // another title shown: no typing, no mark
+        QVERIFY(!window.Tool("BitBtn1")->isEnabled());
         QTest::keyClicks(window.Edit("Edit4"), "x"); // typing
         QVERIFY(window.Tool("BitBtn1")->isEnabled());
+        QTest::keyClick(window.Edit("Edit4"), Qt::Key_Backspace); // typed away again
+        QVERIFY(!window.Tool("BitBtn1")->isEnabled());
     }
 
     void typingIsLimitedTo255CharactersExceptInDateBox()

@@ -959,8 +959,8 @@ private slots:
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"A", "B", "D", "E"}));
         QCOMPARE(window.Edit("Edit5")->text(), QString("Typed"));
         window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Cancel};
-        window.ClickTab(0); // the typing is still pending: the question comes
-        QCOMPARE(window.Dialogs.Log().last(), QString("ask: Save changes to \"C\"?"));
+        window.ClickTab(0); // the typing is still pending, on the row the fields now show
+        QCOMPARE(window.Dialogs.Log().last(), QString("ask: Save changes to \"D\"?"));
         QCOMPARE(window.Pages()->currentIndex(), 1);
 
         // Undo: an editor write, a rewrite at the same size, then Undo refuses; after a further
@@ -1014,6 +1014,49 @@ private slots:
         window.ClickTab(1);
         QCOMPARE(window.Pages()->currentIndex(), 1);
         COMPARE_BYTES(window.File(), before);
+
+        // Deleted while its items show, the feed is written anew by Add: the feed as read,
+        // with the new item first. A file that is gone has no newer content to lose.
+        QVERIFY(QFile::remove(window.PathOf("feed.xml")));
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(window.Dialogs.Log().size(), 1);
+        COMPARE_BYTES(window.File(), window.Feed(NewItem(window.Stamp()) + Item("A")));
+        QCOMPARE(window.ListLines("ListBox2"), QStringList({"(untitled)", "A"}));
+    }
+
+    // After a command refused because another program changed the chosen item, the fields show
+    // the file as it is now, but for what the user typed, which stays pending: a Save with
+    // nothing typed writes nothing of the vanished item back.
+    void refusedCommandShowsTheFileButTheTyping()
+    {
+        TItemsWindow window;
+        window.Open(Item("Item 0", "d0", "http://x/0", "p0") + Item("Item 1"));
+        window.Widget<QCheckBox>("CheckBox1")->setChecked(false); // dates as shown
+        const auto retitle = [&](const std::string &title, const std::string &description) {
+            const std::string outside = window.Feed(Item(title, description, "http://x/0b", "p0b") + Item("Item 1"));
+            WriteElsewhere(window, outside, ElsewhereRenamed);
+            return outside;
+        };
+        std::string outside = retitle("Item 0 (edited)", "d0");
+        window.Click(window.Tool("SpeedButton7")); // Delete: refused
+        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+        QVERIFY(window.Dialogs.Shown[0].Text.contains("is no longer in it as it was"));
+        QCOMPARE(window.Fields(), QStringList({"Item 0 (edited)", "d0", "http://x/0b", "p0b"}));
+        window.Click(window.Tool("SpeedButton6")); // Save, nothing typed
+        COMPARE_BYTES(window.File(), outside);
+
+        // Typing stays typing: the title typed is kept and asked about.
+        window.TypeInto(window.Edit("Edit5"), "Typed");
+        outside = retitle("Item 0 (again)", "d0 (again)");
+        window.Click(window.Tool("SpeedButton7"));
+        QCOMPARE(window.Fields(), QStringList({"Typed", "d0 (again)", "http://x/0b", "p0b"}));
+        COMPARE_BYTES(window.File(), outside);
+        window.Dialogs.SaveAnswers = {TSaveChangesAnswer::No};
+        window.ClickRow("ListBox2", 1);
+        QCOMPARE(window.Dialogs.Log().last(), QString("ask: Save changes to \"Item 0 (again)\"?"));
+        window.ClickRow("ListBox2", 0);
+        QCOMPARE(window.Fields(), QStringList({"Item 0 (again)", "d0 (again)", "http://x/0b", "p0b"}));
+        COMPARE_BYTES(window.File(), outside);
     }
 };
 

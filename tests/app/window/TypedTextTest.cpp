@@ -8,6 +8,8 @@
 #include "WindowFixture.h"
 #include "zelXMLParser2.h"
 
+#include <QSignalSpy>
+
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
@@ -117,6 +119,45 @@ private slots:
                                              read.Categories.at(0), read.EnclosureUrl})
                 QCOMPARE(QString::fromStdString(shown), typed);
         }
+    }
+
+    // A typed title that XML can only write in two CDATA sections (it holds "]]>") and that
+    // looks like a reference shows back as typed, in the box and in its row (whose view hears
+    // of the change), after the save and after a fresh read; typed again it stores the same.
+    void typedTitleComesBackAsTyped()
+    {
+        const QString typed = "&quot;]]>";
+        TWindowFixture window;
+        const std::string path = window.WriteFeed("feed.xml", FeedBytes("t", "d", "l", "p", "UTF-8", Item + Item));
+        window.WriteCatalogue({{path, "t", "d", "l", "p"}}, 0); // "Auto" date off
+        window.Start();
+        window.ClickTab(1);
+        window.ClickRow("ListBox2", 1);
+        // The list is told of the one row a save changed, so a view draws it anew.
+        QSignalSpy rowsChanged(window.View("ListBox2")->model(), &QAbstractItemModel::dataChanged);
+        window.TypeInto(window.Edit("Edit5"), "Plain");
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(rowsChanged.size(), 1);
+        QCOMPARE(rowsChanged[0][0].toModelIndex().row(), 1);
+        QCOMPARE(rowsChanged[0][1].toModelIndex().row(), 1);
+        window.TypeInto(window.Edit("Edit5"), typed);
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_S, Qt::ControlModifier);
+        const std::string saved = window.ReadFile("feed.xml");
+        QVERIFY(saved.find("<title><![CDATA[&quot;]]]]><![CDATA[>]]></title>") != std::string::npos);
+        for (const bool restarted : {false, true}) {
+            QCOMPARE(window.Edit("Edit5")->text(), typed);
+            QCOMPARE(window.ListLines("ListBox2"), QStringList({"T", typed}));
+            if (restarted)
+                break;
+            window.Form.reset();
+            window.Start();
+            window.ClickTab(1);
+            window.ClickRow("ListBox2", 1);
+        }
+        window.TypeInto(window.Edit("Edit5"), typed);
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(window.ReadFile("feed.xml"), saved);
+        QCOMPARE(window.Dialogs.Log(), QStringList());
     }
 
     // A description holding markup shows whole in the memo; left as it is its bytes stay, and

@@ -3,6 +3,7 @@
 #include "TextFunctions.h"
 #include "WindowFixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QWheelEvent>
 
@@ -18,6 +19,17 @@ std::string Item(const std::string &title, const std::string &date = "p")
 {
     return "    <item>\r\n      <title>" + title + "</title>\r\n      <description>d</description>\r\n"
            "      <link>l</link>\r\n      <pubDate>" + date + "</pubDate>\r\n    </item>\r\n";
+}
+
+// The rows the list reports as selected to assistive technology.
+QList<int> AccessibleSelectedRows(QWidget *list)
+{
+    QList<int> rows;
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(list);
+    if (accessible && accessible->tableInterface())
+        for (QAccessibleInterface *cell : accessible->tableInterface()->selectedCells())
+            rows << cell->tableCellInterface()->rowIndex();
+    return rows;
 }
 
 } // namespace
@@ -42,6 +54,9 @@ private slots:
         window.Dialogs.SaveAnswers = {TSaveChangesAnswer::Cancel};
         window.ClickRow("ListBox2", 1);
         QCOMPARE(window.CurrentRow("ListBox2"), 0);
+        // The row lit and the row a screen reader reads as selected are the typing's row too.
+        QCOMPARE(window.SelectedRows("ListBox2"), QList<int>({0}));
+        QCOMPARE(AccessibleSelectedRows(window.View("ListBox2")), QList<int>({0}));
         QCOMPARE(title->text(), QString("A2"));
         COMPARE_BYTES(window.ReadFile("feed.xml"), original);
 
