@@ -102,7 +102,6 @@ void TForm1::ShowChannelOfDocument(int index)
     ShowFeedField(2, fields.Link, codec);
     ShowFeedField(3, fields.Date, codec);
     feedRowShown_ = index;
-    ShowFeedSaveState();
     // The list's copy follows the file; feeds.cfg is written only when the copy changed.
     const auto cached = [&] {
         return std::array<std::string, 4>{EntryTitle(*catalogue_, index), EntryDescription(*catalogue_, index),
@@ -122,10 +121,7 @@ void TForm1::PutBackShownFeedFields()
 {
     for (int box = 0; box < 4; ++box)
         FeedBoxes(*ui)[box]->setText(shownFields_[box].Text);
-    ShowFeedSaveState();
 }
-
-void TForm1::ShowFeedSaveState() { ui->BitBtn1->setEnabled(FeedEditsPending()); }
 
 void TForm1::FeedListUpdate()
 {
@@ -154,7 +150,6 @@ void TForm1::FeedListUpdate()
         ui->ListBox1->setFocus();
     }
     ShowSlot(0);
-    ShowFeedSaveState();
 }
 
 void TForm1::ListBox1Click()
@@ -168,7 +163,6 @@ void TForm1::ListBox1Click()
     LoadDocument(path);
     ShowSlot(index);
     ShowChannelOfDocument(index);
-    ShowFeedSaveState();
 }
 
 void TForm1::SpeedButton2Click()
@@ -237,6 +231,7 @@ void TForm1::BitBtn1Click()
     StoreChannelFields(*catalogue_, index, fields);
     WriteCatalogueNow();
     FeedListUpdate();
+    ui->BitBtn1->setEnabled(false);
 }
 
 void TForm1::SpeedButton4Click()
@@ -255,5 +250,4 @@ void TForm1::SpeedButton4Click()
 
 void TForm1::Button1Click() { ui->Edit4->setText(QString::fromUtf8(NewDateStamp())); }
 
-// The mark is the typing: a box filled by the program is no edit to save.
-void TForm1::Edit1Change() { ShowFeedSaveState(); }
+void TForm1::Edit1Change() { ui->BitBtn1->setEnabled(true); }

@@ -182,7 +182,6 @@ private:
     // The boxes as the program last filled them (the typing dropped).
     void PutBackShownFeedFields();
     // Save Feed is lit exactly while the boxes hold typing.
-    void ShowFeedSaveState();
 
     std::unique_ptr<Ui::TForm1> ui;
     std::string catalogueDirectory_;
