@@ -167,7 +167,7 @@ private slots:
         const std::string path =
             window.WriteFeed("feed.xml", FeedBytes("Cast", "All", "http://x/", "d", "UTF-8", item));
         window.WriteCatalogue({{path, "Cast", "All", "http://x/", "d"}});
-        window.WriteFile("ep1.mp3", std::string(4321, 'x'));
+        window.WriteFile("ep1.pdf", "%PDF-1.4\n" + std::string(4312, 'x')); // any file may be an enclosure
         window.Start();
         window.ClickTab(1);
 
@@ -184,8 +184,8 @@ private slots:
             QTest::keyClick(categories, Qt::Key_Return);
             TWindowFixture::TypeText(categories, "Talk");
             window.TypeInto(edit("CommentsEdit"), "http://x/c");
-            window.TypeInto(edit("EnclosureUrlEdit"), "http://x/ep1.mp3");
-            dialog.FillEnclosureFromFile(window.PathOf("ep1.mp3"));
+            window.TypeInto(edit("EnclosureUrlEdit"), "http://x/ep1.pdf");
+            dialog.FillEnclosureFromFile(window.PathOf("ep1.pdf"));
             QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
                               Qt::LeftButton);
         };
@@ -206,7 +206,7 @@ private slots:
                                 "      <category domain=\"x\">Old</category>\r\n"
                                 "      <category>Talk</category>\r\n"
                                 "      <comments>http://x/c</comments>\r\n"
-                                "      <enclosure url=\"http://x/ep1.mp3\" length=\"4321\" type=\"audio/mpeg\"/>\r\n"
+                                "      <enclosure url=\"http://x/ep1.pdf\" length=\"4321\" type=\"application/pdf\"/>\r\n"
                                 "      <guid isPermaLink=\"false\">tag:x,1</guid>\r\n"
                                 "      <pubDate>p</pubDate>\r\n"
                                 "    </item>\r\n"));
@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(opened.Categories, QStringList({"Old", "Talk"}));
         QCOMPARE(opened.Comments, QString("http://x/c"));
         QCOMPARE(QStringList({opened.EnclosureUrl, opened.EnclosureLength, opened.EnclosureType}),
-                 QStringList({"http://x/ep1.mp3", "4321", "audio/mpeg"}));
+                 QStringList({"http://x/ep1.pdf", "4321", "application/pdf"}));
         COMPARE_BYTES(window.ReadFile("feed.xml"), written);
         QCOMPARE(window.Dialogs.Log(), QStringList({"details: ", "details: tag:x,1"}));
     }
