@@ -120,6 +120,39 @@ private slots:
         }
     }
 
+    // The details show as readers read them: references decoded (a character reference in the
+    // feed's own encoding), a CDATA section's text as it is, what only a DOCTYPE could give a
+    // meaning as written. Files the editor wrote with "<![CDATA[&]]>" for a typed "&" read right.
+    void showsDetailsAsReadersReadThem()
+    {
+        struct TRow {
+            const char *Encoding;
+            std::string Item;
+            std::string Author, Url; // as read
+        };
+        const TRow rows[] = {
+            {"UTF-8", "<author>Zo&#235; <![CDATA[&]]> Friends</author>", "Zo\xC3\xAB & Friends", ""},
+            {"UTF-8", "<author><![CDATA[x &amp; <y>]]></author>", "x &amp; <y>", ""},
+            {"UTF-8", "<author> a &amp;amp; b &gt; c &#x1F600; </author>", "a &amp; b > c \xF0\x9F\x98\x80", ""},
+            {"UTF-8", "<author>a &nbsp; b<!-- c --></author>", "a &nbsp; b", ""},
+            {"ISO-8859-1", "<author>caf&#233; &#8364;</author>", "caf\xE9 &#8364;", ""},
+            {"UTF-8", "<enclosure url=\"a&amp;b&#32;c&amp;amp;\" length=\"1\" type=\"t\"/>", "", "a&b c&amp;"},
+        };
+        for (const TRow &row : rows) {
+            TzelXMLParser2 document;
+            document.SetXmlCompatible(true);
+            document.SetSourceText("<?xml version=\"1.0\" encoding=\"" + std::string(row.Encoding) +
+                                   "\"?><rss><channel><item>" + row.Item + "</item></channel></rss>");
+            const std::string before = document.BuildXmlText();
+            const TItemDetails details = ReadItemDetails(document, "feed.xml", 0, 0);
+            COMPARE_BYTES(details.Author, row.Author);
+            COMPARE_BYTES(details.EnclosureUrl, row.Url);
+            // Applied as read, nothing changes.
+            ApplyDetails(*document.FindChild("channel")->ChildAt(0), details, ReaderFormOf(document));
+            COMPARE_BYTES(document.BuildXmlText(), before);
+        }
+    }
+
     // A write that fails puts the item back as it was, with the markup that follows it: the
     // next save writes that markup too.
     void failedWriteKeepsTheItemAndWhatFollowsIt()
