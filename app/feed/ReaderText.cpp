@@ -101,7 +101,7 @@ TReaderForm ReaderFormOf(const TzelXMLParser2 &document)
     const int encoding = document.Declaration().AttributeIndex("encoding");
     const std::string_view declared =
         encoding < 0 ? std::string_view() : document.Declaration().Attributes()[encoding]->ValueText();
-    return {EncodingFor(declared, document.SourceText()) == TTextEncoding::Utf8,
+    return {EncodingFor(declared, document.SourceText()) == TTextEncoding::Utf8, document.XmlCompatible(),
             document.Prolog().find("<!DOCTYPE") != std::string::npos};
 }
 
@@ -117,6 +117,8 @@ std::string ReadersText(const TzelXMLNode2 &element, TReaderForm form)
 
 std::string ReadersValue(std::string_view valueText, TReaderForm form)
 {
+    if (!form.Xml)
+        return std::string(valueText);
     return DecodedReferences(valueText, form);
 }
 
@@ -141,6 +143,8 @@ std::string StoredValue(std::string_view text, TReaderForm form)
 {
     // The writer escapes every "&" but one that starts a reference it keeps: that one is
     // stored as "&amp;", the form the reader gives such a value in.
+    if (!form.Xml)
+        return std::string(text);
     std::string stored;
     stored.reserve(text.size());
     for (size_t at = 0; at < text.size(); ++at) {

@@ -12,10 +12,13 @@ class TzelXMLNode2;
 class TzelXMLParser2;
 
 // What the conversions need to know of the document: whether a character reference decodes to
-// UTF-8 (else to ISO-8859-1, and one above U+00FF stays as written), and whether the document
-// has a DOCTYPE (where the writer keeps a named reference in an attribute value).
+// UTF-8 (else to ISO-8859-1, and one above U+00FF stays as written), whether it is read in
+// XML-compatible mode (else an attribute value is read fully decoded and written fully
+// escaped), and whether it has a DOCTYPE (where the writer may keep a named reference in an
+// attribute value).
 struct TReaderForm {
     bool Utf8 = true;
+    bool Xml = true;
     bool HasDoctype = true;
 };
 TReaderForm ReaderFormOf(const TzelXMLParser2 &document);
