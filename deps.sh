@@ -21,6 +21,7 @@ test_packages=(
   libpugixml-dev libtinyxml2-dev
   rclone python3-pyftpdlib python3-openssl openssl openssh-client openssh-server
   lintian desktop-file-utils appstream man-db
+  python3-feedparser
 )
 
 packages=("${build_packages[@]}")

@@ -62,7 +62,7 @@ public:
         return TSaveChangesAnswer::Cancel;
     }
     // The details dialog answers with the author changed, so each Details writes the file.
-    bool EditItemDetails(TItemDetailsText &details) override
+    bool EditItemDetails(TItemDetailsText &details, const TItemDetailsHelp &) override
     {
         details.Author = details.Author == QStringLiteral("a@example.org") ? QStringLiteral("b@example.org")
                                                                            : QStringLiteral("a@example.org");

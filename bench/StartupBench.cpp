@@ -48,7 +48,7 @@ public:
         Fail(text);
         return TSaveChangesAnswer::Cancel;
     }
-    bool EditItemDetails(TItemDetailsText &) override { return false; }
+    bool EditItemDetails(TItemDetailsText &, const TItemDetailsHelp &) override { return false; }
 
 private:
     static bool Fail(const QString &text)

@@ -2,7 +2,9 @@
 // Entity and character references ("&amp;", "&#38;", "&#x26;", "&name;"): the XML-compatible
 // reader keeps them as written and the writer tells them from a bare "&".
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelReference {
 
@@ -92,4 +94,28 @@ inline bool HasOtherReference(std::string_view text)
         if (ReferenceLength(text, at) && !XmlReferenceLength(text, at))
             return true;
     return false;
+}
+
+// The named entities a document's DOCTYPE lets stand as references in what is written: none
+// without a DOCTYPE; any with an external subset or a parameter-entity reference in the internal
+// subset (either may declare names a reader need not load, and readers then only warn);
+// otherwise just those the internal subset declares ("<!ENTITY name ...").
+class TzelDeclaredEntities {
+public:
+    explicit TzelDeclaredEntities(std::string_view prolog);
+    bool Declares(std::string_view name) const;
+
+private:
+    bool any_ = false;
+    std::vector<std::string> names_;
+};
+
+// As XmlReferenceLength, but a named entity counts only when the DOCTYPE declares it
+// (entities: null for a document without one).
+inline size_t KeptReferenceLength(std::string_view text, size_t at, const TzelDeclaredEntities *entities)
+{
+    const size_t length = XmlReferenceLength(text, at, entities != nullptr);
+    if (length == 0 || !entities || text[at + 1] == '#' || XmlReferenceLength(text, at, false))
+        return length;
+    return entities->Declares(text.substr(at + 1, length - 2)) ? length : 0;
 }

@@ -15,6 +15,8 @@
 #include "zelStrings.h"
 #include "zelXMLReference.h"
 
+#include <optional>
+
 namespace {
 
 constexpr std::string_view LineBreak = "\r\n";
@@ -153,15 +155,16 @@ public:
     }
     // Each of & < > ' " becomes its entity (one pass gives the same bytes as replacing "&"
     // first and then the other four); with keepReferences a "&" that starts one of XML's own
-    // references (any entity reference with anyEntity) stays as it is. Runs of plain bytes are
-    // copied whole.
-    void PutEscaped(std::string_view value, bool keepReferences = false, bool anyEntity = false)
+    // references (or an entity reference the document's DOCTYPE declares) stays as it is. Runs
+    // of plain bytes are copied whole.
+    void PutEscaped(std::string_view value, bool keepReferences = false,
+                    const TzelDeclaredEntities *entities = nullptr)
     {
         const char *data = value.data();
         const size_t size = value.size();
         size_t plain = 0;
         for (size_t at = 0; (at = NextToEscape(data, at, size)) < size; ++at) {
-            if (keepReferences && data[at] == '&' && XmlReferenceLength(value, at, anyEntity))
+            if (keepReferences && data[at] == '&' && KeptReferenceLength(value, at, entities))
                 continue;
             Put(value.substr(plain, at - plain));
             Put(EntityFor(data[at]));
@@ -364,14 +367,21 @@ void PutCDataText(Sink &sink, std::string_view text)
     sink.Put(text);
 }
 
+std::optional<TzelDeclaredEntities> DeclaredEntitiesOf(const TzelXMLParser2 &document, bool xml)
+{
+    if (!xml || document.Prolog().find("<!DOCTYPE") == std::string::npos)
+        return std::nullopt;
+    return TzelDeclaredEntities(document.Prolog());
+}
+
 // How an element is laid out: xml = the document's XML-compatible mode; compact = inside
-// mixed content, where line breaks and indentation would add text; anyEntity = the document
-// has a DTD, which may declare the entities its attribute values refer to.
+// mixed content, where line breaks and indentation would add text; entities = what the
+// document's DOCTYPE declares for its attribute values to refer to (null without one).
 struct Layout {
     TzelXMLWriter::TextPolicy policy;
     bool xml;
     bool compact;
-    bool anyEntity;
+    const TzelDeclaredEntities *entities;
 };
 
 // What stands between an element's start tag and its first child (or end tag).
@@ -418,7 +428,7 @@ void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, boo
         sink.Put(" ");
         sink.Put(attribute->NameView());
         sink.Put("=\"");
-        sink.PutEscaped(attribute->ValueText(), layout.xml, layout.anyEntity);
+        sink.PutEscaped(attribute->ValueText(), layout.xml, layout.entities);
         sink.Put("\"");
     }
     // The content as it was read, while its text is unchanged.
@@ -486,11 +496,12 @@ void WriteDocument(Sink &sink, const TzelXMLParser2 &document, TzelXMLWriter::Te
 
     const TzelXMLNode2 *root = &document;
     const bool rootHasChildren = HasChildren(root);
-    // Without a DTD only XML's own references stand in attribute values.
-    const bool anyEntity = xml && document.Prolog().find("<!DOCTYPE") != std::string::npos;
-    WriteStartOfElement(sink, root, 0, rootHasChildren, Layout{policy, xml, false, anyEntity});
+    // Without a DOCTYPE only XML's own references stand in attribute values.
+    const std::optional<TzelDeclaredEntities> declared = DeclaredEntitiesOf(document, xml);
+    const TzelDeclaredEntities *entities = declared ? &*declared : nullptr;
+    WriteStartOfElement(sink, root, 0, rootHasChildren, Layout{policy, xml, false, entities});
     if (rootHasChildren)
-        WriteDescendants(sink, root, Layout{policy, xml, xml && root->MixedContent(), anyEntity}, true);
+        WriteDescendants(sink, root, Layout{policy, xml, xml && root->MixedContent(), entities}, true);
     if (xml)
         sink.Put(document.Epilog());
 }
@@ -534,7 +545,7 @@ void WriteDescendants(Sink &sink, const TzelXMLNode2 *top, Layout layout, bool c
         if (!current.compact)
             sink.Put(LineBreak);
         WriteStartOfElement(sink, child, open.size(), childHasChildren,
-                            Layout{layout.policy, xml, current.compact, layout.anyEntity});
+                            Layout{layout.policy, xml, current.compact, layout.entities});
         if (childHasChildren)
             open.push_back({child, 0, current.compact || (xml && child->MixedContent())});
         else if (xml)
@@ -559,8 +570,9 @@ std::string TzelXMLWriter::BuildXmlText(const TzelXMLParser2 &document, TextPoli
 std::string TzelXMLWriter::BuildContentText(const TzelXMLNode2 &element, bool xml)
 {
     const TzelXMLParser2 *document = element.Document();
-    const bool anyEntity = xml && document && document->Prolog().find("<!DOCTYPE") != std::string::npos;
-    const Layout layout{WriteTextAsItIs, xml, true, anyEntity};
+    const std::optional<TzelDeclaredEntities> declared =
+        document ? DeclaredEntitiesOf(*document, xml) : std::nullopt;
+    const Layout layout{WriteTextAsItIs, xml, true, declared ? &*declared : nullptr};
     const bool hasChildren = HasChildren(&element);
     const std::string_view kept = xml ? element.KeptContent() : std::string_view();
     std::string text;

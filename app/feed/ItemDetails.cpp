@@ -3,9 +3,11 @@
 #include "WrittenForm.h"
 
 #include "FeedCommands.h"
+#include "ReaderText.h"
 #include "zelException.h"
 #include "zelXMLParser2.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <algorithm>
@@ -56,23 +58,24 @@ TzelXMLNode2 &InsertNew(TzelXMLNode2 &item, std::string_view name)
     return *child.release();
 }
 
-std::string TextOf(const TzelXMLNode2 &item, std::string_view name)
+std::string TextOf(const TzelXMLNode2 &item, std::string_view name, TReaderForm form)
 {
     const TzelXMLNode2 *child = item.FindChild(name, false);
-    return child ? child->Text() : std::string();
+    return child ? ReadersText(*child, form) : std::string();
 }
 
-std::string AttributeOf(const TzelXMLNode2 *node, std::string_view name)
+std::string AttributeOf(const TzelXMLNode2 *node, std::string_view name, TReaderForm form)
 {
     if (!node)
         return {};
     const int index = node->AttributeIndex(name);
-    return index < 0 ? std::string() : node->Attributes()[index]->Value().AsString();
+    return index < 0 ? std::string() : ReadersValue(node->Attributes()[index]->ValueText(), form);
 }
 
 // Edits the first attribute of that name in place, or appends one.
-void SetAttribute(TzelXMLNode2 &node, std::string_view name, const std::string &value)
+void SetAttribute(TzelXMLNode2 &node, std::string_view name, const std::string &text, TReaderForm form)
 {
+    const std::string value = StoredValue(text, form);
     const int index = node.AttributeIndex(name);
     if (index < 0)
         node.AppendAttribute(name, value);
@@ -81,17 +84,17 @@ void SetAttribute(TzelXMLNode2 &node, std::string_view name, const std::string &
 }
 
 // A single text element: edited when it differs, removed when emptied, created where needed.
-void SetSingle(TzelXMLNode2 &item, std::string_view name, const std::string &text)
+void SetSingle(TzelXMLNode2 &item, std::string_view name, const std::string &text, TReaderForm form)
 {
     TzelXMLNode2 *child = item.FindChild(name, false);
-    if (child && child->TextView() == text)
+    if (child && ReadersText(*child, form) == text)
         return;
     if (text.empty()) {
         if (child)
             item.DeleteChild(child);
         return;
     }
-    (child ? *child : InsertNew(item, name)).SetText(text);
+    (child ? *child : InsertNew(item, name)).SetText(StoredText(text));
 }
 
 int PositionOf(const TzelXMLNode2 &item, const TzelXMLNode2 *child)
@@ -108,25 +111,28 @@ int PositionOf(const TzelXMLNode2 &item, const TzelXMLNode2 *child)
 // line whose text an unmatched element elsewhere holds takes that element along; between two
 // matches the lines left are taken, in order, as the elements left there edited in place. Other
 // elements go, other lines become new elements, and the elements end up in the lines' order.
-void SetCategories(TzelXMLNode2 &item, const std::vector<std::string> &lines)
+void SetCategories(TzelXMLNode2 &item, const std::vector<std::string> &lines, TReaderForm form)
 {
     std::vector<TzelXMLNode2 *> existing;
+    std::vector<std::string> texts; // as readers read each element
     for (int p = 0; p < item.ChildCount(); ++p)
-        if (TzelXMLNode2 *child = item.ChildAt(p); child && child->NameView() == "category")
+        if (TzelXMLNode2 *child = item.ChildAt(p); child && child->NameView() == "category") {
             existing.push_back(child);
+            texts.push_back(ReadersText(*child, form));
+        }
     const size_t elements = existing.size(), count = lines.size();
     // Longest common run of texts, by the usual table.
     std::vector<std::vector<size_t>> common(elements + 1, std::vector<size_t>(count + 1, 0));
     for (size_t e = elements; e-- > 0;)
         for (size_t l = count; l-- > 0;)
-            common[e][l] = existing[e]->TextView() == lines[l] ? common[e + 1][l + 1] + 1
+            common[e][l] = texts[e] == lines[l] ? common[e + 1][l + 1] + 1
                                                                : std::max(common[e + 1][l], common[e][l + 1]);
     std::vector<TzelXMLNode2 *> elementOf(count, nullptr); // the element each line keeps
     std::vector<bool> kept(elements, false);
     std::vector<bool> inPlace(count, false); // the line's element stays where it is
     std::vector<std::pair<size_t, size_t>> matches;    // (element, line), in order
     for (size_t e = 0, l = 0; e < elements && l < count;) {
-        if (existing[e]->TextView() == lines[l]) {
+        if (texts[e] == lines[l]) {
             matches.emplace_back(e, l);
             elementOf[l] = existing[e];
             kept[e] = inPlace[l] = true;
@@ -140,7 +146,7 @@ void SetCategories(TzelXMLNode2 &item, const std::vector<std::string> &lines)
     // A line moved away from its element takes it along.
     for (size_t l = 0; l < count; ++l)
         for (size_t e = 0; e < elements && !elementOf[l]; ++e)
-            if (!kept[e] && existing[e]->TextView() == lines[l]) {
+            if (!kept[e] && texts[e] == lines[l]) {
                 elementOf[l] = existing[e];
                 kept[e] = true;
             }
@@ -185,21 +191,21 @@ void SetCategories(TzelXMLNode2 &item, const std::vector<std::string> &lines)
             item.InsertChild(position, node.get());
             element = node.release();
         }
-        if (element->TextView() != lines[i])
-            element->SetText(lines[i]);
+        if (ReadersText(*element, form) != lines[i])
+            element->SetText(StoredText(lines[i]));
         previous = element;
     }
 }
 
-void SetGuid(TzelXMLNode2 &item, const TItemDetails &details)
+void SetGuid(TzelXMLNode2 &item, const TItemDetails &details, TReaderForm form)
 {
-    SetSingle(item, "guid", details.Guid);
+    SetSingle(item, "guid", details.Guid, form);
     TzelXMLNode2 *guid = item.FindChild("guid", false);
     if (!guid)
         return;
-    const bool permaLink = AttributeOf(guid, "isPermaLink") != "false";
+    const bool permaLink = AttributeOf(guid, "isPermaLink", form) != "false";
     if (permaLink != details.GuidIsPermaLink)
-        SetAttribute(*guid, "isPermaLink", details.GuidIsPermaLink ? "true" : "false");
+        SetAttribute(*guid, "isPermaLink", details.GuidIsPermaLink ? "true" : "false", form);
 }
 
 void CheckEnclosure(const TItemDetails &details)
@@ -217,7 +223,7 @@ void CheckEnclosure(const TItemDetails &details)
                         "\" is not a whole number of bytes.");
 }
 
-void SetEnclosure(TzelXMLNode2 &item, const TItemDetails &details)
+void SetEnclosure(TzelXMLNode2 &item, const TItemDetails &details, TReaderForm form)
 {
     TzelXMLNode2 *enclosure = item.FindChild("enclosure", false);
     if (details.EnclosureUrl.empty()) {
@@ -232,8 +238,8 @@ void SetEnclosure(TzelXMLNode2 &item, const TItemDetails &details)
          {"length", &details.EnclosureLength},
          {"type", &details.EnclosureType}}};
     for (const auto &[name, value] : parts)
-        if (AttributeOf(enclosure, name) != *value || enclosure->AttributeIndex(name) < 0)
-            SetAttribute(*enclosure, name, *value);
+        if (AttributeOf(enclosure, name, form) != *value || enclosure->AttributeIndex(name) < 0)
+            SetAttribute(*enclosure, name, *value, form);
 }
 
 TzelXMLNode2 &ListedItem(const TzelXMLParser2 &document, const std::string &path,
@@ -251,38 +257,44 @@ TzelXMLNode2 &ListedItem(const TzelXMLParser2 &document, const std::string &path
 
 } // namespace
 
-TItemDetails ReadDetailsOf(const TzelXMLNode2 &item)
+TItemDetails ReadDetailsOf(const TzelXMLNode2 &item, TReaderForm form)
 {
     TItemDetails details;
-    details.Guid = TextOf(item, "guid");
-    details.GuidIsPermaLink = AttributeOf(item.FindChild("guid", false), "isPermaLink") != "false";
-    details.Author = TextOf(item, "author");
+    details.Guid = TextOf(item, "guid", form);
+    details.GuidIsPermaLink = AttributeOf(item.FindChild("guid", false), "isPermaLink", form) != "false";
+    details.Author = TextOf(item, "author", form);
     for (int p = 0; p < item.ChildCount(); ++p)
         if (const TzelXMLNode2 *child = item.ChildAt(p); child && child->NameView() == "category")
-            details.Categories.push_back(child->Text());
-    details.Comments = TextOf(item, "comments");
+            details.Categories.push_back(ReadersText(*child, form));
+    details.Comments = TextOf(item, "comments", form);
     const TzelXMLNode2 *enclosure = item.FindChild("enclosure", false);
-    details.EnclosureUrl = AttributeOf(enclosure, "url");
-    details.EnclosureLength = AttributeOf(enclosure, "length");
-    details.EnclosureType = AttributeOf(enclosure, "type");
+    details.EnclosureUrl = AttributeOf(enclosure, "url", form);
+    details.EnclosureLength = AttributeOf(enclosure, "length", form);
+    details.EnclosureType = AttributeOf(enclosure, "type", form);
     return details;
 }
 
-void ApplyDetails(TzelXMLNode2 &item, const TItemDetails &details)
+void CheckDetails(const TItemDetails &details)
 {
     CheckEnclosure(details);
-    SetSingle(item, "author", details.Author);
-    SetCategories(item, details.Categories);
-    SetSingle(item, "comments", details.Comments);
-    SetEnclosure(item, details);
-    SetGuid(item, details);
+    CheckEpisodeTags(details.Episode);
+}
+
+void ApplyDetails(TzelXMLNode2 &item, const TItemDetails &details, TReaderForm form)
+{
+    CheckEnclosure(details);
+    SetSingle(item, "author", details.Author, form);
+    SetCategories(item, details.Categories, form);
+    SetSingle(item, "comments", details.Comments, form);
+    SetEnclosure(item, details, form);
+    SetGuid(item, details, form);
 }
 
 TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &path,
                              int firstItemIndex, int row)
 {
     const TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
-    TItemDetails details = ReadDetailsOf(item);
+    TItemDetails details = ReadDetailsOf(item, ReaderFormOf(document));
     details.Episode = ReadEpisodeTags(document, RequireChannel(document, path), item);
     return details;
 }
@@ -297,7 +309,8 @@ TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
     std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
     const int declarations = document.Attributes().Count();
     try {
-        ApplyDetails(item, details);
+        CheckDetails(details);
+        ApplyDetails(item, details, ReaderFormOf(document));
         // A namespace declared on the root changes more than the item: the feed is laid out
         // whole, and read again rather than taken back item by item.
         const bool declared = ApplyEpisodeTags(document, channel, item, details.Episode);
@@ -318,9 +331,16 @@ TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
 
 TEnclosureFile EnclosureOfFile(const QString &fileName)
 {
-    const QFileInfo file(fileName);
-    if (!file.isFile())
+    const QFileInfo info(fileName);
+    QFile file(fileName);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         throw Exception("The enclosure file \"" + fileName.toStdString() + "\" cannot be read.");
-    return {std::to_string(file.size()),
-            QMimeDatabase().mimeTypeForFile(file).name().toStdString()};
+    if (info.size() == 0)
+        throw Exception("The enclosure file \"" + fileName.toStdString() + "\" is empty.");
+    std::string type = QMimeDatabase().mimeTypeForFile(info).name().toStdString();
+    // The desktop names each codec in an Ogg file ("audio/x-opus+ogg"); the web knows the
+    // container's own type.
+    if (type.ends_with("+ogg"))
+        type = type.starts_with("video/") ? "video/ogg" : "audio/ogg";
+    return {std::to_string(info.size()), type};
 }

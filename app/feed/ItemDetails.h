@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PodcastTags.h"
+#include "ReaderText.h"
 #include "WrittenForm.h"
 
 class QString;
@@ -32,13 +33,18 @@ struct TItemDetails {
     bool operator==(const TItemDetails &) const = default;
 };
 
-// The details an item element holds (absent ones read as empty).
-TItemDetails ReadDetailsOf(const TzelXMLNode2 &item);
+// The details an item element holds, as readers read them (absent ones read as empty).
+TItemDetails ReadDetailsOf(const TzelXMLNode2 &item, TReaderForm form = {});
 
-// Changes the item to hold the details. An empty guid, author or comments removes that
-// element; an enclosure with no url, length and type is removed. Raises, changing nothing,
-// when an enclosure lacks one of its three parts or its length is not a whole number.
-void ApplyDetails(TzelXMLNode2 &item, const TItemDetails &details);
+// Raises what writing the details would refuse: an enclosure that lacks one of its three parts
+// or whose length is not a whole number, an episode tag the directories would refuse.
+void CheckDetails(const TItemDetails &details);
+
+// Changes the item to hold the details (texts as readers are to read them). An empty guid,
+// author or comments removes that element; an enclosure with no url, length and type is
+// removed. Raises, changing nothing, when an enclosure lacks one of its three parts or its
+// length is not a whole number.
+void ApplyDetails(TzelXMLNode2 &item, const TItemDetails &details, TReaderForm form = {});
 
 // The same for the listed child in the row of the document read from path.
 TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &path,
@@ -52,7 +58,9 @@ TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
                               int firstItemIndex, int row, const TItemDetails &details,
                               const TLaidOutText *before = nullptr);
 
-// Length in bytes and MIME type of a local file, for its enclosure.
+// Length in bytes and MIME type of a local file, for its enclosure: the type podcast players
+// take ("audio/ogg" for Ogg audio, not the desktop's own "audio/x-opus+ogg"). Raises, naming
+// the file, when it is no file that can be read, or is empty.
 struct TEnclosureFile {
     std::string Length;
     std::string Type;

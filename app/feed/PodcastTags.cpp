@@ -1,8 +1,9 @@
 #include "PodcastTags.h"
 
 #include "ItemCommands.h"
+#include "ReaderText.h"
 #include "zelException.h"
-#include "zelXMLNode2.h"
+#include "zelXMLParser2.h"
 
 #include <QByteArray>
 #include <QUuid>
@@ -35,12 +36,6 @@ bool UriIsNamespace(std::string_view uri, std::string_view ns)
     if (ns == "itunes")
         return uri == PodcastNamespaces::Itunes;
     return uri == PodcastNamespaces::Podcast || uri == PodcastNamespaces::PodcastFirst;
-}
-
-std::string AttributeText(const TzelXMLNode2 &node, std::string_view name)
-{
-    const int index = node.AttributeIndex(name);
-    return index < 0 ? std::string() : node.Attributes()[index]->Value().AsString();
 }
 
 std::string_view BoundUri(const TScopes &scopes, std::string_view prefix)
@@ -102,6 +97,7 @@ struct TTarget {
     TzelXMLNode2 &Root;
     TzelXMLNode2 &Container;
     TScopes Scopes;
+    TReaderForm Form;
     bool Declared = false;
 };
 
@@ -169,8 +165,10 @@ void RemovePath(TTarget &target, std::string_view path)
     }
 }
 
-void SetAttribute(TzelXMLNode2 &node, std::string_view name, const std::string &value)
+// text: as readers are to read it.
+void SetAttribute(TzelXMLNode2 &node, std::string_view name, const std::string &text, TReaderForm form)
 {
+    const std::string value = StoredValue(text, form);
     const int index = node.AttributeIndex(name);
     if (index < 0) {
         if (!value.empty())
@@ -180,6 +178,12 @@ void SetAttribute(TzelXMLNode2 &node, std::string_view name, const std::string &
     } else if (node.Attributes()[index]->ValueText() != value) {
         node.Attributes()[index]->SetValue(TzelVariant(value));
     }
+}
+
+std::string ReadersAttribute(const TzelXMLNode2 &node, std::string_view name, TReaderForm form)
+{
+    const int index = node.AttributeIndex(name);
+    return index < 0 ? std::string() : ReadersValue(node.Attributes()[index]->ValueText(), form);
 }
 
 // One field: the element's text (Attribute "") or one of its attributes. The first field of an
@@ -257,13 +261,13 @@ std::string TodaysForm(std::string_view path, std::string value)
 
 template <class TTags, size_t N>
 void ReadFields(TTags &tags, const TField<TTags> (&fields)[N], const TzelXMLNode2 &container,
-                const TScopes &scopes)
+                const TScopes &scopes, TReaderForm form)
 {
     for (const TField<TTags> &field : fields)
         if (const TzelXMLNode2 *element = FindPath(container, field.Path, scopes))
             tags.*field.Member = TodaysForm(field.Path, field.Attribute.empty()
-                                                            ? Trimmed(element->TextView())
-                                                            : AttributeText(*element, field.Attribute));
+                                                            ? ReadersText(*element, form)
+                                                            : ReadersAttribute(*element, field.Attribute, form));
 }
 
 template <class TTags, size_t N>
@@ -282,19 +286,19 @@ void WriteFields(TTarget &target, const TTags &tags, const TTags &shown,
         // A field read as it is stays byte for byte; once the tags are edited, an old form read
         // in today's is written so.
         if (element && value == shown.*field.Member &&
-            (field.Attribute.empty() ? element->TextView() == value
-                                     : AttributeText(*element, field.Attribute) == value))
+            (field.Attribute.empty() ? ReadersText(*element, target.Form) == value
+                                     : ReadersAttribute(*element, field.Attribute, target.Form) == value))
             continue;
         if (!element)
             element = &PathOrNew(target, field.Path);
         if (field.Attribute.empty())
-            element->SetText(value);
+            element->SetText(StoredText(value));
         else
-            SetAttribute(*element, field.Attribute, value);
+            SetAttribute(*element, field.Attribute, value, target.Form);
     }
 }
 
-std::vector<TCategoryPick> ReadCategories(const TzelXMLNode2 &channel, const TScopes &scopes)
+std::vector<TCategoryPick> ReadCategories(const TzelXMLNode2 &channel, const TScopes &scopes, TReaderForm form)
 {
     std::vector<TCategoryPick> picks;
     for (int p = 0; p < channel.ChildCount(); ++p) {
@@ -302,7 +306,7 @@ std::vector<TCategoryPick> ReadCategories(const TzelXMLNode2 &channel, const TSc
         if (!child || !Matches(*child, {"itunes", "category"}, scopes))
             continue;
         const TzelXMLNode2 *sub = FindStep(*child, {"itunes", "category"}, scopes);
-        picks.push_back({AttributeText(*child, "text"), sub ? AttributeText(*sub, "text") : ""});
+        picks.push_back({ReadersAttribute(*child, "text", form), sub ? ReadersAttribute(*sub, "text", form) : ""});
     }
     return picks;
 }
@@ -311,7 +315,7 @@ std::vector<TCategoryPick> ReadCategories(const TzelXMLNode2 &channel, const TSc
 void WriteCategories(TTarget &target, const std::vector<TCategoryPick> &picks)
 {
     TzelXMLNode2 &channel = target.Container;
-    if (ReadCategories(channel, target.Scopes) == picks)
+    if (ReadCategories(channel, target.Scopes, target.Form) == picks)
         return;
     int position = -1;
     for (int p = channel.ChildCount(); p-- > 0;)
@@ -328,11 +332,11 @@ void WriteCategories(TTarget &target, const std::vector<TCategoryPick> &picks)
         const std::string name = PrefixFor(target, "itunes") + ":category";
         auto element = std::make_unique<TzelXMLNode2>();
         element->SetName(name);
-        element->AppendAttribute("text", pick.Category);
+        element->AppendAttribute("text", StoredValue(pick.Category, target.Form));
         if (!pick.Subcategory.empty()) {
             auto sub = std::make_unique<TzelXMLNode2>();
             sub->SetName(name);
-            sub->AppendAttribute("text", pick.Subcategory);
+            sub->AppendAttribute("text", StoredValue(pick.Subcategory, target.Form));
             element->InsertChild(0, sub.release());
         }
         channel.InsertChild(position++, element.release());
@@ -356,8 +360,8 @@ void KeepRssImageInStep(TTarget &target, const std::string &href)
         }
     }
     TzelXMLNode2 *url = image->ChildOrNew("url");
-    if (url->TextView() != href)
-        url->SetText(href);
+    if (ReadersText(*url, target.Form) != href)
+        url->SetText(StoredText(href));
 }
 
 bool IsWholeNumberFromOne(const std::string &text)
@@ -395,33 +399,34 @@ void Require(bool valid, const std::string &message)
 
 } // namespace
 
-TShowTags ReadShowTags(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel)
+TShowTags ReadShowTags(const TzelXMLParser2 &rss, const TzelXMLNode2 &channel)
 {
     const TScopes scopes{&channel, &rss};
+    const TReaderForm form = ReaderFormOf(rss);
     TShowTags tags;
-    ReadFields(tags, ShowFields, channel, scopes);
-    tags.Categories = ReadCategories(channel, scopes);
+    ReadFields(tags, ShowFields, channel, scopes, form);
+    tags.Categories = ReadCategories(channel, scopes, form);
     const TzelXMLNode2 *image = channel.FindChild("image", false);
     const TzelXMLNode2 *url = image ? image->FindChild("url", false) : nullptr;
-    tags.RssImageInStep = !image || (url && Trimmed(url->TextView()) == tags.ImageHref);
+    tags.RssImageInStep = !image || (url && ReadersText(*url, form) == tags.ImageHref);
     return tags;
 }
 
-TEpisodeTags ReadEpisodeTags(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel,
+TEpisodeTags ReadEpisodeTags(const TzelXMLParser2 &rss, const TzelXMLNode2 &channel,
                              const TzelXMLNode2 &item)
 {
     TEpisodeTags tags;
-    ReadFields(tags, EpisodeFields, item, {&item, &channel, &rss});
+    ReadFields(tags, EpisodeFields, item, {&item, &channel, &rss}, ReaderFormOf(rss));
     return tags;
 }
 
-bool ApplyShowTags(TzelXMLNode2 &rss, TzelXMLNode2 &channel, const TShowTags &tags)
+bool ApplyShowTags(TzelXMLParser2 &rss, TzelXMLNode2 &channel, const TShowTags &tags)
 {
     Require(tags.Categories.size() <= 3, "Apple Podcasts reads at most three categories.");
     const TShowTags shown = ReadShowTags(rss, channel);
     if (tags == shown)
         return false;
-    TTarget target{rss, channel, {&channel, &rss}};
+    TTarget target{rss, channel, {&channel, &rss}, ReaderFormOf(rss)};
     WriteFields(target, tags, shown, ShowFields);
     WriteCategories(target, tags.Categories);
     if (tags.RssImageInStep && !tags.ImageHref.empty())
@@ -429,18 +434,23 @@ bool ApplyShowTags(TzelXMLNode2 &rss, TzelXMLNode2 &channel, const TShowTags &ta
     return target.Declared;
 }
 
-bool ApplyEpisodeTags(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item,
-                      const TEpisodeTags &tags)
+void CheckEpisodeTags(const TEpisodeTags &tags)
 {
     for (const auto &[value, name] : {std::pair{&tags.Episode, "episode"}, {&tags.Season, "season"}})
         Require(value->empty() || IsWholeNumberFromOne(*value),
                 "The " + std::string(name) + " number \"" + *value + "\" is not a whole number from 1 up.");
     Require(tags.Duration.empty() || IsDuration(tags.Duration),
             "The duration \"" + tags.Duration + "\" is neither seconds nor [H:]MM:SS.");
+}
+
+bool ApplyEpisodeTags(TzelXMLParser2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item,
+                      const TEpisodeTags &tags)
+{
+    CheckEpisodeTags(tags);
     const TEpisodeTags shown = ReadEpisodeTags(rss, channel, item);
     if (tags == shown)
         return false;
-    TTarget target{rss, item, {&item, &channel, &rss}};
+    TTarget target{rss, item, {&item, &channel, &rss}, ReaderFormOf(rss)};
     WriteFields(target, tags, shown, EpisodeFields);
     return target.Declared;
 }
@@ -493,8 +503,8 @@ bool NumberNewEpisode(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &it
     } while (std::find(guids.begin(), guids.end(), guid) != guids.end());
     TzelXMLNode2 *element = item.ChildOrNew("guid");
     element->SetText(guid);
-    SetAttribute(*element, "isPermaLink", "false");
-    TTarget target{rss, item, {&item, &channel, &rss}};
+    SetAttribute(*element, "isPermaLink", "false", {});
+    TTarget target{rss, item, {&item, &channel, &rss}, {}};
     PathOrNew(target, "itunes:episode").SetText(number);
     return target.Declared;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 class TzelXMLNode2;
+class TzelXMLParser2;
 
 namespace PodcastNamespaces {
 inline constexpr std::string_view Itunes = "http://www.itunes.com/dtds/podcast-1.0.dtd";
@@ -46,8 +47,9 @@ struct TEpisodeTags {
     bool operator==(const TEpisodeTags &) const = default;
 };
 
-TShowTags ReadShowTags(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel);
-TEpisodeTags ReadEpisodeTags(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel,
+// The tags as readers read them (see ReaderText.h); rss is the document, its root element.
+TShowTags ReadShowTags(const TzelXMLParser2 &rss, const TzelXMLNode2 &channel);
+TEpisodeTags ReadEpisodeTags(const TzelXMLParser2 &rss, const TzelXMLNode2 &channel,
                              const TzelXMLNode2 &item);
 
 // Each changes the element to hold the tags (nothing when they are the ones read; otherwise
@@ -55,9 +57,11 @@ TEpisodeTags ReadEpisodeTags(const TzelXMLNode2 &rss, const TzelXMLNode2 &channe
 // rss (so more than the element changed). Raises, changing nothing, for a value the directories
 // would refuse (an episode number that is no whole number, a duration that is not [H:]MM:SS or
 // seconds, more than three categories).
-bool ApplyShowTags(TzelXMLNode2 &rss, TzelXMLNode2 &channel, const TShowTags &tags);
-bool ApplyEpisodeTags(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item,
+bool ApplyShowTags(TzelXMLParser2 &rss, TzelXMLNode2 &channel, const TShowTags &tags);
+bool ApplyEpisodeTags(TzelXMLParser2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item,
                       const TEpisodeTags &tags);
+// Raises what ApplyEpisodeTags would refuse.
+void CheckEpisodeTags(const TEpisodeTags &tags);
 
 // A podcast feed: its channel holds an itunes: tag, or one of its items an enclosure.
 bool IsPodcastFeed(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel);

@@ -1,10 +1,10 @@
 #include "MediaFacts.h"
 
+#include "CoverArt.h"
+
 #include "zelException.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageReader>
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
@@ -81,13 +81,7 @@ TMediaFacts ReadMediaFacts(const QString &fileName)
     if (file.tag())
         facts.Title = QString::fromStdString(file.tag()->title().to8Bit(true)).trimmed();
     const QByteArray cover = CoverBytes(file);
-    if (!cover.isEmpty()) {
-        QBuffer buffer;
-        buffer.setData(cover);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer);
-        facts.CoverFormat = reader.format();
-        facts.Cover = reader.read();
-    }
+    if (!cover.isEmpty())
+        facts.Cover = DecodeCoverPicture(cover, facts.CoverFormat);
     return facts;
 }

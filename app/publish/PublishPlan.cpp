@@ -58,15 +58,39 @@ std::string RelativePath(const std::string &url, const std::string &folderUrl)
     return relative.toStdString();
 }
 
+std::string PublicFolderUrl(const TPublishSettings &settings)
+{
+    return settings.PublicUrl.substr(0, settings.PublicUrl.rfind('/') + 1);
+}
+
+QDir LocalMediaFolder(const std::string &feedPath, const TPublishSettings &settings)
+{
+    return QDir(settings.MediaFolder.empty() ? QFileInfo(QString::fromStdString(feedPath)).absolutePath()
+                                             : QString::fromStdString(settings.MediaFolder));
+}
+
 } // namespace
+
+std::string PublicUrlOfLocalFile(const std::string &localPath, const std::string &feedPath,
+                                 const TPublishSettings &settings)
+{
+    const std::string folderUrl = PublicFolderUrl(settings);
+    if (folderUrl.empty())
+        return {};
+    const QString relative = LocalMediaFolder(feedPath, settings)
+                                 .relativeFilePath(QFileInfo(QString::fromStdString(localPath)).absoluteFilePath());
+    if (relative.isEmpty() || QDir::isAbsolutePath(relative) || relative == QStringLiteral("..") ||
+        relative.startsWith(QStringLiteral("../")))
+        return {};
+    // Every character of a file name is itself: a "%" in it is encoded too.
+    return folderUrl + QUrl::toPercentEncoding(relative, "/").toStdString();
+}
 
 std::vector<TEpisodeFile> EpisodeFiles(const std::string &feedBytes, const std::string &feedPath,
                                        const TPublishSettings &settings)
 {
-    const std::string folderUrl = settings.PublicUrl.substr(0, settings.PublicUrl.rfind('/') + 1);
-    const QDir localFolder(settings.MediaFolder.empty()
-                               ? QFileInfo(QString::fromStdString(feedPath)).absolutePath()
-                               : QString::fromStdString(settings.MediaFolder));
+    const std::string folderUrl = PublicFolderUrl(settings);
+    const QDir localFolder = LocalMediaFolder(feedPath, settings);
     std::vector<TEpisodeFile> files;
     for (const std::string &url : EnclosureUrls(feedBytes)) {
         const std::string relative = RelativePath(url, folderUrl);

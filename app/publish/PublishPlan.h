@@ -21,6 +21,13 @@ struct TEpisodeFile {
 std::vector<TEpisodeFile> EpisodeFiles(const std::string &feedBytes, const std::string &feedPath,
                                        const TPublishSettings &settings);
 
+// The public URL of a local file (an episode, the cover) below the media folder (the feed's own
+// folder when none is set): the public feed's folder and the file's path below the media folder,
+// percent-encoded; the reverse of the local copy EpisodeFiles finds. "" when no public URL is
+// set or the file is not below that folder.
+std::string PublicUrlOfLocalFile(const std::string &localPath, const std::string &feedPath,
+                                 const TPublishSettings &settings);
+
 // A local file's state for the upload record: its size with its modification time, or with its
 // SHA-256 when checksums are compared.
 std::string LocalFileState(const std::string &path, bool checksum);

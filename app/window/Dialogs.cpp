@@ -84,10 +84,11 @@ TSaveChangesAnswer TQtDialogs::AskSaveChanges(const QString &text)
     return box.clickedButton() == no ? TSaveChangesAnswer::No : TSaveChangesAnswer::Cancel;
 }
 
-bool TQtDialogs::EditItemDetails(TItemDetailsText &details)
+bool TQtDialogs::EditItemDetails(TItemDetailsText &details, const TItemDetailsHelp &help)
 {
     TItemDetailsDialog dialog(parent_);
     dialog.SetDetails(details);
+    dialog.SetHelp(help);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     details = dialog.Details();

@@ -5,6 +5,7 @@
 
 class QWidget;
 class TFeedTextCodec;
+struct TItemDetailsHelp;
 struct TItemDetailsText;
 struct TPublishSettings;
 struct TShowTags;
@@ -38,8 +39,9 @@ public:
     // Question, caption "Confirm", buttons Yes, No and Cancel with Yes the default; Escape and
     // closing the box answer Cancel.
     virtual TSaveChangesAnswer AskSaveChanges(const QString &text) = 0;
-    // The item details dialog filled with details; true and the edited details on OK.
-    virtual bool EditItemDetails(TItemDetailsText &details) = 0;
+    // The item details dialog filled with details; true and the edited details on OK, which
+    // closes the dialog only when help's check passes.
+    virtual bool EditItemDetails(TItemDetailsText &details, const TItemDetailsHelp &help) = 0;
     // The publish settings dialog filled with settings; true and the edited settings on OK, with
     // the password typed ("" when the box was left empty).
     virtual bool EditPublishSettings(TPublishSettings &settings, QString &password)
@@ -78,7 +80,7 @@ public:
     QString OpenFileName(const QString &filter) override;
     QString SaveFileName(const QString &filter) override;
     TSaveChangesAnswer AskSaveChanges(const QString &text) override;
-    bool EditItemDetails(TItemDetailsText &details) override;
+    bool EditItemDetails(TItemDetailsText &details, const TItemDetailsHelp &help) override;
     bool EditPublishSettings(TPublishSettings &settings, QString &password) override;
     bool AskPassword(const QString &text, QString &password) override;
     bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl) override;

@@ -88,40 +88,65 @@ TItemDetailsText TItemDetailsDialog::Details() const
     return details;
 }
 
-void TItemDetailsDialog::FillEnclosureFromFile(const QString &fileName)
+void TItemDetailsDialog::accept()
 {
-    try {
-        const TEnclosureFile file = EnclosureOfFile(fileName);
-        ui->EnclosureLengthEdit->setText(QString::fromStdString(file.Length));
-        ui->EnclosureTypeEdit->setText(QString::fromStdString(file.Type));
-    } catch (const std::exception &error) {
-        QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
-        return;
+    if (help_.Check) {
+        try {
+            help_.Check(Details());
+        } catch (const std::exception &error) {
+            const QString message = QString::fromUtf8(error.what());
+            if (ShowRefusal)
+                ShowRefusal(message);
+            else
+                QMessageBox::critical(this, windowTitle(), message);
+            return;
+        }
     }
-    ShowMediaFacts(fileName);
+    QDialog::accept();
 }
 
-void TItemDetailsDialog::ShowMediaFacts(const QString &fileName)
+void TItemDetailsDialog::FillEnclosureFromFile(const QString &fileName)
 {
-    ui->CoverPreview->clear();
-    try {
-        const TMediaFacts facts = ReadMediaFacts(fileName);
-        ui->DurationEdit->setText(QString::fromStdString(DurationText(facts.DurationSeconds)));
-        if (ui->ItunesTitleEdit->text().trimmed().isEmpty())
-            ui->ItunesTitleEdit->setText(facts.Title);
-        QString info = QStringLiteral("The file's title: %1.")
-                           .arg(facts.Title.isEmpty() ? QStringLiteral("none") : u'"' + facts.Title + u'"');
-        if (!facts.Cover.isNull()) {
-            ui->CoverPreview->setPixmap(QPixmap::fromImage(facts.Cover.scaled(
-                ui->CoverPreview->minimumSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-            const QStringList problems = CoverArtProblems(facts.Cover, facts.CoverFormat);
-            info += QStringLiteral(" Its cover: %1%2").arg(CoverArtSummary(facts.Cover, facts.CoverFormat),
-                                                          problems.isEmpty() ? QStringLiteral(".")
-                                                                             : QStringLiteral(": ") + problems.join(u' '));
+    // Everything is read first: a file that fails changes nothing.
+    TEnclosureFile file;
+    TMediaFacts facts;
+    const bool media = [&] {
+        try {
+            file = EnclosureOfFile(fileName);
+            // An enclosure may be any file; one that says it is audio or video must hold some.
+            if (!file.Type.starts_with("audio/") && !file.Type.starts_with("video/"))
+                return false;
+            facts = ReadMediaFacts(fileName);
+            return true;
+        } catch (const std::exception &error) {
+            file = {};
+            ui->MediaInfoLabel->setText(QString::fromUtf8(error.what()));
+            return false;
         }
-        ui->MediaInfoLabel->setText(info);
-    } catch (const std::exception &error) {
-        // Not audio (an enclosure may be any file): there is no duration to fill.
-        ui->MediaInfoLabel->setText(QString::fromUtf8(error.what()));
+    }();
+    if (file.Length.empty())
+        return;
+    ui->EnclosureLengthEdit->setText(QString::fromStdString(file.Length));
+    ui->EnclosureTypeEdit->setText(QString::fromStdString(file.Type));
+    if (ui->EnclosureUrlEdit->text().trimmed().isEmpty() && help_.PublicUrlOf)
+        ui->EnclosureUrlEdit->setText(help_.PublicUrlOf(fileName));
+    ui->CoverPreview->clear();
+    if (!media) {
+        ui->MediaInfoLabel->setText(QStringLiteral("The file is no audio: it has no duration."));
+        return;
     }
+    ui->DurationEdit->setText(QString::fromStdString(DurationText(facts.DurationSeconds)));
+    if (help_.ItemTitle.trimmed().isEmpty() && ui->ItunesTitleEdit->text().trimmed().isEmpty())
+        ui->ItunesTitleEdit->setText(facts.Title);
+    QString info = QStringLiteral("The file's title: %1.")
+                       .arg(facts.Title.isEmpty() ? QStringLiteral("none") : u'"' + facts.Title + u'"');
+    if (!facts.Cover.isNull()) {
+        ui->CoverPreview->setPixmap(QPixmap::fromImage(facts.Cover.scaled(
+            ui->CoverPreview->minimumSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        const QStringList problems = CoverArtProblems(facts.Cover, facts.CoverFormat);
+        info += QStringLiteral(" Its cover: %1%2").arg(CoverArtSummary(facts.Cover, facts.CoverFormat),
+                                                      problems.isEmpty() ? QStringLiteral(".")
+                                                                         : QStringLiteral(": ") + problems.join(u' '));
+    }
+    ui->MediaInfoLabel->setText(info);
 }

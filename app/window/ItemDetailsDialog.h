@@ -4,6 +4,7 @@
 // text only; the Items page converts between it and the feed's bytes.
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -28,6 +29,16 @@ struct TItemDetailsText {
     TEpisodeText Episode;
 };
 
+// What the dialog asks of the window while it is open.
+struct TItemDetailsHelp {
+    // Raises what writing the details would refuse; OK then leaves the dialog open.
+    std::function<void(const TItemDetailsText &)> Check;
+    // The public URL of a local file, "" when the publish settings give none.
+    std::function<QString(const QString &fileName)> PublicUrlOf;
+    // The item's title (the Items page's, as saved).
+    QString ItemTitle;
+};
+
 class TItemDetailsDialog : public QDialog {
     Q_OBJECT
 
@@ -36,16 +47,22 @@ public:
     ~TItemDetailsDialog() override;
 
     void SetDetails(const TItemDetailsText &details);
+    void SetHelp(const TItemDetailsHelp &help) { help_ = help; }
+    // Shows why OK was refused; unset, an error box over the dialog.
+    std::function<void(const QString &)> ShowRefusal;
     // The boxes' texts; categories are the memo's non-blank lines, trimmed.
     TItemDetailsText Details() const;
-    // Fills length and type from a local file (what "From File..." does after its dialog); from
-    // an audio file also the duration, and the file's own title when the episode has none, and
-    // shows the cover the file embeds.
+    // What "From File..." does after its dialog: from a file that can be read, its length and
+    // type, the URL the publish settings give it when the box is empty, and from an audio file
+    // also the duration, its own title when the item and the episode have none, and its cover.
+    // A file that cannot be read (or an audio file that holds no audio) changes no box: the
+    // dialog says why.
     void FillEnclosureFromFile(const QString &fileName);
 
-private:
-    // Duration, title and cover of an audio file, as its tags and its audio say.
-    void ShowMediaFacts(const QString &fileName);
+    // OK: closes only when the details can be written.
+    void accept() override;
 
+private:
     std::unique_ptr<Ui::TItemDetailsDialog> ui;
+    TItemDetailsHelp help_;
 };

@@ -5,8 +5,14 @@
 #include "ui_Unit1.h"
 
 #include "Dialogs.h"
+#include "ItemCommands.h"
 #include "ItemDetails.h"
 #include "ItemDetailsDialog.h"
+#include "PublishPlan.h"
+#include "PublishSettings.h"
+#include "TypedUrl.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -42,6 +48,12 @@ TItemDetailsText DetailsText(const TItemDetails &details, const TFeedTextCodec &
     return text;
 }
 
+// A URL box: as it was when untouched, else written as a URI.
+std::string UrlBytes(const QString &text, const std::string &shown, const TFeedTextCodec &codec)
+{
+    return codec.ToBytes(text == codec.ToText(shown) ? text : EncodedUrl(text), shown);
+}
+
 // Every text converted before anything changes; untouched ones keep their bytes.
 TItemDetails DetailsBytes(const TItemDetailsText &text, const TItemDetails &shown,
                           const TFeedTextCodec &codec)
@@ -54,11 +66,15 @@ TItemDetails DetailsBytes(const TItemDetailsText &text, const TItemDetails &show
         details.Categories.push_back(codec.ToBytes(
             text.Categories[i], size_t(i) < shown.Categories.size() ? shown.Categories[i] : ""));
     details.Comments = codec.ToBytes(text.Comments, shown.Comments);
-    details.EnclosureUrl = codec.ToBytes(text.EnclosureUrl, shown.EnclosureUrl);
+    details.EnclosureUrl = UrlBytes(text.EnclosureUrl, shown.EnclosureUrl, codec);
     details.EnclosureLength = codec.ToBytes(text.EnclosureLength, shown.EnclosureLength);
     details.EnclosureType = codec.ToBytes(text.EnclosureType, shown.EnclosureType);
     for (const auto &[bytes, typed] : EpisodeFields)
         details.Episode.*bytes = codec.ToBytes(text.Episode.*typed, shown.Episode.*bytes);
+    for (const auto &[bytes, typed] : {std::pair{&TEpisodeTags::ImageHref, &TEpisodeText::ImageHref},
+                                       {&TEpisodeTags::TranscriptUrl, &TEpisodeText::TranscriptUrl},
+                                       {&TEpisodeTags::ChaptersUrl, &TEpisodeText::ChaptersUrl}})
+        details.Episode.*bytes = UrlBytes(text.Episode.*typed, shown.Episode.*bytes, codec);
     return details;
 }
 
@@ -78,7 +94,17 @@ void TForm1::ItemDetails1Click()
     const TFeedTextCodec codec = DocumentCodec();
     const TItemDetails shown = ReadItemDetails(*document_, path, FirstItemIndex, row);
     TItemDetailsText text = DetailsText(shown, codec);
-    if (!dialogs_.EditItemDetails(text))
+    TItemDetailsHelp help;
+    help.Check = [&](const TItemDetailsText &typed) { CheckDetails(DetailsBytes(typed, shown, codec)); };
+    const TPublishSettings settings = LoadPublishSettings(
+        PublishSettingsFile(), QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
+    help.PublicUrlOf = [&](const QString &file) {
+        return QString::fromStdString(PublicUrlOfLocalFile(file.toStdString(), path, settings));
+    };
+    // A new item's "(untitled)" is no title of its own.
+    const QString title = codec.ToText(ReadItem(*document_, path, FirstItemIndex, row).Title);
+    help.ItemTitle = title == QStringLiteral("(untitled)") ? QString() : title;
+    if (!dialogs_.EditItemDetails(text, help))
         return;
     const TItemDetails typed = DetailsBytes(text, shown, codec);
     if (typed == shown)

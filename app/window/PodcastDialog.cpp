@@ -3,6 +3,7 @@
 
 #include "CoverArt.h"
 #include "ItunesCategories.h"
+#include "TypedUrl.h"
 
 #include <QFileDialog>
 
@@ -121,8 +122,15 @@ void TPodcastDialog::SetTags(const TShowTags &tags, const TFeedTextCodec &codec,
 TShowTags TPodcastDialog::Tags() const
 {
     TShowTags tags = shown_;
-    for (const auto &field : EditFields)
-        tags.*field.Member = codec_.ToBytes((ui.get()->*field.Box)->text().trimmed(), shown_.*field.Member);
+    for (const auto &field : EditFields) {
+        QString text = (ui.get()->*field.Box)->text().trimmed();
+        // A URL typed anew is written as a URI.
+        const bool url = field.Member == &TShowTags::NewFeedUrl || field.Member == &TShowTags::ImageHref ||
+                         field.Member == &TShowTags::FundingUrl;
+        if (url && text != codec_.ToText(shown_.*field.Member))
+            text = EncodedUrl(text);
+        tags.*field.Member = codec_.ToBytes(text, shown_.*field.Member);
+    }
     for (const auto &field : ComboFields)
         tags.*field.Member = codec_.ToBytes((ui.get()->*field.Box)->currentText(), shown_.*field.Member);
     for (const auto &field : CheckFields)

@@ -2,8 +2,8 @@
 // Feed > Podcast... (PodcastDialog.ui): the show's tags for the podcast directories. Categories
 // are picked from Apple's list, never typed; a local copy of the cover art is shown with what
 // the directories would say of it; the podcast:guid is made from the feed's URL on request.
-// The dialog shows the feed's bytes through the feed's codec and gives bytes back, so a field
-// left alone keeps its bytes.
+// The dialog shows the tags as readers read them, through the feed's codec, and gives bytes
+// back, so a field left alone keeps its bytes; a URL typed anew is written as a URI.
 #include "FeedTextCodec.h"
 #include "PodcastTags.h"
 

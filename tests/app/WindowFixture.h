@@ -90,15 +90,24 @@ public:
         SaveAnswers.pop_front();
         return answer;
     }
-    bool EditItemDetails(TItemDetailsText &details) override
+    bool EditItemDetails(TItemDetailsText &details, const TItemDetailsHelp &help) override
     {
         Shown.push_back({"details", details.Guid});
         if (!DetailsScript)
             return false;
         TItemDetailsDialog dialog;
         dialog.SetDetails(details);
+        dialog.SetHelp(help);
+        bool refused = false;
+        dialog.ShowRefusal = [&](const QString &text) {
+            Shown.push_back({"error", text});
+            refused = true;
+        };
         dialog.show();
         DetailsScript(dialog);
+        // OK refused and nothing more done: the user gives up, as after the error box.
+        if (dialog.isVisible() && refused)
+            dialog.reject();
         // A script that leaves the dialog open answered nothing: say so, rather than take the
         // half-worked dialog for a Cancel.
         if (dialog.isVisible()) {

@@ -120,6 +120,39 @@ private slots:
         }
     }
 
+    // The details show as readers read them: references decoded (a character reference in the
+    // feed's own encoding), a CDATA section's text as it is, what only a DOCTYPE could give a
+    // meaning as written. Files the editor wrote with "<![CDATA[&]]>" for a typed "&" read right.
+    void showsDetailsAsReadersReadThem()
+    {
+        struct TRow {
+            const char *Encoding;
+            std::string Item;
+            std::string Author, Url; // as read
+        };
+        const TRow rows[] = {
+            {"UTF-8", "<author>Zo&#235; <![CDATA[&]]> Friends</author>", "Zo\xC3\xAB & Friends", ""},
+            {"UTF-8", "<author><![CDATA[x &amp; <y>]]></author>", "x &amp; <y>", ""},
+            {"UTF-8", "<author> a &amp;amp; b &gt; c &#x1F600; </author>", "a &amp; b > c \xF0\x9F\x98\x80", ""},
+            {"UTF-8", "<author>a &nbsp; b<!-- c --></author>", "a &nbsp; b", ""},
+            {"ISO-8859-1", "<author>caf&#233; &#8364;</author>", "caf\xE9 &#8364;", ""},
+            {"UTF-8", "<enclosure url=\"a&amp;b&#32;c&amp;amp;\" length=\"1\" type=\"t\"/>", "", "a&b c&amp;"},
+        };
+        for (const TRow &row : rows) {
+            TzelXMLParser2 document;
+            document.SetXmlCompatible(true);
+            document.SetSourceText("<?xml version=\"1.0\" encoding=\"" + std::string(row.Encoding) +
+                                   "\"?><rss><channel><item>" + row.Item + "</item></channel></rss>");
+            const std::string before = document.BuildXmlText();
+            const TItemDetails details = ReadItemDetails(document, "feed.xml", 0, 0);
+            COMPARE_BYTES(details.Author, row.Author);
+            COMPARE_BYTES(details.EnclosureUrl, row.Url);
+            // Applied as read, nothing changes.
+            ApplyDetails(*document.FindChild("channel")->ChildAt(0), details, ReaderFormOf(document));
+            COMPARE_BYTES(document.BuildXmlText(), before);
+        }
+    }
+
     // A write that fails puts the item back as it was, with the markup that follows it: the
     // next save writes that markup too.
     void failedWriteKeepsTheItemAndWhatFollowsIt()
@@ -167,7 +200,7 @@ private slots:
         const std::string path =
             window.WriteFeed("feed.xml", FeedBytes("Cast", "All", "http://x/", "d", "UTF-8", item));
         window.WriteCatalogue({{path, "Cast", "All", "http://x/", "d"}});
-        window.WriteFile("ep1.mp3", std::string(4321, 'x'));
+        window.WriteFile("ep1.pdf", "%PDF-1.4\n" + std::string(4312, 'x')); // any file may be an enclosure
         window.Start();
         window.ClickTab(1);
 
@@ -184,8 +217,8 @@ private slots:
             QTest::keyClick(categories, Qt::Key_Return);
             TWindowFixture::TypeText(categories, "Talk");
             window.TypeInto(edit("CommentsEdit"), "http://x/c");
-            window.TypeInto(edit("EnclosureUrlEdit"), "http://x/ep1.mp3");
-            dialog.FillEnclosureFromFile(window.PathOf("ep1.mp3"));
+            window.TypeInto(edit("EnclosureUrlEdit"), "http://x/ep1.pdf");
+            dialog.FillEnclosureFromFile(window.PathOf("ep1.pdf"));
             QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
                               Qt::LeftButton);
         };
@@ -206,7 +239,7 @@ private slots:
                                 "      <category domain=\"x\">Old</category>\r\n"
                                 "      <category>Talk</category>\r\n"
                                 "      <comments>http://x/c</comments>\r\n"
-                                "      <enclosure url=\"http://x/ep1.mp3\" length=\"4321\" type=\"audio/mpeg\"/>\r\n"
+                                "      <enclosure url=\"http://x/ep1.pdf\" length=\"4321\" type=\"application/pdf\"/>\r\n"
                                 "      <guid isPermaLink=\"false\">tag:x,1</guid>\r\n"
                                 "      <pubDate>p</pubDate>\r\n"
                                 "    </item>\r\n"));
@@ -224,7 +257,7 @@ private slots:
         QCOMPARE(opened.Categories, QStringList({"Old", "Talk"}));
         QCOMPARE(opened.Comments, QString("http://x/c"));
         QCOMPARE(QStringList({opened.EnclosureUrl, opened.EnclosureLength, opened.EnclosureType}),
-                 QStringList({"http://x/ep1.mp3", "4321", "audio/mpeg"}));
+                 QStringList({"http://x/ep1.pdf", "4321", "application/pdf"}));
         COMPARE_BYTES(window.ReadFile("feed.xml"), written);
         QCOMPARE(window.Dialogs.Log(), QStringList({"details: ", "details: tag:x,1"}));
     }

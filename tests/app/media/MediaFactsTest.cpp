@@ -3,6 +3,8 @@
 #include "CoverArt.h"
 #include "MediaFacts.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QTest>
 
 class MediaFactsTest : public QObject {
@@ -38,6 +40,19 @@ private slots:
         const QImage small = ReadCoverPicture(QStringLiteral(MEDIA_FILES "/cover.png"), format);
         QCOMPARE(CoverArtSummary(small, format), QStringLiteral("16 × 16 pixels, PNG"));
         QCOMPARE(CoverArtProblems(small, format), QStringList{"It is not 1400 to 3000 pixels a side."});
+        // Decoded, a CMYK JPEG is RGB like any other: only its file says what it is.
+        const QImage cmyk = ReadCoverPicture(QStringLiteral(MEDIA_FILES "/cover-cmyk.jpg"), format);
+        QCOMPARE(CoverArtProblems(cmyk, format),
+                 (QStringList{"It is not 1400 to 3000 pixels a side.", "It is not in RGB colour: its file is CMYK."}));
+        QFile jpeg(QStringLiteral(MEDIA_FILES "/cover-cmyk.jpg"));
+        QVERIFY(jpeg.open(QIODevice::ReadOnly));
+        QByteArray bytes = jpeg.readAll();
+        QCOMPARE(JpegColourSpace(bytes), QStringLiteral("CMYK"));
+        QCOMPARE(JpegColourSpace(QByteArray("\xFF\xD8\xFF\xE0", 4)), QString()); // cut short
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QImage(8, 8, QImage::Format_RGB32).save(&buffer, "JPEG");
+        QCOMPARE(JpegColourSpace(buffer.data()), QStringLiteral("RGB"));
         QImage right(1400, 1400, QImage::Format_RGB32);
         QCOMPARE(CoverArtProblems(right, "jpeg"), QStringList());
         QCOMPARE(CoverArtProblems(QImage(3001, 1400, QImage::Format_Grayscale8), "gif"),

@@ -1,11 +1,17 @@
-// From nothing to a podcast, as a new user makes one: New Feed, Feed > Podcast..., three
-// episodes filled from small media files, Check Feed without a podcast finding, and Undo back
-// through every step to the bare feed.
+// From nothing to a podcast, as a new user makes one: New Feed, Feed > Podcast..., episodes
+// filled from small media files, Check Feed without a podcast finding, and Undo back through
+// every step to the bare feed; then a show of four episodes from media files with blanks and
+// accents in their names, read back by a podcast parser.
 #include "PodcastTags.h"
+#include "PublishSettings.h"
 #include "WindowFixture.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -26,6 +32,60 @@ void Press(QDialog &dialog)
 {
     QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
                       Qt::LeftButton);
+}
+
+QByteArray ReadMedia(const QString &name)
+{
+    QFile file(QStringLiteral(MEDIA_FILES "/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An MP4 file whose movie and audio track say they last the given seconds (the "mvhd" and
+// "mdhd" boxes, version 0: time scale, then duration, both 32-bit big-endian).
+QByteArray WithDuration(QByteArray mp4, quint32 seconds)
+{
+    for (const char *box : {"mvhd", "mdhd"}) {
+        const qsizetype at = mp4.indexOf(box) - 4;
+        const auto word = [&](qsizetype offset) {
+            return quint32(quint8(mp4[at + offset])) << 24 | quint32(quint8(mp4[at + offset + 1])) << 16 |
+                   quint32(quint8(mp4[at + offset + 2])) << 8 | quint32(quint8(mp4[at + offset + 3]));
+        };
+        const quint32 duration = word(20) * seconds;
+        for (int b = 0; b < 4; ++b)
+            mp4[at + 24 + b] = char(duration >> (24 - 8 * b));
+    }
+    return mp4;
+}
+
+// What a widely used podcast parser (Python's feedparser) reads in the file.
+const char *const ReadBack = R"(
+import feedparser, json, sys
+d = feedparser.parse(sys.argv[1])
+print(json.dumps({
+    "bozo": bool(d.bozo), "author": d.feed.get("author", ""),
+    "owner": d.feed.get("publisher_detail", {}).get("name", ""), "language": d.feed.get("language", ""),
+    "image": d.feed.get("image", {}).get("href", ""), "categories": [t.get("term") for t in d.feed.get("tags", [])],
+    "entries": [[e.get("title", ""), e.get("itunes_title", ""), e.get("itunes_duration", ""),
+                 e.get("description", "")] + [x.get(k, "") for x in e.get("enclosures", []) for k in ("href", "length", "type")]
+                for e in d.entries]}))
+)";
+
+QJsonObject ReadByFeedparser(const QString &path)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(ReadBack), path});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        return {{"failed", QString::fromUtf8(python.readAllStandardError())}};
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+// A URI as RFC 3986 has it: ASCII only, no blank, and read back as written.
+bool IsUri(const QString &text)
+{
+    const QUrl url = QUrl::fromEncoded(text.toLatin1(), QUrl::StrictMode);
+    return url.isValid() && !url.scheme().isEmpty() && !text.contains(u' ') &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }) &&
+           QString::fromLatin1(url.toEncoded()) == text;
 }
 
 } // namespace
@@ -141,6 +201,173 @@ private slots:
             COMPARE_BYTES(window.ReadFile("show.xml"), versions[step - 1]);
         }
         QVERIFY(window.Dialogs.Log().filter("error").isEmpty());
+    }
+
+    // Four episodes from files named with blanks and accents, each "From File...": the URL from
+    // the publish settings (or typed) written as a URI, the type players take, the duration
+    // from the audio (an hour and more too), the file's title only where the item has none.
+    // OK on a refused enclosure keeps the dialog and all it holds; files that cannot be read
+    // change nothing of a good episode. A podcast parser reads every tag as typed.
+    void showOfFourEpisodesFromMediaFiles()
+    {
+        TWindowFixture window;
+        qputenv("XDG_CONFIG_HOME", window.PathOf("config").toUtf8());
+        QVERIFY(QDir().mkpath(window.PathOf("media/sub dir")));
+        QVERIFY(QDir().mkpath(window.PathOf("media/gone.mp3"))); // a folder: no file to read
+        const QString mp3 = "media/01 premi\u00e8re \u2013 \u00e7a va.mp3", m4a = "media/02 deuxi\u00e8me \u00e9pisode \u2013 na\u00efve.m4a",
+                      opus = "media/sub dir/03 troisi\u00e8me.opus", flac = "media/04 quatri\u00e8me.flac";
+        window.WriteFile(mp3, ReadMedia("episode1.mp3").toStdString());
+        window.WriteFile(m4a, WithDuration(ReadMedia("episode2.m4a"), 3725).toStdString());
+        window.WriteFile(opus, ReadMedia("episode3.opus").toStdString());
+        window.WriteFile(flac, ReadMedia("tone.flac").toStdString());
+        window.WriteFile("media/empty.mp3", "");
+        window.WriteFile("media/noise.mp3", QByteArray(4000, '\x5a').toStdString());
+        TPublishSettings settings;
+        settings.PublicUrl = "https://example.org/show/feed.xml";
+        settings.MediaFolder = window.PathBytes("media");
+        SavePublishSettings(PublishSettingsFile(), window.PathBytes("show.xml"), settings);
+
+        window.WriteCatalogue({});
+        window.Start();
+        window.Dialogs.SaveFiles = {window.PathOf("show.xml")};
+        QTest::keyClick(window.List("ListBox1"), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+        window.TypeInto(window.Edit("Edit2"), "Talk in French");
+        window.TypeInto(window.Edit("Edit3"), "https://example.org/show/");
+        window.Click(window.Widget<QAbstractButton>("BitBtn1"));
+
+        QString cmykInfo;
+        window.Dialogs.PodcastScript = [&](TPodcastDialog &dialog) {
+            const auto edit = [&](const char *name) { return dialog.findChild<QLineEdit *>(name); };
+            window.TypeInto(edit("AuthorEdit"), "Zo\u00eb & Friends");
+            window.TypeInto(edit("OwnerNameEdit"), "Zo\u00eb & Friends");
+            window.TypeInto(edit("OwnerEmailEdit"), "zoe@example.org");
+            dialog.findChild<QComboBox *>("ExplicitCombo")->setCurrentText("false");
+            window.TypeInto(edit("LanguageEdit"), "fr");
+            dialog.findChild<QComboBox *>("CategoryCombo1")->setCurrentText("Comedy");
+            dialog.findChild<QComboBox *>("SubcategoryCombo1")->setCurrentText("Improv");
+            window.TypeInto(edit("ImageHrefEdit"), "https://example.org/show/cover art.jpg");
+            dialog.FillImageFromFile(QStringLiteral(MEDIA_FILES "/cover-cmyk.jpg"));
+            cmykInfo = dialog.findChild<QLabel *>("ImageInfoLabel")->text();
+            Press(dialog);
+        };
+        QTest::keyClick(window.List("ListBox1"), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY2(cmykInfo.contains("It is not in RGB colour"), qPrintable(cmykInfo));
+
+        // Four episodes, the newest on top; each with notes, the first with a title of its own.
+        window.ClickTab(1);
+        for (int episode = 0; episode < 4; ++episode)
+            QTest::keyClick(window.Edit("Edit5"), Qt::Key_N, Qt::ControlModifier);
+        for (int row = 0; row < 4; ++row) {
+            window.ClickRow("ListBox2", row);
+            if (row == 3)
+                window.TypeInto(window.Edit("Edit5"), "Pilot");
+            QPlainTextEdit *memo = window.Widget<QPlainTextEdit>("Memo1");
+            memo->setFocus();
+            memo->selectAll();
+            TWindowFixture::TypeText(memo, QStringLiteral("Notes of episode %1.").arg(4 - row));
+            QTest::keyClick(window.Edit("Edit5"), Qt::Key_S, Qt::ControlModifier);
+        }
+
+        const QString site = "https://example.org/show/";
+        const QString typedUrl = "https://cdn.example.net/02 deuxi\u00e8me \u00e9pisode \u2013 na\u00efve.m4a";
+        struct TEpisode {
+            QString File, TypedUrl, Url, Type, Duration;
+        };
+        const TEpisode episodes[] = { // by row
+            {flac, "", site + "04%20quatri%C3%A8me.flac", "audio/flac", "00:00:02"},
+            {opus, "", site + "sub%20dir/03%20troisi%C3%A8me.opus", "audio/ogg", "00:00:01"},
+            {m4a, typedUrl, "https://cdn.example.net/02%20deuxi%C3%A8me%20%C3%A9pisode%20%E2%80%93%20na%C3%AFve.m4a",
+             "audio/mp4", "01:02:05"},
+            {mp3, "", site + "01%20premi%C3%A8re%20%E2%80%93%20%C3%A7a%20va.mp3", "audio/mpeg", "00:00:02"},
+        };
+        for (int row = 0; row < 4; ++row) {
+            const TEpisode &episode = episodes[row];
+            window.ClickRow("ListBox2", row);
+            QStringList filled, kept;
+            bool refusedAndOpen = false;
+            window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+                const auto edit = [&](const char *name) { return dialog.findChild<QLineEdit *>(name); };
+                window.TypeInto(edit("EnclosureUrlEdit"), episode.TypedUrl);
+                dialog.FillEnclosureFromFile(window.PathOf(episode.File));
+                filled = {edit("EnclosureUrlEdit")->text(), edit("EnclosureTypeEdit")->text(), edit("DurationEdit")->text()};
+                if (row == 1) { // OK without a type: refused, and nothing filled is lost
+                    const QStringList before = {edit("EnclosureLengthEdit")->text(), edit("DurationEdit")->text(),
+                                                edit("ItunesTitleEdit")->text(), edit("EnclosureUrlEdit")->text()};
+                    window.TypeInto(edit("EnclosureTypeEdit"), "");
+                    QTest::keyClick(edit("EnclosureTypeEdit"), Qt::Key_Delete);
+                    Press(dialog);
+                    refusedAndOpen = dialog.isVisible();
+                    kept = {edit("EnclosureLengthEdit")->text(), edit("DurationEdit")->text(),
+                            edit("ItunesTitleEdit")->text(), edit("EnclosureUrlEdit")->text()};
+                    QCOMPARE(kept, before);
+                    window.TypeInto(edit("EnclosureTypeEdit"), "audio/ogg");
+                }
+                Press(dialog);
+            };
+            QTest::keyClick(window.Edit("Edit5"), Qt::Key_D, Qt::ControlModifier);
+            QCOMPARE(filled, QStringList({episode.TypedUrl.isEmpty() ? episode.Url : episode.TypedUrl, episode.Type,
+                                          episode.Duration}));
+            if (row == 1) {
+                QVERIFY(refusedAndOpen);
+                QCOMPARE(window.Dialogs.Log().filter("error"),
+                         QStringList({"error: An enclosure needs its URL, its length in bytes and its MIME type."}));
+                window.Dialogs.Shown.clear();
+            }
+        }
+        QVERIFY2(window.Dialogs.Log().filter("error").isEmpty(), qPrintable(window.Dialogs.Log().join('\n')));
+
+        // Files that cannot be read change nothing of a good episode.
+        const std::string good = window.ReadFile("show.xml");
+        window.ClickRow("ListBox2", 0);
+        QStringList infos;
+        window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+            const auto boxes = [&] {
+                const TItemDetailsText details = dialog.Details();
+                return QStringList({details.EnclosureUrl, details.EnclosureLength, details.EnclosureType,
+                                    details.Episode.Duration, details.Episode.Title});
+            };
+            const QStringList before = boxes();
+            for (const char *bad : {"media/empty.mp3", "media/noise.mp3", "media/gone.mp3", "media/none.mp3"}) {
+                dialog.FillEnclosureFromFile(window.PathOf(bad));
+                QCOMPARE(boxes(), before);
+                infos << dialog.findChild<QLabel *>("MediaInfoLabel")->text();
+            }
+            Press(dialog);
+        };
+        QTest::keyClick(window.Edit("Edit5"), Qt::Key_D, Qt::ControlModifier);
+        COMPARE_BYTES(window.ReadFile("show.xml"), good);
+        QCOMPARE(infos.filter("cannot be read").size() + infos.filter("is empty").size(), 4);
+
+        // Check Feed has nothing to say of the podcast, its episodes or their URLs.
+        window.ClickTab(0);
+        QTest::keyClick(window.List("ListBox1"), Qt::Key_F7);
+        auto *findings = window.Form->findChild<QListWidget *>("FindingsList");
+        QVERIFY(findings && findings->isVisible());
+        for (int line = 0; line < findings->count(); ++line) {
+            const QString text = findings->item(line)->text();
+            for (const char *subject : {"itunes", "podcast", "enclosure", "URL", "url"})
+                QVERIFY2(!text.contains(subject), qPrintable(text));
+        }
+
+        const QJsonObject read = ReadByFeedparser(window.PathOf("show.xml"));
+        QVERIFY2(!read.contains("failed"), qPrintable(read["failed"].toString())); // python3-feedparser (deps.sh)
+        QCOMPARE(read["bozo"].toBool(true), false);
+        QCOMPARE(QStringList({read["author"].toString(), read["owner"].toString(), read["language"].toString(),
+                              read["image"].toString()}),
+                 QStringList({"Zo\u00eb & Friends", "Zo\u00eb & Friends", "fr", site + "cover%20art.jpg"}));
+        QCOMPARE(read["categories"].toVariant().toStringList(), QStringList({"Comedy", "Improv"}));
+        const QJsonArray entries = read["entries"].toArray();
+        QCOMPARE(entries.size(), 4);
+        const QString titles[] = {"Lossless", "Third Act", "Second Wind", ""}; // the pilot keeps its own
+        const QString lengths[] = {"8938", "991", "4279", "2759"};
+        for (int row = 0; row < 4; ++row) {
+            const QStringList entry = entries[row].toVariant().toStringList();
+            QCOMPARE(entry, QStringList({row == 3 ? "Pilot" : "(untitled)", titles[row], episodes[row].Duration,
+                                         QStringLiteral("Notes of episode %1.").arg(4 - row), episodes[row].Url,
+                                         lengths[row], episodes[row].Type}));
+            QVERIFY2(IsUri(entry[4]), qPrintable(entry[4]));
+        }
+        QVERIFY(IsUri(read["image"].toString()));
     }
 };
 

@@ -5,10 +5,12 @@
 #include "FeedCommands.h"
 #include "ItemCommands.h"
 #include "ItemDetails.h"
+#include "PodcastDialog.h"
 #include "WindowFixture.h"
 #include "zelXMLParser2.h"
 
 #include <QSignalSpy>
+#include <QDialogButtonBox>
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -158,6 +160,84 @@ private slots:
         QTest::keyClick(window.Edit("Edit5"), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(window.ReadFile("feed.xml"), saved);
         QCOMPARE(window.Dialogs.Log(), QStringList());
+    }
+
+    // Item Details and the podcast dialog show a tag as readers read it and write what is typed
+    // as text: an "&" is an ampersand, also in a feed with a DOCTYPE, where a reference it would
+    // start names an entity nobody declared. libxml2 reads each tag as typed, no CDATA section
+    // stands for an "&", and the dialogs show the same again.
+    void dialogsWriteTextAsReadersReadIt()
+    {
+        const QString texts[] = {"Zo\u00eb & Friends", "a&nbsp;b", "&amp; <b>x</b> ]]>", "&#233;t&eacute;"};
+        const QString enclosureUrl = "http://x/a&nbsp;b.mp3", imageHref = "a&nbsp;b";
+        for (const char *doctype : {"", "<!DOCTYPE rss>\r\n"}) {
+            for (const QString &typed : texts) {
+                const QString where = doctype + typed;
+                TWindowFixture window;
+                std::string feed = FeedBytes("t", "d", "http://x/", "p", "UTF-8", Item);
+                feed.insert(feed.find("<rss"), doctype);
+                const std::string path = window.WriteFeed("feed.xml", feed);
+                window.WriteCatalogue({{path, "t", "d", "http://x/", "p"}}, 0);
+                window.Start();
+                window.ClickRow("ListBox1", 0);
+                QStringList shown;
+                window.Dialogs.PodcastScript = [&](TPodcastDialog &dialog) {
+                    for (const char *box : {"AuthorEdit", "OwnerNameEdit", "CopyrightEdit"}) {
+                        shown << dialog.findChild<QLineEdit *>(box)->text();
+                        window.TypeInto(dialog.findChild<QLineEdit *>(box), typed);
+                    }
+                    QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
+                                      Qt::LeftButton);
+                };
+                QTest::keyClick(window.List("ListBox1"), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+                window.ClickTab(1);
+                window.ClickRow("ListBox2", 0);
+                window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+                    const auto edit = [&](const char *name) { return dialog.findChild<QLineEdit *>(name); };
+                    for (const char *box : {"AuthorEdit", "CommentsEdit", "ItunesTitleEdit"}) {
+                        shown << edit(box)->text();
+                        window.TypeInto(edit(box), typed);
+                    }
+                    TypeIntoMemo(dialog.findChild<QPlainTextEdit *>("CategoriesMemo"), typed);
+                    window.TypeInto(edit("EnclosureUrlEdit"), enclosureUrl);
+                    window.TypeInto(edit("EnclosureLengthEdit"), "1");
+                    window.TypeInto(edit("EnclosureTypeEdit"), "audio/mpeg");
+                    window.TypeInto(edit("EpisodeImageEdit"), imageHref);
+                    QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
+                                      Qt::LeftButton);
+                };
+                window.Action("ItemDetails1")->trigger();
+                QVERIFY2(window.Dialogs.Log().filter("error").isEmpty(), qPrintable(window.Dialogs.Log().join('\n')));
+                const std::string written = window.ReadFile("feed.xml");
+                QVERIFY2(written.find("CDATA") == std::string::npos, written.c_str());
+                const std::vector<std::string> paths = {
+                    "channel/author", "channel/owner/name", "channel/copyright", "channel/item/author",
+                    "channel/item/comments", "channel/item/category", "channel/item/enclosure@url",
+                    "channel/item/image@href"};
+                QCOMPARE(ReadByLibxml2(written, paths),
+                         QStringList({typed, typed, typed, typed, typed, typed, enclosureUrl, imageHref}));
+
+                // Opened again, both dialogs show what was typed.
+                shown.clear();
+                window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+                    const TItemDetailsText details = dialog.Details();
+                    shown << details.Author << details.Comments << details.Episode.Title << details.Categories
+                          << details.EnclosureUrl << details.Episode.ImageHref;
+                    dialog.reject();
+                };
+                window.Action("ItemDetails1")->trigger();
+                window.ClickTab(0);
+                window.Dialogs.PodcastScript = [&](TPodcastDialog &dialog) {
+                    for (const char *box : {"AuthorEdit", "OwnerNameEdit", "CopyrightEdit"})
+                        shown << dialog.findChild<QLineEdit *>(box)->text();
+                    dialog.reject();
+                };
+                QTest::keyClick(window.List("ListBox1"), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+                QVERIFY2(shown == QStringList({typed, typed, typed, typed, enclosureUrl, imageHref, typed, typed, typed}),
+                         qPrintable(where + ": " + shown.join(" | ")));
+                QCOMPARE(window.ReadFile("feed.xml"), written);
+            }
+        }
     }
 
     // A description holding markup shows whole in the memo; left as it is its bytes stay, and
