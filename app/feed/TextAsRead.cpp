@@ -65,7 +65,9 @@ std::string ElementTextAsRead(const TzelXMLNode2 &element)
     // What the reader kept as written (comments, several sections, a ">" in text) says it best.
     if (!element.KeptContent().empty())
         return Normalized(ReadContent(element.KeptContent()));
-    if (element.TextFromCDATA())
+    // A text read from a CDATA section, or one the writer puts into one (it holds "<" or ">"),
+    // is read as it stands.
+    if (element.TextFromCDATA() || element.TextNeedsCDATA())
         return Normalized(element.TextView());
     return Normalized(DecodedReferences(element.TextView()));
 }
