@@ -3,6 +3,7 @@
 #include "ItemCommands.h"
 #include "TextAsRead.h"
 #include "zelException.h"
+#include "zelStrings.h"
 #include "zelXMLNode2.h"
 
 #include <QByteArray>
@@ -477,9 +478,11 @@ bool IsPodcastByChannel(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel)
 static long HighestEpisode(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel, const TzelXMLNode2 &except)
 {
     long highest = 0;
+    TScopes scopes{nullptr, &channel, &rss}; // one for all items: feeds hold many
     for (int p = 0; p < channel.ChildCount(); ++p)
         if (const TzelXMLNode2 *child = channel.ChildAt(p); child && child != &except && child->NameView() == "item") {
-            const TzelXMLNode2 *episode = FindStep(*child, {"itunes", "episode"}, {child, &channel, &rss});
+            scopes.front() = child;
+            const TzelXMLNode2 *episode = FindStep(*child, {"itunes", "episode"}, scopes);
             const std::string number = episode ? Trimmed(episode->TextView()) : std::string();
             if (IsWholeNumberFromOne(number))
                 highest = std::max(highest, std::stol(number));
@@ -487,13 +490,25 @@ static long HighestEpisode(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel,
     return highest;
 }
 
+// Whether an item other than `except` has the guid, as readers read it. A guid written plainly
+// is compared as it stands, without a copy: feeds hold many.
+static bool GuidTaken(const TzelXMLNode2 &channel, const TzelXMLNode2 &except, std::string_view guid)
+{
+    for (int p = 0; p < channel.ChildCount(); ++p) {
+        const TzelXMLNode2 *child = channel.ChildAt(p);
+        const TzelXMLNode2 *element = child && child != &except && child->NameView() == "item" ? child->FindChild("guid", false) : nullptr;
+        if (!element)
+            continue;
+        const std::string_view text = element->TextView();
+        const bool plain = element->KeptContent().empty() && text.find('&') == std::string_view::npos;
+        if (plain ? TrimmedText(text) == guid : ElementTextAsRead(*element) == guid)
+            return true;
+    }
+    return false;
+}
+
 void GiveOwnGuid(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel, TzelXMLNode2 &item)
 {
-    std::vector<std::string> guids;
-    for (int p = 0; p < channel.ChildCount(); ++p)
-        if (const TzelXMLNode2 *child = channel.ChildAt(p); child && child != &item && child->NameView() == "item")
-            if (const TzelXMLNode2 *guid = child->FindChild("guid", false))
-                guids.push_back(ElementTextAsRead(*guid));
     // A name-based UUID of the show, the episode's number and date, as readers read them: the
     // same command on the same feed, however it is written, gives the same guid, and another
     // episode, show or day another.
@@ -501,15 +516,17 @@ void GiveOwnGuid(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel, TzelXMLNo
         const TzelXMLNode2 *child = parent.FindChild(name, false);
         return child ? ElementTextAsRead(*child) : std::string();
     };
+    // (Only a podcast by its channel numbers its episodes: a blog is spared the count.)
+    const long number = IsPodcastByChannel(rss, channel) ? HighestEpisode(rss, channel, item) + 1 : 0;
     std::string name = textOf(channel, "link") + "\n" + textOf(channel, "title") + "\n" + textOf(item, "pubDate") +
-                       "\n" + std::to_string(HighestEpisode(rss, channel, item) + 1);
+                       "\n" + std::to_string(number);
     std::string guid;
     do {
         guid = QUuid::createUuidV5(QUuid(QStringLiteral("ead4c236-bf58-58c6-a2c6-a6b28d128cb6")),
                                    QByteArray::fromStdString(name += "\n"))
                    .toString(QUuid::WithoutBraces)
                    .toStdString();
-    } while (std::find(guids.begin(), guids.end(), guid) != guids.end());
+    } while (GuidTaken(channel, item, guid));
     TzelXMLNode2 *element = item.ChildOrNew("guid");
     element->SetText(guid);
     SetAttribute(*element, "isPermaLink", "false");
