@@ -69,10 +69,10 @@ TzelXMLNode2 &ChannelToChange(const TzelXMLParser2 &document, const std::string 
     return RequireChannel(document, path);
 }
 
-// The new item: "title", "description", "link" and "pubDate" holding the template's texts and
-// nothing else. The channel's first children are no model for them: on real channels they are
-// an atom:link with its href, an image with its url and title, which would make the item's
-// description and date unreadable.
+// The new item: "title", "description", "link" and "pubDate" holding "(untitled)", " ", " "
+// and the date stamp, and nothing else. The channel's first children are no model for them: on
+// real channels they are an atom:link with its href, an image with its url and title, which
+// would make the item's description and date unreadable.
 std::unique_ptr<TzelXMLNode2> NewItem(const std::string &dateStamp)
 {
     auto item = std::make_unique<TzelXMLNode2>();

@@ -198,9 +198,9 @@ private slots:
         QVERIFY(shown.Description.empty() && shown.Link.empty()); // the spaces read back trimmed
     }
 
-    // The new item holds its four children with the template's texts and nothing else: neither
-    // the channel's attributes and text nor what its first children carry (an atom:link's href,
-    // an image's url and title, a sub-element).
+    // The new item holds its four children with the texts a new item starts with and nothing
+    // else: neither the channel's attributes and text nor what its first children carry (an
+    // atom:link's href, an image's url and title, a sub-element).
     void addPutsTheNewItemBeforeTheFirstItem()
     {
         const int first = Load("<rss xmlns:atom=\"http://www.w3.org/2005/Atom\"><channel lang=\"en\">ct<title a=\"1\">News</title>"
