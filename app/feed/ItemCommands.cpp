@@ -98,29 +98,21 @@ TzelXMLNode2 &ChannelToChange(const TzelXMLParser2 &document, const std::string 
     return RequireChannel(document, path);
 }
 
-// The new item: the channel's name, text and attributes and copies of its first four
-// children. This is what a whole copy of the channel cut down to four children holds,
-// without copying (and then freeing) every item of the channel.
-std::unique_ptr<TzelXMLNode2> NewItemFrom(const TzelXMLNode2 &channel, int firstItemIndex,
-                                          const std::string &dateStamp)
+// The new item: "title", "description", "link" and "pubDate" holding "(untitled)", " ", " "
+// and the date stamp, and nothing else. The channel's first children are no model for them: on
+// real channels they are an atom:link with its href, an image with its url and title, which
+// would make the item's description and date unreadable.
+std::unique_ptr<TzelXMLNode2> NewItem(const std::string &dateStamp)
 {
     auto item = std::make_unique<TzelXMLNode2>();
     item->SetName("item");
-    item->SetText(channel.TextView());
-    for (const TzelXMLAttribute2 *attribute : channel.Attributes())
-        if (attribute)
-            item->Attributes().Add(attribute->Clone());
-    for (int i = 0; i < static_cast<int>(ItemChildNames.size()); ++i) {
-        // Only the channel's own elements serve as models: an item copied into the new
-        // item's "description" would carry that item's whole content.
-        const TzelXMLNode2 *source = i < firstItemIndex ? channel.ChildAt(i) : nullptr;
-        TzelXMLNode2 *child = source ? source->CloneTree() : new TzelXMLNode2;
+    const std::array<std::string, 4> texts = {"(untitled)", " ", " ", dateStamp};
+    for (size_t i = 0; i < ItemChildNames.size(); ++i) {
+        auto *child = new TzelXMLNode2;
         item->Children().Add(child);
         child->SetName(ItemChildNames[i]);
+        child->SetText(texts[i]);
     }
-    const std::array<std::string, 4> texts = {"(untitled)", " ", " ", dateStamp};
-    for (int i = 0; i < 4; ++i)
-        item->ChildAt(i)->SetText(texts[i]);
     return item;
 }
 
@@ -189,15 +181,20 @@ TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, in
             ChildText(item, "link"), ChildText(item, "pubDate")};
 }
 
-// Saves an item just inserted at position. A podcast's new episode gets its own guid and the
-// next number (directories drop an episode whose guid another one has); a namespace declared
-// for it changes the root too, so the feed is then laid out whole and read again.
+// What a new item gets beyond what it holds: a guid of its own (an item readers took for one
+// they have seen would be dropped) and, in a podcast by its channel, the next episode number.
+enum class TNewItem { Plain, OwnGuid, Episode };
+
+// Saves a child just inserted at position. An episode number may declare the itunes namespace,
+// which changes the root too, so the feed is then laid out whole and read again.
 static TWrittenFeed SaveInsertedItem(TzelXMLParser2 &document, const std::string &path,
                                      TzelXMLNode2 &channel, int position, TzelXMLNode2 *added,
-                                     const TLaidOutText *before)
+                                     TNewItem kind, const TLaidOutText *before)
 {
     const int declarations = document.Attributes().Count();
-    const bool declared = IsPodcastFeed(document, channel) && NumberNewEpisode(document, channel, *added);
+    if (kind != TNewItem::Plain)
+        GiveOwnGuid(document, channel, *added);
+    const bool declared = kind == TNewItem::Episode && NumberNewEpisode(document, channel, *added);
     TWrittenFeed written = SaveOrUndo(document, path, declared ? nullptr : before,
                                       {TChannelChange::Inserted, position}, added, [&] {
                                           channel.DeleteChild(added);
@@ -211,9 +208,12 @@ TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firs
                      const std::string &dateStamp, const TLaidOutText *before)
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
-    std::unique_ptr<TzelXMLNode2> item = NewItemFrom(channel, firstItemIndex, dateStamp);
+    std::unique_ptr<TzelXMLNode2> item = NewItem(dateStamp);
+    const TNewItem kind = IsPodcastByChannel(document, channel) ? TNewItem::Episode
+                          : IsPodcastFeed(document, channel)   ? TNewItem::OwnGuid
+                                                               : TNewItem::Plain;
     channel.InsertChild(firstItemIndex, item.get()); // raises, keeping the node ours, when out of range
-    return SaveInsertedItem(document, path, channel, firstItemIndex, item.release(), before);
+    return SaveInsertedItem(document, path, channel, firstItemIndex, item.release(), kind, before);
 }
 
 TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
@@ -221,9 +221,14 @@ TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int fi
 {
     TzelXMLNode2 &channel = ChannelToChange(document, path);
     const TzelXMLNode2 &source = ListedChild(channel, firstItemIndex, row, path);
+    // A copy of an item is a new item; a copy of another listed child (a category after the
+    // items) is only a copy: guids and episode numbers belong in items.
+    const TNewItem kind = source.NameView() != "item"              ? TNewItem::Plain
+                          : IsPodcastByChannel(document, channel) ? TNewItem::Episode
+                                                                  : TNewItem::OwnGuid;
     std::unique_ptr<TzelXMLNode2> copy(source.CloneTree());
     channel.InsertChild(firstItemIndex + row, copy.get());
-    return SaveInsertedItem(document, path, channel, firstItemIndex + row, copy.release(), before);
+    return SaveInsertedItem(document, path, channel, firstItemIndex + row, copy.release(), kind, before);
 }
 
 TWrittenFeed DeleteItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,

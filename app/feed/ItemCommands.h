@@ -52,15 +52,16 @@ struct TItemFields {
 TItemFields ReadItem(const TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
                      int row);
 
-// Add item: a new item built like a copy of the channel cut to its first four children
-// (renamed "title", "description", "link", "pubDate"; missing ones are created), with the
-// texts "(untitled)", " ", " " and dateStamp, inserted at firstItemIndex; then saved. On a
-// podcast feed the new episode also gets its own guid and the next episode number.
+// Add item: a new item of "title", "description", "link" and "pubDate" with the texts
+// "(untitled)", " ", " " and dateStamp and nothing else, inserted at firstItemIndex; then saved.
+// In a podcast feed (IsPodcastFeed) it also gets its own guid, and in a podcast by its channel
+// (IsPodcastByChannel) the next episode number.
 TWrittenFeed AddItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex,
                      const std::string &dateStamp, const TLaidOutText *before = nullptr);
 
-// Clone item: a deep copy of the row's child inserted directly before it; then saved. On a
-// podcast feed the copy gets its own guid and the next episode number, as Add's episode does.
+// Clone item: a deep copy of the row's child inserted directly before it; then saved. A copy
+// of an item gets its own guid in every feed, and in a podcast by its channel the next episode
+// number, as Add's episode does; a copy of another child is left as it is.
 TWrittenFeed CloneItem(TzelXMLParser2 &document, const std::string &path, int firstItemIndex, int row,
                        const TLaidOutText *before = nullptr);
 

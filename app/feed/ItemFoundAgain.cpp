@@ -1,8 +1,9 @@
 #include "ItemFoundAgain.h"
 
+#include "TextAsRead.h"
 #include "zelXMLNode2.h"
-#include "zelStrings.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -28,17 +29,20 @@ std::string ItemSignature(const TzelXMLNode2 &item)
         const auto [node, depth] = pending.back();
         pending.pop_back();
         out += std::to_string(depth);
-        // Blanks at the ends of texts and the markup kept as written (comments, the source form
-        // of a text) are left out: the editor's own tree after a write and a fresh read of the
-        // same bytes may differ in them.
+        // Texts and values as readers read them: the editor's own tree after a write and a
+        // fresh read of the same bytes differ in how they were written, and so does another
+        // program's rewrite of the same items ("&#38;" for "&amp;", LF for CR LF).
         Put(out, node->NameView());
-        Put(out, TrimmedText(node->TextView()));
-        for (const TzelXMLAttribute2 *attribute : node->Attributes()) {
-            if (!attribute)
-                continue;
+        Put(out, ElementTextAsRead(*node));
+        std::vector<std::pair<std::string_view, std::string>> attributes;
+        for (const TzelXMLAttribute2 *attribute : node->Attributes())
+            if (attribute)
+                attributes.emplace_back(attribute->NameView(), AttributeValueAsRead(*attribute));
+        std::sort(attributes.begin(), attributes.end()); // their order means nothing to readers
+        for (const auto &[name, value] : attributes) {
             out += '@';
-            Put(out, attribute->NameView());
-            Put(out, attribute->ValueText());
+            Put(out, name);
+            Put(out, value);
         }
         out += ';';
         for (int i = node->ChildCount() - 1; i >= 0; --i)

@@ -6,8 +6,9 @@
 
 class TzelXMLNode2;
 
-// A byte string equal for two items exactly when they have the same elements, attributes and
-// texts (blanks at the ends of texts, comments and how a text was written left out).
+// A byte string equal for two items exactly when readers read the same elements, attributes
+// and texts in them (blanks at the ends of texts, comments, how a text was written, its line
+// breaks and the order of attributes left out).
 std::string ItemSignature(const TzelXMLNode2 &item);
 
 // The row (channel child firstItemIndex + row) of the child whose signature is `signature`, the

@@ -2,7 +2,10 @@
 
 #include "ItemCommands.h"
 #include "ReaderText.h"
+#include "TextAsRead.h"
 #include "zelException.h"
+#include "zelStrings.h"
+#include "zelXMLNode2.h"
 #include "zelXMLParser2.h"
 
 #include <QByteArray>
@@ -455,57 +458,95 @@ bool ApplyEpisodeTags(TzelXMLParser2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &
     return target.Declared;
 }
 
+// A channel child in the itunes namespace, whatever its prefix.
+static bool IsItunesTag(const TzelXMLNode2 &child, const TScopes &scopes)
+{
+    const std::string_view name = child.NameView();
+    const size_t colon = name.find(':');
+    return colon != std::string_view::npos && UriIsNamespace(BoundUri(scopes, name.substr(0, colon)), "itunes");
+}
+
 bool IsPodcastFeed(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel)
 {
+    if (IsPodcastByChannel(rss, channel))
+        return true;
+    for (int p = 0; p < channel.ChildCount(); ++p)
+        if (const TzelXMLNode2 *child = channel.ChildAt(p); child && child->NameView() == "item" && child->FindChild("enclosure", false))
+            return true;
+    return false;
+}
+
+bool IsPodcastByChannel(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel)
+{
     const TScopes scopes{&channel, &rss};
+    for (int p = 0; p < channel.ChildCount(); ++p)
+        if (const TzelXMLNode2 *child = channel.ChildAt(p); child && IsItunesTag(*child, scopes))
+            return true;
+    return false;
+}
+
+// The highest episode number among the channel's items other than `except`; 0 when none has one.
+static long HighestEpisode(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel, const TzelXMLNode2 &except)
+{
+    long highest = 0;
+    TScopes scopes{nullptr, &channel, &rss}; // one for all items: feeds hold many
+    for (int p = 0; p < channel.ChildCount(); ++p)
+        if (const TzelXMLNode2 *child = channel.ChildAt(p); child && child != &except && child->NameView() == "item") {
+            scopes.front() = child;
+            const TzelXMLNode2 *episode = FindStep(*child, {"itunes", "episode"}, scopes);
+            const std::string number = episode ? Trimmed(episode->TextView()) : std::string();
+            if (IsWholeNumberFromOne(number))
+                highest = std::max(highest, std::stol(number));
+        }
+    return highest;
+}
+
+// Whether an item other than `except` has the guid, as readers read it. A guid written plainly
+// is compared as it stands, without a copy: feeds hold many.
+static bool GuidTaken(const TzelXMLNode2 &channel, const TzelXMLNode2 &except, std::string_view guid)
+{
     for (int p = 0; p < channel.ChildCount(); ++p) {
         const TzelXMLNode2 *child = channel.ChildAt(p);
-        if (!child)
+        const TzelXMLNode2 *element = child && child != &except && child->NameView() == "item" ? child->FindChild("guid", false) : nullptr;
+        if (!element)
             continue;
-        const std::string_view name = child->NameView();
-        const size_t colon = name.find(':');
-        if (colon != std::string_view::npos && UriIsNamespace(BoundUri(scopes, name.substr(0, colon)), "itunes"))
-            return true;
-        if (name == "item" && child->FindChild("enclosure", false))
+        const std::string_view text = element->TextView();
+        const bool plain = element->KeptContent().empty() && text.find('&') == std::string_view::npos;
+        if (plain ? TrimmedText(text) == guid : ElementTextAsRead(*element) == guid)
             return true;
     }
     return false;
 }
 
-bool NumberNewEpisode(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item)
+void GiveOwnGuid(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel, TzelXMLNode2 &item)
 {
-    long highest = 0;
-    std::vector<std::string> guids;
-    for (int p = 0; p < channel.ChildCount(); ++p)
-        if (const TzelXMLNode2 *child = channel.ChildAt(p); child && child != &item && child->NameView() == "item") {
-            const TzelXMLNode2 *episode = FindStep(*child, {"itunes", "episode"}, {child, &channel, &rss});
-            const std::string number = episode ? Trimmed(episode->TextView()) : std::string();
-            if (IsWholeNumberFromOne(number))
-                highest = std::max(highest, std::stol(number));
-            if (const TzelXMLNode2 *guid = child->FindChild("guid", false))
-                guids.push_back(Trimmed(guid->TextView()));
-        }
-    const std::string number = std::to_string(highest + 1);
-    // A name-based UUID of the show, the episode's number and date: the same command on the
-    // same feed gives the same guid, and another episode, show or day another.
+    // A name-based UUID of the show, the episode's number and date, as readers read them: the
+    // same command on the same feed, however it is written, gives the same guid, and another
+    // episode, show or day another.
     const auto textOf = [](const TzelXMLNode2 &parent, std::string_view name) {
         const TzelXMLNode2 *child = parent.FindChild(name, false);
-        return child ? std::string(child->TextView()) : std::string();
+        return child ? ElementTextAsRead(*child) : std::string();
     };
-    std::string name = textOf(channel, "link") + "\n" + textOf(channel, "title") + "\n" +
-                       textOf(item, "pubDate") + "\n" + number;
+    // (Only a podcast by its channel numbers its episodes: a blog is spared the count.)
+    const long number = IsPodcastByChannel(rss, channel) ? HighestEpisode(rss, channel, item) + 1 : 0;
+    std::string name = textOf(channel, "link") + "\n" + textOf(channel, "title") + "\n" + textOf(item, "pubDate") +
+                       "\n" + std::to_string(number);
     std::string guid;
     do {
         guid = QUuid::createUuidV5(QUuid(QStringLiteral("ead4c236-bf58-58c6-a2c6-a6b28d128cb6")),
                                    QByteArray::fromStdString(name += "\n"))
                    .toString(QUuid::WithoutBraces)
                    .toStdString();
-    } while (std::find(guids.begin(), guids.end(), guid) != guids.end());
+    } while (GuidTaken(channel, item, guid));
     TzelXMLNode2 *element = item.ChildOrNew("guid");
     element->SetText(guid);
     SetAttribute(*element, "isPermaLink", "false", {});
+}
+
+bool NumberNewEpisode(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item)
+{
     TTarget target{rss, item, {&item, &channel, &rss}, {}};
-    PathOrNew(target, "itunes:episode").SetText(number);
+    PathOrNew(target, "itunes:episode").SetText(std::to_string(HighestEpisode(rss, channel, item) + 1));
     return target.Declared;
 }
 

@@ -65,9 +65,16 @@ void CheckEpisodeTags(const TEpisodeTags &tags);
 
 // A podcast feed: its channel holds an itunes: tag, or one of its items an enclosure.
 bool IsPodcastFeed(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel);
+// A podcast by its channel: the channel holds an itunes: tag. Only such a feed numbers its
+// episodes; an enclosure alone makes no blog a podcast.
+bool IsPodcastByChannel(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel);
 
-// A new episode of a podcast feed gets a guid of its own (isPermaLink="false") and the episode
-// number after the highest the feed has. Returns true when it declared the itunes namespace.
+// A new item gets a guid of its own (isPermaLink="false"), one no other item has: readers
+// and directories drop an item whose guid they have seen.
+void GiveOwnGuid(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel, TzelXMLNode2 &item);
+
+// A new episode gets the episode number after the highest the feed has. Returns true when it
+// declared the itunes namespace.
 bool NumberNewEpisode(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item);
 
 // The podcast:guid of a feed: the UUID version 5 of its URL without the scheme and trailing

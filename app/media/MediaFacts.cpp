@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <taglib/attachedpictureframe.h>
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
@@ -77,7 +79,8 @@ TMediaFacts ReadMediaFacts(const QString &fileName)
         throw Exception("The media file \"" + fileName.toStdString() +
                         "\" cannot be read as audio.");
     TMediaFacts facts;
-    facts.DurationSeconds = (file.audioProperties()->lengthInMilliseconds() + 500) / 1000;
+    // Rounded to the nearest second (2.6 s is 3), but never 0: a short sound still lasts.
+    facts.DurationSeconds = std::max((file.audioProperties()->lengthInMilliseconds() + 500) / 1000, 1);
     if (file.tag())
         facts.Title = QString::fromStdString(file.tag()->title().to8Bit(true)).trimmed();
     const QByteArray cover = CoverBytes(file);

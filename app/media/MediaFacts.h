@@ -7,7 +7,7 @@
 #include <QString>
 
 struct TMediaFacts {
-    long long DurationSeconds = -1; // rounded to the nearest second; -1 when unknown
+    long long DurationSeconds = -1; // rounded to the nearest second, at least 1; -1 when unknown
     QString Title;                  // "" when the tags hold none
     QImage Cover;                   // null when the file embeds none
     QByteArray CoverFormat;         // "jpeg", "png", ... as the picture's bytes say

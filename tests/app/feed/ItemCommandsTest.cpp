@@ -4,6 +4,7 @@
 #include "zelException.h"
 #include "zelXMLParser2.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +80,16 @@ const std::string AddedItem = Lines({"    <item>",
                                      "      <link> </link>",
                                      "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
                                      "    </item>"}) + "\r\n";
+
+// A guid the editor made, in place of each made one.
+const std::string Uuid = "<uuid>";
+
+// The text with every UUID the editor made (a guid of an item) written as Uuid.
+std::string WithUuids(const std::string &text)
+{
+    static const QRegularExpression uuid(QStringLiteral("[0-9a-f]{8}-[0-9a-f]{4}-5[0-9a-f]{3}-[0-9a-f]{4}-[0-9a-f]{12}"));
+    return QString::fromStdString(text).replace(uuid, QString::fromStdString(Uuid)).toStdString();
+}
 
 } // namespace
 
@@ -187,36 +198,34 @@ private slots:
         QVERIFY(shown.Description.empty() && shown.Link.empty()); // the spaces read back trimmed
     }
 
-    // The template copies the channel's text, attributes and its first four children's
-    // attributes and sub-elements; only names and texts are replaced.
+    // The new item holds its four children with the texts a new item starts with and nothing
+    // else: neither the channel's attributes and text nor what its first children carry (an
+    // atom:link's href, an image's url and title, a sub-element).
     void addPutsTheNewItemBeforeTheFirstItem()
     {
-        const int first = Load("<rss><channel lang=\"en\">ct<title a=\"1\">News</title>"
-                               "<link>L<sub>s</sub></link><description>D</description><image>I</image>"
+        const int first = Load("<rss xmlns:atom=\"http://www.w3.org/2005/Atom\"><channel lang=\"en\">ct<title a=\"1\">News</title>"
+                               "<atom:link href=\"http://x/feed.xml\" rel=\"self\" type=\"application/rss+xml\"/>"
+                               "<link>L<sub>s</sub></link><image><url>http://x/logo.png</url><title>Show</title></image>"
                                "<item><title>Old</title></item></channel></rss>");
         AddItem(document, path, first, Stamp);
         QCOMPARE(ReadFile(path), Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
-                                        "<rss>",
+                                        "<rss xmlns:atom=\"http://www.w3.org/2005/Atom\">",
                                         "  <channel lang=\"en\">ct",
                                         "    <title a=\"1\">News</title>",
+                                        "    <atom:link href=\"http://x/feed.xml\" rel=\"self\" type=\"application/rss+xml\"/>",
                                         "    <link>L",
                                         "      <sub>s</sub>",
                                         "    </link>",
-                                        "    <description>D</description>",
-                                        "    <image>I</image>",
-                                        "    <item lang=\"en\">ct",
-                                        "      <title a=\"1\">(untitled)</title>",
-                                        "      <description> ",
-                                        "        <sub>s</sub>",
-                                        "      </description>",
-                                        "      <link> </link>",
-                                        "      <pubDate>Mon, 5 Feb 2007 14:03:09 -0800</pubDate>",
-                                        "    </item>",
-                                        "    <item>",
-                                        "      <title>Old</title>",
-                                        "    </item>",
-                                        "  </channel>",
-                                        "</rss>"}));
+                                        "    <image>",
+                                        "      <url>http://x/logo.png</url>",
+                                        "      <title>Show</title>",
+                                        "    </image>"}) +
+                                     "\r\n" + AddedItem +
+                                     Lines({"    <item>",
+                                            "      <title>Old</title>",
+                                            "    </item>",
+                                            "  </channel>",
+                                            "</rss>"}));
         document.LoadFromFile(path);
         QVERIFY(ListItems(document).Rows == (std::vector<std::string>{"(untitled)", "Old"}));
     }
@@ -232,11 +241,81 @@ private slots:
                                      "\r\n" + AddedItem + "  </channel>\r\n</rss>");
     }
 
+    // A copy of an item is a new item: it gets a guid of its own.
     void cloneInsertsTheCopyBeforeItsSource()
     {
         const int first = Load(TwoItemFeed);
         CloneItem(document, path, first, 0);
-        QCOMPARE(ReadFile(path), TwoItemFeedWith(ItemOne + ItemOne + ItemTwo));
+        std::string copy = ItemOne;
+        copy.replace(copy.find("<guid>g1"), 8, "<guid isPermaLink=\"false\">" + Uuid);
+        QCOMPARE(WithUuids(ReadFile(path)), TwoItemFeedWith(copy + ItemOne + ItemTwo));
+    }
+
+    // What Add and Clone give a new item by the feed's kind: a guid of its own to every copy of
+    // an item and to a new item of a feed with enclosures; an episode number, and the namespace
+    // it needs, only in a podcast by its channel (itunes: tags there), never to a blog whose items
+    // carry enclosures; a copy of a child that is no item (a category after the items) is only
+    // a copy.
+    void newItemsGetGuidsAndNumbersByTheFeedsKind()
+    {
+        const std::string enclosure = "<enclosure url=\"http://b/a.mp3\" length=\"1\" type=\"audio/mpeg\"/>";
+        const std::string blog = "<rss version=\"2.0\"><channel><title>B</title><link>http://b/</link>"
+                                 "<item><title>A</title>" + enclosure + "<guid>g1</guid></item></channel></rss>";
+        const std::string podcast =
+            "<rss version=\"2.0\" xmlns:it=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel><title>P</title>"
+            "<it:author>Me</it:author><item><title>A</title><it:episode>2</it:episode></item>"
+            "<category>after items</category><it:category text=\"Arts\"/></channel></rss>";
+        const std::string blogHead = Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                                            "<rss version=\"2.0\">", "  <channel>", "    <title>B</title>",
+                                            "    <link>http://b/</link>"}) + "\r\n";
+        const std::string blogItem = Lines({"    <item>", "      <title>A</title>",
+                                            "      <enclosure url=\"http://b/a.mp3\" length=\"1\" type=\"audio/mpeg\"/>"}) + "\r\n";
+        const std::string podcastHead =
+            Lines({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>",
+                   "<rss version=\"2.0\" xmlns:it=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">", "  <channel>",
+                   "    <title>P</title>", "    <it:author>Me</it:author>"}) + "\r\n";
+        const std::string episodeTwo = Lines({"    <item>", "      <title>A</title>", "      <it:episode>2</it:episode>",
+                                              "    </item>"}) + "\r\n";
+        const std::string podcastTail = Lines({"    <category>after items</category>", "    <it:category text=\"Arts\"/>",
+                                               "  </channel>", "</rss>"});
+        const std::string ownGuid = "      <guid isPermaLink=\"false\">" + Uuid + "</guid>\r\n";
+        const std::string end = "  </channel>\r\n</rss>";
+        struct TRow {
+            const char *Name;
+            std::string Feed;
+            int Row; // -1: Add
+            std::string Written; // with every made guid as Uuid
+        };
+        const std::vector<TRow> rows = {
+            {"a blog's new item", "<rss version=\"2.0\"><channel><title>B</title><link>http://b/</link></channel></rss>",
+             -1, blogHead + AddedItem + end},
+            {"a new item of a blog with enclosures", blog, -1,
+             blogHead + AddedItem.substr(0, AddedItem.size() - 13) + ownGuid + "    </item>\r\n" + blogItem +
+                 "      <guid>g1</guid>\r\n    </item>\r\n" + end},
+            {"a copy in a blog with enclosures", blog, 0,
+             blogHead + blogItem + ownGuid + "    </item>\r\n" + blogItem + "      <guid>g1</guid>\r\n    </item>\r\n" + end},
+            {"a podcast's new episode", podcast, -1,
+             podcastHead + AddedItem.substr(0, AddedItem.size() - 13) + ownGuid +
+                 "      <it:episode>3</it:episode>\r\n    </item>\r\n" + episodeTwo + podcastTail},
+            {"a copy of a podcast's episode", podcast, 0,
+             podcastHead + Lines({"    <item>", "      <title>A</title>", "      <it:episode>3</it:episode>"}) + "\r\n" +
+                 ownGuid + "    </item>\r\n" + episodeTwo + podcastTail},
+            {"a copy of a category after the items", podcast, 1,
+             podcastHead + episodeTwo + "    <category>after items</category>\r\n" + podcastTail},
+            {"a copy of an itunes:category after the items", podcast, 2,
+             podcastHead + episodeTwo + "    <category>after items</category>\r\n" +
+                 "    <it:category text=\"Arts\"/>\r\n    <it:category text=\"Arts\"/>\r\n" + end},
+        };
+        for (const TRow &row : rows) {
+            const int first = Load(row.Feed);
+            if (row.Row < 0)
+                AddItem(document, path, first, Stamp);
+            else
+                CloneItem(document, path, first, row.Row);
+            const std::string written = ReadFile(path);
+            QVERIFY2(WithUuids(written) == row.Written,
+                     qPrintable(QString::fromStdString(row.Name + ("\n" + written))));
+        }
     }
 
     void deleteRemovesTheRowsChild()

@@ -151,14 +151,43 @@ private slots:
         }
     }
 
-    // The podcast:guid the namespace documents for its own example feed.
+    // The podcast:guid the namespace documents for its own example feed, also from a URL
+    // without its scheme and with trailing slashes.
     void podcastGuidIsTheUuidOfTheFeedUrl()
     {
         QCOMPARE(PodcastGuidOf("https://mp3s.nashownotes.com/pc20rss.xml"),
                  "917393e3-1b1e-5cef-ace4-edaa54e1f810");
         QCOMPARE(PodcastGuidOf("mp3s.nashownotes.com/pc20rss.xml//"),
                  "917393e3-1b1e-5cef-ace4-edaa54e1f810");
-        QCOMPARE(DurationText(3725), "01:02:05");
+    }
+
+    // A typed duration is seconds or [H:]MM:SS with minutes and seconds below 60, as the
+    // directories read it; a media file's length in seconds shows as HH:MM:SS.
+    void durationsAreTypedAndShownAsDirectoriesReadThem()
+    {
+        const std::pair<const char *, bool> typed[] = {
+            {"61", true},     {"1:59", true},     {"01:00:00", true}, {"10:59:59", true},
+            {"1:60", false},  {"1:65", false},    {"1:00:60", false}, {"1:5", false},
+            {"1:2:03", false}, {"1:00:00:00", false}, {":30", false}, {"1.5", false},
+        };
+        for (const auto &[duration, accepted] : typed) {
+            TzelXMLParser2 document;
+            document.SetSourceText("<rss><channel><item><title>e</title></item></channel></rss>");
+            TEpisodeTags episode;
+            episode.Duration = duration;
+            bool refused = false;
+            try {
+                ApplyEpisodeTags(document, Channel(document), Item(document), episode);
+            } catch (const std::exception &) {
+                refused = true;
+            }
+            QVERIFY2(refused != accepted, duration);
+            QVERIFY2(refused || ReadEpisodeTags(document, Channel(document), Item(document)).Duration == duration, duration);
+        }
+        const std::pair<long long, const char *> shown[] = {
+            {0, "00:00:00"}, {3, "00:00:03"}, {59, "00:00:59"}, {60, "00:01:00"}, {3725, "01:02:05"}, {360000, "100:00:00"}};
+        for (const auto &[seconds, text] : shown)
+            QCOMPARE(DurationText(seconds), text);
     }
 };
 

@@ -4,8 +4,33 @@
 #include "MediaFacts.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// A mono 8-bit PCM WAV file of silence lasting the given time at 8000 samples a second.
+void WriteSilentWav(const QString &path, int milliseconds)
+{
+    const quint32 samples = quint32(milliseconds) * 8;
+    QByteArray wav;
+    QDataStream out(&wav, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + samples);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000) << quint16(1) << quint16(8);
+    out.writeRawData("data", 4);
+    out << samples;
+    wav.append(QByteArray(qsizetype(samples), char(0x80)));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(wav), wav.size());
+}
+
+} // namespace
 
 class MediaFactsTest : public QObject {
     Q_OBJECT
@@ -32,6 +57,19 @@ private slots:
             QCOMPARE(facts.Cover.size(), *row.CoverFormat ? QSize(16, 16) : QSize(0, 0));
         }
         QVERIFY_THROWS_EXCEPTION(std::exception, ReadMediaFacts(QStringLiteral(MEDIA_FILES "/README")));
+    }
+
+    // A length between whole seconds is rounded, not cut; a sound shorter than half a second
+    // still lasts a second, not none.
+    void durationIsRoundedToTheNearestSecond()
+    {
+        QTemporaryDir dir;
+        const std::pair<int, long long> rows[] = {{2600, 3}, {2400, 2}, {1500, 2}, {300, 1}, {1, 1}};
+        for (const auto &[milliseconds, seconds] : rows) {
+            const QString path = dir.filePath(QStringLiteral("%1.wav").arg(milliseconds));
+            WriteSilentWav(path, milliseconds);
+            QCOMPARE(ReadMediaFacts(path).DurationSeconds, seconds);
+        }
     }
 
     void judgesCoverArt()

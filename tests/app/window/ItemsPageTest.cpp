@@ -228,8 +228,13 @@ private slots:
         window.Open(Item("I0") + Item("I1") + Item("I2") + Item("I3", "three") + Item("I4"));
         window.ClickRow("ListBox2", 3);
         window.Click(window.Tool("SpeedButton5"));
-        COMPARE_BYTES(window.File(), window.Feed(Item("I0") + Item("I1") + Item("I2") + Item("I3", "three") +
-                                            Item("I3", "three") + Item("I4")));
+        // The copy is a new item: it gets a guid of its own.
+        const std::string written = window.File();
+        const size_t guid = written.find("<guid isPermaLink=\"false\">");
+        QVERIFY(guid != std::string::npos);
+        std::string copy = Item("I3", "three");
+        copy.insert(copy.size() - 13, "      " + written.substr(guid, 26 + 36 + 7) + "\r\n");
+        COMPARE_BYTES(written, window.Feed(Item("I0") + Item("I1") + Item("I2") + copy + Item("I3", "three") + Item("I4")));
         QCOMPARE(window.ListLines("ListBox2"), QStringList({"I0", "I1", "I2", "I3", "I3", "I4"}));
         QCOMPARE(window.CurrentRow("ListBox2"), 3);
         QCOMPARE(window.Fields().at(1), QString("three"));

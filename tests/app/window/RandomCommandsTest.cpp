@@ -1,5 +1,8 @@
-// Long seeded runs of the item and feed commands through the real window, on made feeds and on
-// fixtures, with hostile typed text, Undo and another program writing the file. After every step
+// Long seeded runs of the item and feed commands through the real window, on made feeds (blogs,
+// blogs with enclosures, podcasts; with a DOCTYPE or none; rows after the items that are no items)
+// and on fixtures, with hostile typed text (references into attributes too), the episode part of
+// Details, Undo and another program writing the file, also the same items in another form just
+// before a command, which must act as on the form before. After every step
 // libxml2 must read the file, read back what was typed, the file must be what the same command
 // gives on a fresh read of the bytes before it, and Undo must give earlier bytes back exactly.
 // A failure prints its seed and the shortest step list that still fails.
@@ -15,6 +18,7 @@
 #include "zelXMLParser2.h"
 #include "WindowFixture.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QThread>
@@ -22,6 +26,8 @@
 #include <libxml/tree.h>
 #include <optional>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <random>
 
 namespace {
@@ -32,16 +38,27 @@ constexpr int DefaultSteps = 8000; // the sanitizer build runs several times slo
 constexpr int DefaultSteps = 16000;
 #endif
 constexpr int StepsPerSeed = 40;
+const char *const ItunesNamespace = "http://www.itunes.com/dtds/podcast-1.0.dtd";
 // An undo step whose earlier bytes the run cannot know.
 const std::string UnknownBytes = "<unknown>";
 constexpr int ShrinkMilliseconds = 15000; // for each failing seed
 constexpr int AllShrinkingMilliseconds = 60000; // for all of them: later failures print unshrunk
 
 enum class TKind { TypeItem, SaveItem, Add, Clone, Delete, Details, ChooseItem, SwitchPage,
-                   TypeFeed, SaveFeed, Undo, OutsideRename, OutsideInPlace };
+                   TypeFeed, SaveFeed, Undo, OutsideRename, OutsideInPlace, OutsideOtherForm };
 const char *const KindNames[] = {"type item", "save item", "add", "clone", "delete", "details",
                                  "choose item", "switch page", "type feed", "save feed", "undo",
-                                 "outside write (new file + rename)", "outside write (in place)"};
+                                 "outside write (new file + rename)", "outside write (in place)",
+                                 "outside write of the same items in another form, then a command"};
+// The commands that follow another program's rewrite in another form at once.
+const TKind CommandsAfterOtherForm[] = {TKind::SaveItem, TKind::Add, TKind::Clone, TKind::Delete, TKind::Details};
+
+// What Details does, by the step's pick: the author and categories, the episode part typed or
+// emptied, a typed enclosure url or episode image (attributes); a quarter of them end in Cancel.
+enum class TDetailsEdit { Author, EpisodeTyped, EpisodeEmptied, EnclosureUrl, EpisodeImage };
+constexpr int DetailsEdits = 5;
+TDetailsEdit DetailsEditOf(unsigned pick) { return TDetailsEdit((pick / 2) % DetailsEdits); }
+bool DetailsCancelled(unsigned pick) { return (pick / 10) % 4 == 0; }
 
 struct TStep {
     TKind Kind;
@@ -77,16 +94,31 @@ QString HostileText(std::mt19937 &random, bool lineBreaks)
     return text;
 }
 
+// Text typed into a box the file keeps as an attribute: references of every kind, quotes.
+QString HostileAttributeText(std::mt19937 &random)
+{
+    static const char *const pieces[] = {"http://x/a", "&", "&nbsp;", "&amp;", "&#38;", "&#x26;", "&quot;", "&apos;",
+                                         "&lt;", "\"", "'", "<", "?a=1&b=2", " ", "\xc3\xa9", ".mp3"};
+    QString text;
+    const int count = 1 + int(random() % 4);
+    for (int i = 0; i < count; ++i)
+        text += QString::fromUtf8(pieces[random() % std::size(pieces)]);
+    return text;
+}
+
 std::vector<TStep> MakeSteps(std::mt19937 &random, int count)
 {
     // Weights of the kinds, in TKind order.
-    static const int weights[] = {20, 12, 6, 6, 6, 6, 10, 6, 5, 4, 10, 3, 3};
+    static const int weights[] = {20, 12, 6, 6, 6, 8, 10, 6, 5, 4, 10, 3, 3, 4};
     std::discrete_distribution<int> kinds(std::begin(weights), std::end(weights));
     std::vector<TStep> steps;
     for (int i = 0; i < count; ++i) {
         TStep step{TKind(kinds(random))};
         step.Pick = unsigned(random() % 1000);
-        step.Text = HostileText(random, true);
+        step.Text = step.Kind == TKind::Details && (DetailsEditOf(step.Pick) == TDetailsEdit::EnclosureUrl ||
+                                                    DetailsEditOf(step.Pick) == TDetailsEdit::EpisodeImage)
+                        ? HostileAttributeText(random)
+                        : HostileText(random, true);
         step.Answer = TSaveChangesAnswer(random() % 3);
         steps.push_back(step);
     }
@@ -94,9 +126,14 @@ std::vector<TStep> MakeSteps(std::mt19937 &random, int count)
 }
 
 // A feed made from the seed: line breaks, encoding, byte-order mark, comments, instructions and
-// text between items, CDATA, markup in descriptions, padded texts, categories with attributes.
+// text between items, CDATA, markup in descriptions, padded texts, categories with attributes; a
+// DOCTYPE (declaring nothing, or an entity a title uses); a blog, a blog whose items carry
+// enclosures or a podcast by its channel; rows after the items that are no items.
 std::string MakeFeed(std::mt19937 &random)
 {
+    enum { Blog, BlogWithEnclosures, Podcast };
+    const int kind = int(random() % 3);
+    const int doctype = int(random() % 3); // none, declaring nothing, declaring an entity
     const std::string nl = random() % 2 ? "\r\n" : "\n";
     const int encoding = int(random() % 4); // UTF-8, Latin-1 bare, Latin-1 declared, UTF-8 with BOM
     const bool latin1 = encoding == 1 || encoding == 2;
@@ -108,9 +145,17 @@ std::string MakeFeed(std::mt19937 &random)
         feed += "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" standalone=\"yes\"?>" + nl;
     if (random() % 2)
         feed += "<?xml-stylesheet type=\"text/xsl\" href=\"rss.xsl\"?>" + nl + "<!-- made -->" + nl;
-    feed += "<rss version=\"2.0\">" + nl + "<channel>" + nl + "<title>Caf" + e + " &amp; Co</title>" + nl +
+    if (doctype == 1)
+        feed += "<!DOCTYPE rss>" + nl;
+    else if (doctype == 2)
+        feed += "<!DOCTYPE rss [" + nl + "<!ENTITY show \"The Show\">" + nl + "]>" + nl;
+    feed += std::string("<rss version=\"2.0\"") +
+            (kind == Podcast ? " xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"" : "") + ">" + nl +
+            "<channel>" + nl + "<title>Caf" + e + " &amp; Co</title>" + nl +
             "<description>All</description>" + nl + "<link>http://x/</link>" + nl +
             "<generator>gen-0000</generator>" + nl;
+    if (kind == Podcast)
+        feed += "<itunes:author>Me</itunes:author>" + nl;
     const char *const titles[] = {"Plain", "  padded  ", "<![CDATA[ <b>A</b> & co ]]>", "B &amp; b",
                                   "&quot;Q&quot;", "\xc3\xa9t\xc3\xa9"};
     const char *const descriptions[] = {"d", "Hello <b>x</b> world", "<![CDATA[<p>para</p>]]>", "  two" "\n" "lines  ",
@@ -120,12 +165,18 @@ std::string MakeFeed(std::mt19937 &random)
         std::string title = titles[random() % std::size(titles)];
         if (latin1 && title.find('\xc3') != std::string::npos)
             title = "\xe9t\xe9";
+        if (doctype == 2 && random() % 3 == 0)
+            title = "&show;";
         feed += "<item><title>" + title + " " + std::to_string(i) + "</title>";
         if (const char *description = descriptions[random() % std::size(descriptions)]; *description)
             feed += "<description>" + std::string(description) + "</description>";
         feed += "<link>http://x/" + std::to_string(i) + "</link>";
         if (random() % 2)
             feed += "<category domain=\"http://x/cats\">Talk</category><category>History</category>";
+        if (kind != Blog && random() % 2)
+            feed += "<enclosure url=\"http://x/" + std::to_string(i) + ".mp3?a=1&amp;b=2\" length=\"10\" type=\"audio/mpeg\"/>";
+        if (kind == Podcast && random() % 2)
+            feed += "<itunes:episode>" + std::to_string(i + 1) + "</itunes:episode><itunes:duration>61</itunes:duration>";
         feed += "</item>" + nl;
         const int between = int(random() % 5);
         if (between == 0)
@@ -135,7 +186,59 @@ std::string MakeFeed(std::mt19937 &random)
         else if (between == 2)
             feed += " stray " + nl;
     }
+    // Rows after the items that are no items.
+    const int after = int(random() % 3);
+    if (after >= 1)
+        feed += "<category>after items</category>" + nl;
+    if (after == 2)
+        feed += (kind == Podcast ? "<itunes:category text=\"Arts\"/>" : "<image><url>http://x/logo.png</url><title>Show</title></image>") + nl;
     return feed + "</channel>" + nl + "</rss>" + nl;
+}
+
+// The same feed in another form, as another program may write it: the other line break
+// throughout, and in the items and after them "&amp;" and "&#38;" each written as the other,
+// "&quot;" as "&#34;". Comments, instructions and CDATA sections stay as they are.
+std::string OtherForm(const std::string &bytes)
+{
+    const std::string from = bytes.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    const std::string to = from == "\n" ? "\r\n" : "\n";
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (bytes.compare(at, from.size(), from) == 0) {
+            text += to;
+            at += from.size();
+        } else {
+            text += bytes[at++];
+        }
+    }
+    std::string other;
+    std::size_t at = text.find("<item");
+    if (at == std::string::npos)
+        return text;
+    other = text.substr(0, at);
+    static const std::pair<const char *, const char *> skipped[] = {{"<![CDATA[", "]]>"}, {"<!--", "-->"}, {"<?", "?>"}};
+    static const std::pair<const char *, const char *> forms[] = {{"&amp;", "&#38;"}, {"&#38;", "&amp;"}, {"&quot;", "&#34;"}};
+    while (at < text.size()) {
+        bool done = false;
+        for (const auto &[open, close] : skipped)
+            if (text.compare(at, std::strlen(open), open) == 0) {
+                const std::size_t end = text.find(close, at);
+                const std::size_t stop = end == std::string::npos ? text.size() : end + std::strlen(close);
+                other += text.substr(at, stop - at);
+                at = stop;
+                done = true;
+                break;
+            }
+        for (const auto &[form, otherForm] : forms)
+            if (!done && text.compare(at, std::strlen(form), form) == 0) {
+                other += otherForm;
+                at += std::strlen(form);
+                done = true;
+            }
+        if (!done)
+            other += text[at++];
+    }
+    return other;
 }
 
 // libxml2's reading of a file; null when it is not well-formed.
@@ -176,13 +279,62 @@ struct TXmlDoc {
     }
 };
 
+// What a reader reads of a whole file, whatever form it was written in: elements with their
+// namespace, attributes in the order of their names, texts (CDATA sections and entities as
+// their text) trimmed, comments and instructions; the blanks that lay out elements are left out.
+QString ReadersView(const std::string &bytes, const char *encoding)
+{
+    const TXmlDoc read(bytes, encoding);
+    if (!read.Doc)
+        return QStringLiteral("<not well-formed>");
+    const auto content = [](xmlNodePtr node) {
+        xmlChar *text = xmlNodeGetContent(node);
+        QString value = QString::fromUtf8(reinterpret_cast<const char *>(text));
+        xmlFree(text);
+        return value;
+    };
+    QString view;
+    std::function<void(xmlNodePtr)> walk = [&](xmlNodePtr first) {
+        QString text;
+        const auto flush = [&] {
+            if (!text.trimmed().isEmpty())
+                view += "\"" + text.trimmed() + "\"";
+            text.clear();
+        };
+        for (xmlNodePtr node = first; node; node = node->next) {
+            if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE || node->type == XML_ENTITY_REF_NODE) {
+                text += content(node);
+                continue;
+            }
+            flush();
+            if (node->type == XML_ELEMENT_NODE) {
+                QStringList attributes;
+                for (xmlAttrPtr attribute = node->properties; attribute; attribute = attribute->next)
+                    attributes << QString::fromUtf8(reinterpret_cast<const char *>(attribute->name)) + "=" +
+                                      content(reinterpret_cast<xmlNodePtr>(attribute));
+                attributes.sort();
+                view += "<" + (node->ns ? QString::fromUtf8(reinterpret_cast<const char *>(node->ns->href)) + " " : QString()) +
+                        QString::fromUtf8(reinterpret_cast<const char *>(node->name)) + " " + attributes.join(u' ') + ">";
+                walk(node->children);
+                view += "</>";
+            } else if (node->type == XML_COMMENT_NODE || node->type == XML_PI_NODE) {
+                view += "<!" + content(node).trimmed() + ">";
+            }
+        }
+        flush();
+    };
+    walk(xmlDocGetRootElement(read.Doc));
+    return view.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 // What a reader must read for a box's text: a text with an angle bracket is written whole as
-// CDATA; otherwise XML's own entities and character references are entities, any other "&" is
-// the character itself. Ends are trimmed, as the editor trims element text.
-QString ReaderText(QString text)
+// CDATA (not so an attribute's); otherwise XML's own entities and character references are
+// entities, any other "&" is the character itself. Ends are trimmed, as the editor trims
+// element text.
+QString ReaderText(QString text, bool attribute = false)
 {
     text = text.trimmed();
-    if (text.contains(u'<') || text.contains(u'>'))
+    if (!attribute && (text.contains(u'<') || text.contains(u'>')))
         return text;
     static const QRegularExpression reference(QStringLiteral("&(amp|lt|gt|quot|apos|#[0-9]+|#x[0-9a-fA-F]+);"));
     QString read;
@@ -406,15 +558,40 @@ private:
         return texts;
     }
 
-    void Step(const TStep &step, int number)
+    // Another program writes the same items in another form, and a command follows at once. It
+    // must not be refused for that, and must leave what the same command leaves on the form before,
+    // as readers read it.
+    void WriteOtherFormThenCommand(const TStep &step, int number)
+    {
+        // Only where the list shows the file: the command's row is the row in both forms.
+        if (!OnItems() || outsideSinceCommand_ || ListLines("ListBox2") != Rows(*ReadFeed(File())))
+            return;
+        const std::string former = File();
+        const std::string other = OtherForm(former);
+        if (!TXmlDoc(other, xmlEncoding_).Doc)
+            return Fail(QStringLiteral("the test's other form of the file is not well-formed"));
+        WriteFile(QStringLiteral("outside.xml"), other);
+        if (std::rename(QFile::encodeName(PathOf(QStringLiteral("outside.xml"))).constData(), path_.c_str()) != 0)
+            return Fail(QStringLiteral("the test could not rename a file over the feed"));
+        undo_.push_back(std::nullopt);
+        outsideSinceCommand_ = true; // until the list shows the file again
+        TStep command = step;
+        command.Kind = CommandsAfterOtherForm[(step.Pick / 40) % std::size(CommandsAfterOtherForm)];
+        Step(command, number, &former);
+    }
+
+    // formerForm: the file before another program wrote it in another form just now.
+    void Step(const TStep &step, int number, const std::string *formerForm = nullptr)
     {
         if (qEnvironmentVariableIsSet("TOLVANE_RANDOM_TRACE"))
             qDebug().noquote() << Describe(step) << "undo depth" << undo_.size() << QString::fromStdString(File()).left(60).replace("\r\n", "|").replace("\n", "/");
         Dialogs.Shown.clear();
         Dialogs.SaveAnswers = {step.Answer};
         const std::string before = File();
-        const bool outside = outsideSinceCommand_;
-        const auto fresh = ReadFeed(before);
+        // What the command is worked out on: the file as it is, or in the form it had.
+        const std::string basis = formerForm ? *formerForm : before;
+        const bool outside = outsideSinceCommand_ && !formerForm;
+        const auto fresh = ReadFeed(basis);
         const int row = OnItems() ? CurrentRow("ListBox2") : -1;
         const bool stale = OnItems() && ListLines("ListBox2") != Rows(*fresh);
         const QStringList typedItem = ItemBoxes();
@@ -428,7 +605,7 @@ private:
         const bool onMarker = row >= 0 && row < RowCount("ListBox2") && RowText("ListBox2", row).startsWith("Outside ");
         const bool yes = step.Answer == TSaveChangesAnswer::Yes;
         // The bytes the command must leave, worked out on a fresh read.
-        std::string expected = before;
+        std::string expected = basis;
         bool unitRefused = false;
         bool savedTyping = false; // a save of typed text ran, itself or by the question's Yes
         std::optional<std::string> savedByQuestion; // the file after the question's save
@@ -455,7 +632,7 @@ private:
             try {
                 expected = command();
             } catch (const std::exception &) {
-                expected = savedByQuestion.value_or(before); // the question's save stays
+                expected = savedByQuestion.value_or(basis); // the question's save stays
                 unitRefused = true;
             }
         };
@@ -480,15 +657,15 @@ private:
             if (row < 0 || onMarker)
                 return;
             savedTyping = true;
-            unit([&] { return ExpectedItemSave(before, row); });
+            unit([&] { return ExpectedItemSave(basis, row); });
             QTest::keyClick(Edit("Edit5"), Qt::Key_S, Qt::ControlModifier);
             break;
         case TKind::Add:
             if (!OnItems())
                 return;
             unit([&] {
-                const auto saved = settle(before);
-                return !saved ? before : apply(*saved, [&](TzelXMLParser2 &document, int first) {
+                const auto saved = settle(basis);
+                return !saved ? basis : apply(*saved, [&](TzelXMLParser2 &document, int first) {
                     AddItem(document, scratch, first, DateStamp(Clock.Time));
                 });
             });
@@ -499,8 +676,8 @@ private:
             if (row < 0 || onMarker)
                 return;
             unit([&] {
-                const auto saved = step.Kind == TKind::Clone ? settle(before) : before;
-                return !saved ? before : apply(*saved, [&](TzelXMLParser2 &document, int first) {
+                const auto saved = step.Kind == TKind::Clone ? settle(basis) : basis;
+                return !saved ? basis : apply(*saved, [&](TzelXMLParser2 &document, int first) {
                     if (step.Kind == TKind::Clone)
                         CloneItem(document, scratch, first, row);
                     else
@@ -512,35 +689,100 @@ private:
         case TKind::Details: {
             if (row < 0 || onMarker)
                 return;
-            const QString author = QString(step.Text).remove(u'\n');
+            const TDetailsEdit edit = DetailsEditOf(step.Pick);
+            const bool cancelled = DetailsCancelled(step.Pick);
+            const QString text = QString(step.Text).remove(u'\n');
             const bool dropFirstCategory = step.Pick % 2;
+            static const char *const numbers[] = {"3", "12", "x", "0", ""};
+            static const char *const durations[] = {"01:02:03", "61", "1:60", "1:65", ""};
+            const QString number = QString::fromLatin1(numbers[(step.Pick / 3) % 5]);
+            const QString season = QString::fromLatin1(numbers[(step.Pick / 11) % 5]);
+            const QString duration = QString::fromLatin1(durations[(step.Pick / 7) % 5]);
             unit([&] {
-                const auto saved = settle(before);
-                if (!saved)
-                    return before;
+                const auto saved = settle(basis);
+                if (!saved || cancelled)
+                    return saved.value_or(basis);
                 const auto document = ReadFeed(*saved);
                 const int first = ListItems(*document).FirstItemIndex;
                 TItemDetails details = ReadItemDetails(*document, scratch, first, row);
                 const TItemDetails shown = details;
-                details.Author = TFeedTextCodec(DocumentEncoding(*document)).ToBytes(author, details.Author);
-                if (dropFirstCategory && !details.Categories.empty())
-                    details.Categories.erase(details.Categories.begin());
+                const TFeedTextCodec codec(DocumentEncoding(*document));
+                switch (edit) {
+                case TDetailsEdit::Author:
+                    details.Author = codec.ToBytes(text, details.Author);
+                    if (dropFirstCategory && !details.Categories.empty())
+                        details.Categories.erase(details.Categories.begin());
+                    break;
+                case TDetailsEdit::EpisodeTyped: // the dialog trims the episode part's boxes
+                    details.Episode.Title = codec.ToBytes(text.trimmed(), shown.Episode.Title);
+                    details.Episode.Episode = codec.ToBytes(number, shown.Episode.Episode);
+                    details.Episode.Season = codec.ToBytes(season, shown.Episode.Season);
+                    details.Episode.Duration = codec.ToBytes(duration, shown.Episode.Duration);
+                    break;
+                case TDetailsEdit::EpisodeEmptied:
+                    details.Episode = {};
+                    break;
+                case TDetailsEdit::EnclosureUrl:
+                    details.EnclosureUrl = codec.ToBytes(text, shown.EnclosureUrl);
+                    details.EnclosureLength = codec.ToBytes(QStringLiteral("10"), shown.EnclosureLength);
+                    details.EnclosureType = codec.ToBytes(QStringLiteral("audio/mpeg"), shown.EnclosureType);
+                    break;
+                case TDetailsEdit::EpisodeImage:
+                    details.Episode.ImageHref = codec.ToBytes(text.trimmed(), shown.Episode.ImageHref);
+                    details.Episode.TranscriptUrl = codec.ToBytes(text.trimmed(), shown.Episode.TranscriptUrl);
+                    details.Episode.TranscriptType = codec.ToBytes(QStringLiteral("text/vtt"), shown.Episode.TranscriptType);
+                    break;
+                }
                 if (details == shown)
                     return *saved;
                 WriteItemDetails(*document, scratch, first, row, details);
                 return ReadFile(QStringLiteral("expected.xml"));
             });
             Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
-                TypeInto(dialog.findChild<QLineEdit *>("AuthorEdit"), author);
-                if (author.isEmpty())
-                    QTest::keyClick(dialog.findChild<QLineEdit *>("AuthorEdit"), Qt::Key_Delete);
-                auto *categories = dialog.findChild<QPlainTextEdit *>("CategoriesMemo");
-                if (dropFirstCategory && !categories->toPlainText().isEmpty()) {
-                    QStringList lines = categories->toPlainText().split(u'\n');
-                    lines.removeFirst();
-                    categories->setPlainText(lines.join(u'\n'));
+                const auto retype = [&](const char *name, const QString &typed) {
+                    auto *box = dialog.findChild<QLineEdit *>(QString::fromLatin1(name));
+                    TypeInto(box, typed);
+                    if (typed.isEmpty())
+                        QTest::keyClick(box, Qt::Key_Delete);
+                };
+                switch (edit) {
+                case TDetailsEdit::Author: {
+                    retype("AuthorEdit", text);
+                    auto *categories = dialog.findChild<QPlainTextEdit *>("CategoriesMemo");
+                    if (dropFirstCategory && !categories->toPlainText().isEmpty()) {
+                        QStringList lines = categories->toPlainText().split(u'\n');
+                        lines.removeFirst();
+                        categories->setPlainText(lines.join(u'\n'));
+                    }
+                    break;
                 }
-                QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
+                case TDetailsEdit::EpisodeTyped:
+                    retype("ItunesTitleEdit", text);
+                    retype("EpisodeNumberEdit", number);
+                    retype("SeasonEdit", season);
+                    retype("DurationEdit", duration);
+                    break;
+                case TDetailsEdit::EpisodeEmptied:
+                    for (const char *name : {"ItunesTitleEdit", "EpisodeNumberEdit", "SeasonEdit", "DurationEdit", "EpisodeImageEdit",
+                                             "TranscriptUrlEdit", "TranscriptTypeEdit", "TranscriptLanguageEdit", "ChaptersUrlEdit",
+                                             "ChaptersTypeEdit"})
+                        retype(name, {});
+                    for (const char *name : {"EpisodeTypeCombo", "EpisodeExplicitCombo"})
+                        dialog.findChild<QComboBox *>(QString::fromLatin1(name))->setCurrentIndex(0);
+                    break;
+                case TDetailsEdit::EnclosureUrl:
+                    retype("EnclosureUrlEdit", text);
+                    retype("EnclosureLengthEdit", QStringLiteral("10"));
+                    retype("EnclosureTypeEdit", QStringLiteral("audio/mpeg"));
+                    break;
+                case TDetailsEdit::EpisodeImage:
+                    retype("EpisodeImageEdit", text);
+                    retype("TranscriptUrlEdit", text);
+                    retype("TranscriptTypeEdit", QStringLiteral("text/vtt"));
+                    break;
+                }
+                QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(
+                                      cancelled ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok),
                                   Qt::LeftButton);
             };
             Action("ItemDetails1")->trigger();
@@ -553,14 +795,14 @@ private:
             const int chosen = int(step.Pick % unsigned(RowCount("ListBox2")));
             if (chosen == row)
                 return;
-            unit([&] { return settle(before).value_or(before); });
+            unit([&] { return settle(basis).value_or(basis); });
             ScrollToRow("ListBox2", chosen);
             ClickRow("ListBox2", chosen);
             break;
         }
         case TKind::SwitchPage:
             if (OnItems()) {
-                unit([&] { return settle(before).value_or(before); });
+                unit([&] { return settle(basis).value_or(basis); });
             } else if (feedPending && yes) {
                 savedTyping = true;
                 unit([&] { return ExpectedFeedSave(before); });
@@ -611,6 +853,9 @@ private:
         case TKind::OutsideInPlace:
             WriteOutside(step.Kind == TKind::OutsideInPlace, number);
             return;
+        case TKind::OutsideOtherForm:
+            WriteOtherFormThenCommand(step, number);
+            return;
         }
         const std::string after = File();
         const QStringList errors = Errors();
@@ -629,6 +874,15 @@ private:
             // The list is not the file's, so which item the command meant is not known here:
             // the other program's change and the typed text must survive (checked below).
         } else if (refusedForOutside) {
+        } else if (formerForm) {
+            if (!unitRefused && !errors.isEmpty()) {
+                Fail(QStringLiteral("the window refused a command after another program wrote the same items in another form: ") +
+                     errors.join(" | "));
+            } else if (ReadersView(after, xmlEncoding_) != ReadersView(expected, xmlEncoding_)) {
+                Keep(after, expected);
+                Fail(QStringLiteral("after another program wrote the same items in another form, the file does not read as "
+                                    "what the same command gives on the form before: ") + FirstDifference(after, expected));
+            }
         } else if (after != expected) {
             Keep(after, expected);
             Fail(QStringLiteral("the file is not what the same command gives on a fresh read: ") + FirstDifference(after, expected));
@@ -645,7 +899,7 @@ private:
         // The question's save is a step of its own before the command's.
         // Behind a list not read again, which row that save went to is not known here.
         if (after != before && savedByQuestion && *savedByQuestion != before && *savedByQuestion != after)
-            undo_.push_back(stale ? UnknownBytes : *savedByQuestion);
+            undo_.push_back(stale || formerForm ? UnknownBytes : *savedByQuestion);
         // Another program's write counts until the list shows the file again.
         const auto now = ReadFeed(after);
         if (OnItems() && ListLines("ListBox2") == Rows(*now))
@@ -658,6 +912,89 @@ private:
             else
                 CheckItemRead(after, typedItem, shownItem, stale || step.Kind != TKind::SaveItem ? -1 : ListItems(*fresh).FirstItemIndex + row);
         }
+        if (Failure.isEmpty() && after != before && errors.isEmpty() && !stale && step.Kind == TKind::Details &&
+            !DetailsCancelled(step.Pick)) {
+            const int position = ListItems(*fresh).FirstItemIndex + row;
+            const QString typed = QString(step.Text).remove(u'\n');
+            if (DetailsEditOf(step.Pick) == TDetailsEdit::EnclosureUrl)
+                CheckAttributeRead(after, position, "enclosure", "url", typed);
+            else if (DetailsEditOf(step.Pick) == TDetailsEdit::EpisodeImage)
+                CheckAttributeRead(after, position, "itunes:image", "href", typed.trimmed());
+        }
+        if (Failure.isEmpty() && after != before && !stale && (step.Kind == TKind::Add || step.Kind == TKind::Clone))
+            CheckNewItemKind(before, after);
+    }
+
+    // libxml2 reads the attribute of the element (an itunes: one by its namespace) in the channel
+    // child at position as the box showed it: XML's own references typed are references, any
+    // other "&" is itself.
+    void CheckAttributeRead(const std::string &after, int position, const char *element, const char *attribute,
+                            const QString &typed)
+    {
+        const TXmlDoc read(after, xmlEncoding_);
+        const auto children = TXmlDoc::Elements(read.Channel());
+        if (position < 0 || position >= int(children.size()))
+            return Fail(QStringLiteral("Details wrote no channel child at %1").arg(position));
+        const QByteArray name(element);
+        const bool itunes = name.startsWith("itunes:");
+        for (xmlNodePtr node : TXmlDoc::Elements(children[std::size_t(position)])) {
+            const bool named = itunes ? node->ns && xmlStrEqual(node->ns->href, BAD_CAST ItunesNamespace) &&
+                                            xmlStrEqual(node->name, BAD_CAST name.mid(7).constData())
+                                      : !node->ns && xmlStrEqual(node->name, BAD_CAST element);
+            if (!named)
+                continue;
+            xmlChar *value = xmlGetProp(node, BAD_CAST attribute);
+            const QString read = QString::fromUtf8(reinterpret_cast<const char *>(value)).trimmed();
+            xmlFree(value);
+            if (read != ReaderText(typed, true))
+                Fail(QStringLiteral("libxml2 reads the %1 %2 as \"%3\", the box showed \"%4\"").arg(element, attribute, read, typed));
+            return;
+        }
+        if (!typed.trimmed().isEmpty())
+            Fail(QStringLiteral("Details wrote no %1 for the typed \"%2\"").arg(element, typed));
+    }
+
+    // Guids and episode numbers in the file: in channel children that are no items, and in all;
+    // whether the root declares the itunes namespace, and whether the channel has an itunes: tag.
+    struct TEpisodeMarks {
+        int OutsideItems = 0;
+        int Episodes = 0;
+        bool Declared = false;
+        bool ChannelTagged = false;
+    };
+    TEpisodeMarks EpisodeMarks(const std::string &bytes) const
+    {
+        const TXmlDoc read(bytes, xmlEncoding_);
+        TEpisodeMarks marks;
+        if (!read.Channel())
+            return marks;
+        const auto isItunes = [](xmlNodePtr node) { return node->ns && xmlStrEqual(node->ns->href, BAD_CAST ItunesNamespace); };
+        std::function<void(xmlNodePtr, bool)> count = [&](xmlNodePtr parent, bool inItem) {
+            for (xmlNodePtr node : TXmlDoc::Elements(parent)) {
+                const bool episode = isItunes(node) && xmlStrEqual(node->name, BAD_CAST "episode");
+                const bool guid = !node->ns && xmlStrEqual(node->name, BAD_CAST "guid");
+                marks.Episodes += episode;
+                marks.OutsideItems += !inItem && (episode || guid);
+                count(node, inItem);
+            }
+        };
+        for (xmlNodePtr child : TXmlDoc::Elements(read.Channel())) {
+            marks.ChannelTagged = marks.ChannelTagged || isItunes(child);
+            count(child, !child->ns && xmlStrEqual(child->name, BAD_CAST "item"));
+        }
+        marks.Declared = xmlSearchNsByHref(read.Doc, xmlDocGetRootElement(read.Doc), BAD_CAST ItunesNamespace) != nullptr;
+        return marks;
+    }
+
+    // Add and Clone put guids and episode numbers into items only, and number episodes only in a
+    // podcast by its channel: a blog whose items carry enclosures stays a blog.
+    void CheckNewItemKind(const std::string &before, const std::string &after)
+    {
+        const TEpisodeMarks earlier = EpisodeMarks(before), now = EpisodeMarks(after);
+        if (earlier.OutsideItems == 0 && now.OutsideItems > 0)
+            return Fail(QStringLiteral("Add or Clone put a guid or an episode number into a channel child that is no item"));
+        if (!earlier.ChannelTagged && earlier.Episodes == 0 && (now.Episodes > 0 || now.Declared != earlier.Declared))
+            Fail(QStringLiteral("Add or Clone numbered an episode of a feed whose channel has no itunes: tag"));
     }
 
     // The file is well-formed and keeps every change another program made.
