@@ -34,6 +34,7 @@ struct TOpenElement {
     std::string Uri, Local; // of a namespaced element
     bool Container = false; // one of RSS 2.0's containers, at its place
     bool Based = false;     // an absolute xml:base is in effect: relative URLs resolve against it
+    int Line = 0;           // where its start tag is
     std::string Text;
     std::vector<std::string> Children; // the children seen that may not repeat
     std::vector<std::string> Values;   // skipHours' hours or skipDays' days so far
@@ -61,7 +62,7 @@ public:
         }
         // No network, no external DTD, no entity substitution: the check reads only the bytes
         // it is given, whatever the document points at.
-        const int options = XML_PARSE_NONET;
+        const int options = XML_PARSE_NONET | XML_PARSE_BIG_LINES;
         std::unique_ptr<xmlTextReader, void (*)(xmlTextReaderPtr)> reader(
             xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
                                options),
@@ -112,6 +113,7 @@ private:
             Report(TFindingSeverity::Error, "XML error" + where + ": " + message);
         else
             Report(TFindingSeverity::Warning, "XML warning" + where + ": " + message);
+        findings_.back().Line = std::max(error.line, 0);
     }
 
     void Visit(xmlTextReaderPtr reader)
@@ -149,6 +151,8 @@ private:
         TOpenElement element;
         element.Name = Text(xmlTextReaderConstName(reader));
         element_ = element.Name;
+        // The node's own line: the reader itself may have read ahead.
+        element.Line = line_ = int(xmlGetLineNo(xmlTextReaderCurrentNode(reader)));
         // A prefix without a declaration is the XML reader's error already.
         element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr ||
                              element.Name.find(':') != std::string::npos;
@@ -291,6 +295,7 @@ private:
         itemOpen_ = true;
         item_ = {};
         item_.Row = channelChildren_ - firstItemChild_;
+        item_.Line = line_;
         ++channelChildren_;
     }
 
@@ -378,6 +383,7 @@ private:
         const std::string parent(Parent());
         open_.pop_back();
         element_ = element.Name;
+        line_ = element.Line;
         if (element.Container)
             FinishContainer(element);
         based_ = element.Based;
@@ -423,7 +429,23 @@ private:
         if (container.Name == "item")
             FinishItem(/*whole=*/true);
         else if (container.Name == "channel")
-            podcast_.ChannelEnded(hasEnclosures_);
+            FinishChannel();
+    }
+
+    // Apple's rules for a show, and for each episode once the channel tells whether it is one.
+    void FinishChannel()
+    {
+        const std::optional<TFindingSeverity> episodeSeverity =
+            podcast_.ChannelEnded({channelLanguage_, int(episodesWithoutDescription_.size()) + episodes_});
+        if (!episodeSeverity)
+            return;
+        for (TFeedFinding &finding : episodesWithoutDescription_) {
+            finding.Severity = *episodeSeverity;
+            finding.Reason = *episodeSeverity == TFindingSeverity::Error
+                                 ? "the episode has no description: Apple Podcasts requires one"
+                                 : "the episode has no description: Apple Podcasts needs one";
+            findings_.push_back(std::move(finding));
+        }
     }
 
     // The value of one of RSS 2.0's elements, now that it has ended.
@@ -439,9 +461,8 @@ private:
                 CheckAddress(name, value);
             else if (name == "pubDate" || name == "lastBuildDate")
                 CheckDate(value);
-            else if (name == "language" && !IsLanguageTag(value))
-                ReportHere(TFindingSeverity::Error,
-                           "language " + Quoted(value) + " is not a language code such as \"en\" or \"en-us\"");
+            else if (name == "language")
+                CheckLanguage(value);
             else if (name == "ttl")
                 CheckNumber(name, value, std::numeric_limits<int>::max(), " of minutes");
         } else if (parent == "image") {
@@ -478,12 +499,27 @@ private:
     {
         if (whole && item_.Title.empty() && !item_.HasDescription)
             ReportHere(TFindingSeverity::Error, "the item has neither a title nor a description");
+        if (item_.HasEnclosure) {
+            if (item_.HasDescription)
+                ++episodes_;
+            else // told once the channel says whether this is a podcast
+                episodesWithoutDescription_.push_back({TFindingSeverity::Warning, TFindingPlace::Item,
+                                                       item_.Row, item_.Title, {}, "item", item_.Line});
+        }
         for (TFeedFinding &finding : item_.Findings) {
             finding.Row = item_.Row;
             finding.ItemTitle = item_.Title;
             findings_.push_back(std::move(finding));
         }
         itemOpen_ = false;
+    }
+
+    void CheckLanguage(std::string_view value)
+    {
+        channelLanguage_ |= !value.empty();
+        if (!IsLanguageTag(value))
+            ReportHere(TFindingSeverity::Error,
+                       "language " + Quoted(value) + " is not a language code such as \"en\" or \"en-us\"");
     }
 
     // A channel's or item's link: any scheme will do (an ftp link is fine), a script will not.
@@ -585,7 +621,7 @@ private:
     void CheckEnclosure(xmlTextReaderPtr reader)
     {
         bool present = false;
-        hasEnclosures_ = true;
+        item_.HasEnclosure = true;
         const std::string url = AttributeOf(reader, "url", present);
         if (Trimmed(url).empty())
             ReportHere(TFindingSeverity::Error, "enclosure has no url");
@@ -607,7 +643,7 @@ private:
     void Report(TFindingSeverity severity, std::string reason,
                 TFindingPlace place = TFindingPlace::Document, std::string element = {})
     {
-        findings_.push_back({severity, place, -1, {}, std::move(reason), std::move(element)});
+        findings_.push_back({severity, place, -1, {}, std::move(reason), std::move(element), line_});
     }
 
     // A finding about the element being read: the item's (shown once the item has ended, with
@@ -616,7 +652,7 @@ private:
     {
         if (itemOpen_)
             item_.Findings.push_back(
-                {severity, TFindingPlace::Item, -1, {}, std::move(reason), element_});
+                {severity, TFindingPlace::Item, -1, {}, std::move(reason), element_, line_});
         else
             Report(severity, std::move(reason), TFindingPlace::Channel, element_);
     }
@@ -635,6 +671,8 @@ private:
         int Row = -1;
         std::string Title;
         bool HasDescription = false;
+        bool HasEnclosure = false;
+        int Line = 0;
         std::vector<TFeedFinding> Findings;
     } item_;
     std::unordered_map<std::string, int> guidRows_; // guid -> row of the item that has it first
@@ -643,9 +681,12 @@ private:
 
     std::string fieldName_; // the element whose value is being checked
     bool based_ = false;    // that element has an absolute xml:base
-    bool hasEnclosures_ = false;
+    bool channelLanguage_ = false;
+    int episodes_ = 0; // items with an enclosure and a description
+    std::vector<TFeedFinding> episodesWithoutDescription_;
     TPodcastRules podcast_;
     std::string element_; // the element that started or ended last
+    int line_ = 0;        // the line its start tag is on
 };
 
 } // namespace

@@ -79,29 +79,42 @@ void TPodcastRules::End(const TElementName &element, std::string_view text, cons
         EndPodcast(element.Local, text);
 }
 
-void TPodcastRules::ChannelEnded(bool hasEnclosures)
+std::optional<TFindingSeverity> TPodcastRules::ChannelEnded(const TChannelFacts &facts)
 {
-    if (!hasEnclosures)
-        return;
+    if (!channelItunes_ && facts.Episodes == 0)
+        return std::nullopt; // no podcast: Apple's rules do not apply
+    // A podcast by its channel is meant for the directories: what they refuse is an error. A
+    // feed with enclosures and no itunes: tag may well be a blog: it is told what Apple needs.
+    const TFindingSeverity severity = channelItunes_ ? TFindingSeverity::Error : TFindingSeverity::Warning;
     std::vector<std::string_view> missing;
-    for (const auto &[has, name] : {std::pair{channelImage_, "itunes:image"},
+    for (const auto &[has, name] : {std::pair{facts.HasLanguage, "language"},
+                                    std::pair{channelImage_, "itunes:image"},
                                     std::pair{channelCategory_, "itunes:category"},
                                     std::pair{channelExplicit_, "itunes:explicit"}})
         if (!has)
             missing.push_back(name);
-    if (missing.empty())
-        return;
-    std::string list;
-    for (size_t i = 0; i < missing.size(); ++i)
-        list.append(i == 0 ? "" : i + 1 == missing.size() ? " or " : ", ").append(missing[i]);
-    Report(TFindingSeverity::Warning, "the channel has enclosures but no " + list +
-                                          ": Apple Podcasts refuses a podcast without them");
+    if (!missing.empty()) {
+        std::string list;
+        for (size_t i = 0; i < missing.size(); ++i)
+            list.append(i == 0 ? "" : i + 1 == missing.size() ? " or " : ", ").append(missing[i]);
+        const char *them = missing.size() == 1 ? "it" : "them";
+        if (channelItunes_)
+            Report(severity, "the podcast has no " + list + ": Apple Podcasts refuses a show without " + them);
+        else
+            Report(severity, "the channel has enclosures but no " + list +
+                                 ": Apple Podcasts needs " + them + " to list the feed as a podcast");
+    }
+    if (facts.Episodes == 0)
+        Report(severity, "the podcast has no episode (an item with an enclosure): Apple Podcasts "
+                         "refuses a show without one");
+    return severity;
 }
 
 void TPodcastRules::StartItunes(xmlTextReaderPtr reader, std::string_view local,
                                 const TElementName &parent)
 {
     const bool inChannel = parent.Uri.empty() && parent.Name == "channel";
+    channelItunes_ |= inChannel;
     if (local == "category") {
         channelCategory_ |= inChannel;
         CheckCategory(reader, parent);

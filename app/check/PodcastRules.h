@@ -7,6 +7,7 @@
 #include <libxml/xmlreader.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,8 +27,16 @@ public:
     void Start(xmlTextReaderPtr reader, const TElementName &element, const TElementName &parent);
     // An element ends with the text directly in it (trimmed).
     void End(const TElementName &element, std::string_view text, const TElementName &parent);
-    // The channel ends: a podcast (a feed with enclosures) lacking what Apple requires is told.
-    void ChannelEnded(bool hasEnclosures);
+    // What the rest of the check saw of the channel when it ended.
+    struct TChannelFacts {
+        bool HasLanguage = false;
+        int Episodes = 0; // items with an enclosure
+    };
+    // The channel ends: what Apple requires of a show and lacks here is told, as an error on a
+    // podcast by its channel (itunes: tags there), as a warning on a feed that only has
+    // enclosures. Returns how an episode without a description is to be told: not at all (no
+    // podcast), as a warning or as an error.
+    std::optional<TFindingSeverity> ChannelEnded(const TChannelFacts &facts);
 
 private:
     void StartItunes(xmlTextReaderPtr reader, std::string_view local, const TElementName &parent);
@@ -39,6 +48,7 @@ private:
     void Report(TFindingSeverity severity, std::string reason) { report_(severity, std::move(reason)); }
 
     TReport report_;
+    bool channelItunes_ = false; // an itunes: tag stands in the channel: a podcast by its channel
     bool channelImage_ = false, channelCategory_ = false, channelExplicit_ = false;
     const TItunesCategory *category_ = nullptr; // the itunes:category being read, if Apple's
     bool ownerEmail_ = false;                   // the itunes:owner being read has an itunes:email

@@ -42,6 +42,7 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding>\n"
                             "<item>\n"
                             "<title>First</title>\n"
+                            "<description>The first</description>\n"
                             "<link>http://example.org/1</link>\n"
                             "<comments>http://example.org/1#comments</comments>\n"
                             "<pubDate>5 Feb 2007 14:03:09 EST</pubDate>\n"
@@ -95,6 +96,9 @@ private slots:
         QTest::newRow("channel title")
             << QByteArray("<title>News</title>\n") << QByteArray()
             << QStringList{"channel: error: the channel has no title"};
+        QTest::newRow("channel description")
+            << QByteArray("<description>Caf\xC3\xA9 news</description>\n") << QByteArray()
+            << QStringList{"channel: error: the channel has no description"};
         QTest::newRow("repeated element")
             << QByteArray("<title>News</title>\n") << QByteArray("<title>News</title><title>More</title>")
             << QStringList{"channel: error: the channel has a second title"};
@@ -160,7 +164,8 @@ private slots:
                            "\"http://www.itunes.com/DTDs/Podcast-1.0.dtd\", not exactly "
                            "\"http://www.itunes.com/dtds/podcast-1.0.dtd\"; namespace URIs are compared exactly",
                            "channel: warning: the channel has enclosures but no itunes:image, "
-                           "itunes:category or itunes:explicit: Apple Podcasts refuses a podcast without them"};
+                           "itunes:category or itunes:explicit: Apple Podcasts needs them to list the "
+                           "feed as a podcast"};
         QTest::newRow("self link")
             << QByteArray("rel=\"self\" href=\"https://example.org/feed.xml\"") << QByteArray("rel=\"self\"")
             << QStringList{"channel: error: atom:link rel=\"self\" has no href"};
@@ -199,8 +204,8 @@ private slots:
             << QStringList{"channel: error: itunes:owner has no itunes:email"};
         QTest::newRow("podcast without itunes")
             << QByteArray("<itunes:image href=\"https://example.org/art.jpg\"/>") << QByteArray()
-            << QStringList{"channel: warning: the channel has enclosures but no itunes:image: Apple "
-                           "Podcasts refuses a podcast without them"};
+            << QStringList{"channel: error: the podcast has no itunes:image: Apple Podcasts refuses a "
+                           "show without it"};
         QTest::newRow("podcast guid")
             << QByteArray("917393e3-1b1e-5cef-ace4-edaa54e1f810") << QByteArray("urn:news")
             << QStringList{"channel: error: podcast:guid \"urn:news\" is not a UUID"};
@@ -249,6 +254,12 @@ private slots:
                           "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">2007-13-05</dc:date>")
             << QStringList{"channel: error: dc:date \"2007-13-05\" is not a W3C date-time, such as "
                            "2007-02-05T14:03:09Z"};
+        QTest::newRow("W3C date-time without a zone")
+            << QByteArray("<ttl>60</ttl>")
+            << QByteArray("<ttl>60</ttl><dc:date xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                          "2026-12-08T10:00</dc:date>")
+            << QStringList{"channel: error: dc:date \"2026-12-08T10:00\" is not a W3C date-time, such as "
+                           "2007-02-05T14:03:09Z"};
         QTest::newRow("links")
             << QByteArray("http://example.org/1") << QByteArray("/1")
             << QStringList{"item 1 \"First\": error: link \"/1\" is not an absolute URL",
@@ -292,6 +303,13 @@ private slots:
             << QByteArray("<link>/" + QByteArray(58, 'a') + "\xC3\xA9 and more</link>\n")
             << QStringList{"channel: error: link \"/" + QString(58, 'a') +
                            "\u00E9...\" is not an absolute URL"};
+        // Exactly 60 bytes stay whole; the 61st is cut off.
+        QTest::newRow("text of 60 and 61 bytes")
+            << QByteArray("<docs>https://example.org/rss</docs>")
+            << QByteArray("<docs>/" + QByteArray(59, 'b') + "</docs><link>/" + QByteArray(59, 'c') + "d</link>")
+            << QStringList{"channel: error: docs \"/" + QString(59, 'b') + "\" is not an absolute URL",
+                           "channel: error: the channel has a second link",
+                           "channel: error: link \"/" + QString(59, 'c') + "...\" is not an absolute URL"};
         QTest::newRow("duplicate guid")
             << QByteArray("<guid>http://example.org/2</guid>")
             << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
@@ -351,6 +369,90 @@ private slots:
         const std::vector<TFeedFinding> findings = CheckFeed(feed.toStdString());
         QCOMPARE(Lines(findings), lines);
         QCOMPARE(HasError(findings), lines.join('\n').contains(": error: "));
+    }
+
+    // What Apple Podcasts requires of a show: errors on a podcast by its channel (itunes: tags
+    // there), warnings on a feed that only has enclosures. A good and a broken row each.
+    void appleRules_data()
+    {
+        QTest::addColumn<QByteArray>("from"); // replaced in the podcast below ...
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QStringList>("lines");
+        const QString refuses = ": Apple Podcasts refuses a show without ";
+        QTest::newRow("podcast") << QByteArray() << QByteArray() << QStringList();
+        QTest::newRow("no language")
+            << QByteArray("<language>en</language>") << QByteArray()
+            << QStringList{"channel: error: the podcast has no language" + refuses + "it"};
+        QTest::newRow("no episode")
+            << QByteArray("<enclosure url=\"https://example.org/1.mp3\" length=\"9\" type=\"audio/mpeg\"/>")
+            << QByteArray()
+            << QStringList{"channel: error: the podcast has no episode (an item with an enclosure)" +
+                           refuses + "one"};
+        QTest::newRow("episode without description")
+            << QByteArray("<description>Talk</description>") << QByteArray("<description> </description>")
+            << QStringList{"item 1 \"One\": error: the episode has no description: Apple Podcasts "
+                           "requires one"};
+        QTest::newRow("no itunes:image")
+            << QByteArray("<itunes:image href=\"https://example.org/a.png\"/>") << QByteArray()
+            << QStringList{"channel: error: the podcast has no itunes:image" + refuses + "it"};
+        QTest::newRow("no itunes:category")
+            << QByteArray("<itunes:category text=\"History\"/>") << QByteArray()
+            << QStringList{"channel: error: the podcast has no itunes:category" + refuses + "it"};
+        QTest::newRow("no itunes:explicit, no language")
+            << QByteArray("<language>en</language><itunes:category text=\"History\"/><itunes:explicit>true"
+                          "</itunes:explicit>")
+            << QByteArray("<itunes:category text=\"History\"/>")
+            << QStringList{"channel: error: the podcast has no language or itunes:explicit" + refuses + "them"};
+        // The show's picture is the channel's: an episode's own does not stand in for it.
+        QTest::newRow("only an episode's itunes:image")
+            << QByteArray("<itunes:image href=\"https://example.org/a.png\"/><item><title>One</title>")
+            << QByteArray("<item><title>One</title><itunes:image href=\"https://example.org/a.png\"/>")
+            << QStringList{"channel: error: the podcast has no itunes:image" + refuses + "it"};
+        // Without any itunes: tag in the channel, the enclosures alone make it a podcast.
+        QTest::newRow("blog")
+            << QByteArray("<itunes:category text=\"History\"/><itunes:explicit>true</itunes:explicit>"
+                          "<itunes:image href=\"https://example.org/a.png\"/><item><title>One</title>"
+                          "<description>Talk</description>"
+                          "<enclosure url=\"https://example.org/1.mp3\" length=\"9\" type=\"audio/mpeg\"/>")
+            << QByteArray("<item><title>One</title>") << QStringList();
+        QTest::newRow("blog with enclosures")
+            << QByteArray("<language>en</language><itunes:category text=\"History\"/><itunes:explicit>true"
+                          "</itunes:explicit><itunes:image href=\"https://example.org/a.png\"/>")
+            << QByteArray()
+            << QStringList{"channel: warning: the channel has enclosures but no language, itunes:image, "
+                           "itunes:category or itunes:explicit: Apple Podcasts needs them to list the "
+                           "feed as a podcast"};
+        QTest::newRow("blog episode without description")
+            << QByteArray("<itunes:category text=\"History\"/><itunes:explicit>true</itunes:explicit>"
+                          "<itunes:image href=\"https://example.org/a.png\"/><item><title>One</title>"
+                          "<description>Talk</description>")
+            << QByteArray("<item><title>One</title>")
+            << QStringList{"channel: warning: the channel has enclosures but no itunes:image, "
+                           "itunes:category or itunes:explicit: Apple Podcasts needs them to list the "
+                           "feed as a podcast",
+                           "item 1 \"One\": warning: the episode has no description: Apple Podcasts needs one"};
+    }
+
+    void appleRules()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QStringList, lines);
+        const QByteArray podcast =
+            "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel>"
+            "<title>Show</title><link>https://example.org/</link><description>A show</description>"
+            "<language>en</language><itunes:category text=\"History\"/>"
+            "<itunes:explicit>true</itunes:explicit><itunes:image href=\"https://example.org/a.png\"/>"
+            "<item><title>One</title><description>Talk</description>"
+            "<enclosure url=\"https://example.org/1.mp3\" length=\"9\" type=\"audio/mpeg\"/></item>"
+            "<item><title>Notes</title></item>" // no enclosure: no episode, no description needed
+            "</channel></rss>";
+        QByteArray feed = podcast;
+        if (!from.isEmpty()) {
+            feed.replace(from, to);
+            QVERIFY(feed != podcast);
+        }
+        QCOMPARE(Lines(CheckFeed(feed.toStdString())), lines);
     }
 
     // An item's finding carries the row the Items page shows it at: the channel's children
