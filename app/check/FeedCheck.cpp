@@ -4,6 +4,7 @@
 #include "FeedEncodingCheck.h"
 #include "FeedValueForms.h"
 #include "KnownNamespaces.h"
+#include "MediaRssRules.h"
 #include "PodcastRules.h"
 #include "ReaderAttribute.h"
 #include "Rfc822Date.h"
@@ -14,11 +15,37 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <unordered_map>
 
 namespace {
+
+// A name an HTML form gives its field: a letter or "_", then letters, digits, "_", "-", ".", ":".
+bool IsFormName(std::string_view name)
+{
+    const auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; };
+    if (name.empty() || !letter(name.front()))
+        return false;
+    return std::all_of(name.begin(), name.end(), [&](char c) {
+        return letter(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == ':';
+    });
+}
+
+// "1,2,3": whole numbers separated by commas.
+bool IsNumberList(std::string_view text)
+{
+    for (size_t start = 0;;) {
+        const size_t comma = text.find(',', start);
+        if (!IsWholeNumber(Trimmed(text.substr(start, comma - start))))
+            return false;
+        if (comma == std::string_view::npos)
+            return true;
+        start = comma + 1;
+    }
+}
 
 // ---- the pass through the document ----
 
@@ -38,6 +65,7 @@ struct TOpenElement {
     std::string Text;
     std::vector<std::string> Children; // the children seen that may not repeat
     std::vector<std::string> Values;   // skipHours' hours or skipDays' days so far
+    int ChildCount = 0;                // element children without a namespace
 };
 
 class TFeedReader {
@@ -45,6 +73,9 @@ public:
     explicit TFeedReader(std::vector<TFeedFinding> &findings)
         : findings_(findings),
           podcast_([this](TFindingSeverity severity, std::string reason) {
+              ReportHere(severity, std::move(reason));
+          }),
+          media_([this](TFindingSeverity severity, std::string reason) {
               ReportHere(severity, std::move(reason));
           })
     {
@@ -169,6 +200,8 @@ private:
             StartRoot(reader, element);
         } else if (!parent.empty() && !element.Namespaced) {
             CheckPlace(open_.back(), element.Name);
+            if (xmlTextReaderHasAttributes(reader) == 1)
+                CheckAttributes(reader, element.Name);
             if (parent == "rss" && element.Name == "channel" && !channelSeen_) {
                 channelSeen_ = element.Container = true;
             } else if (parent == "channel") {
@@ -188,6 +221,8 @@ private:
             CheckNamespaceDeclarations(reader);
         if (rootIsRss_ && element.Namespaced && !open_.empty()) {
             podcast_.Start(reader, NameOf(element), NameOf(open_.back()));
+            if (element.Uri == Namespaces::Media)
+                media_.Start(reader, element.Local, NameOf(open_.back()));
             if (element.Uri == Namespaces::Atom && element.Local == "link")
                 CheckAtomLink(reader);
         }
@@ -244,6 +279,7 @@ private:
     void CheckPlace(TOpenElement &container, const std::string &child)
     {
         const std::string where = ContainerWords(container.Name);
+        ++container.ChildCount;
         if (!IsDefinedChild(container.Name, child)) {
             ReportHere(TFindingSeverity::Error, where + " holds " + child +
                                                     ", which RSS 2.0 does not define; an extension "
@@ -260,6 +296,22 @@ private:
                                                           "play only the first");
         else
             ReportHere(TFindingSeverity::Error, where + " has a second " + child);
+    }
+
+    // RSS 2.0 defines few attributes; any other needs a namespace, as extension elements do.
+    void CheckAttributes(xmlTextReaderPtr reader, std::string_view element)
+    {
+        while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
+            if (xmlTextReaderIsNamespaceDecl(reader) == 1 || xmlTextReaderConstNamespaceUri(reader))
+                continue;
+            const std::string_view name = Text(xmlTextReaderConstName(reader));
+            if (!IsDefinedAttribute(element, name))
+                ReportHere(TFindingSeverity::Error, std::string(element) + " has the attribute " +
+                                                        std::string(name) +
+                                                        ", which RSS 2.0 does not define there; an "
+                                                        "extension attribute needs a namespace");
+        }
+        xmlTextReaderMoveToElement(reader);
     }
 
     static std::string ContainerWords(std::string_view container)
@@ -279,6 +331,8 @@ private:
             return;
         }
         rootIsRss_ = root.Container = true;
+        if (xmlTextReaderHasAttributes(reader) == 1)
+            CheckAttributes(reader, "rss");
         bool present = false;
         const std::string version = AttributeOf(reader, "version", present);
         if (!present)
@@ -295,6 +349,7 @@ private:
         itemOpen_ = true;
         item_ = {};
         item_.Row = channelChildren_ - firstItemChild_;
+        podcast_.ItemStarted();
         item_.Line = line_;
         ++channelChildren_;
     }
@@ -345,7 +400,10 @@ private:
                                                     "Friday", "Saturday", "Sunday"};
         const bool hours = container == "skipHours";
         const std::string what = std::string(container) + (hours ? " hour " : " day ");
-        if (hours ? WholeNumberUpTo(value, 23) > 23 || !IsWholeNumber(value)
+        if (hours && value == "24") { // older feeds meant midnight; readers take it so
+            ReportHere(TFindingSeverity::Warning, what + "\"24\" should be written 0, as RSS 2.0 counts 0 to 23");
+            value = "0";
+        } else if (hours ? WholeNumberUpTo(value, 23) > 23 || !IsWholeNumber(value)
                   : std::find(std::begin(Days), std::end(Days), value) == std::end(Days)) {
             ReportHere(TFindingSeverity::Error,
                        what + Quoted(value) +
@@ -363,12 +421,15 @@ private:
 
     // A whole number in an element, no greater than largest.
     void CheckNumber(std::string_view name, std::string_view value, long largest,
-                     std::string_view unit)
+                     std::string_view unit, long smallest)
     {
         const long number = WholeNumberUpTo(value, largest);
         if (number < 0)
             ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
                                                     " is not a whole number" + std::string(unit));
+        else if (number < smallest)
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
+                                                    " is less than " + std::to_string(smallest));
         else if (number > largest)
             ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
                                                     " is more than " + std::to_string(largest) +
@@ -388,7 +449,9 @@ private:
             FinishContainer(element);
         based_ = element.Based;
         if (rootIsRss_ && element.Namespaced && !open_.empty()) {
-            podcast_.End(NameOf(element), Trimmed(element.Text), NameOf(open_.back()));
+            podcast_.End(NameOf(element), Trimmed(element.Text), element.Text, NameOf(open_.back()));
+            if (element.Uri == Namespaces::Media)
+                media_.End(element.Local, Trimmed(element.Text));
             FinishExtension(element, Trimmed(element.Text));
         } else if (!parent.empty()) {
             FinishChild(parent, element.Name, Trimmed(element.Text));
@@ -398,6 +461,21 @@ private:
     // The value of a namespaced element in one of RSS 2.0's containers.
     void FinishExtension(const TOpenElement &element, std::string_view value)
     {
+        if (element.Uri == Namespaces::Geo && (element.Local == "lat" || element.Local == "long")) {
+            const double limit = element.Local == "lat" ? 90 : 180;
+            if (!IsDecimalNumber(value, true) || std::abs(std::strtod(std::string(value).c_str(), nullptr)) > limit)
+                ReportHere(TFindingSeverity::Error,
+                           element.Name + " " + Quoted(value) + " is not a number from " +
+                               (limit == 90 ? "-90 to 90" : "-180 to 180"));
+        } else if (element.Uri == Namespaces::Slash && element.Local == "comments" && !IsWholeNumber(value)) {
+            ReportHere(TFindingSeverity::Error, element.Name + " " + Quoted(value) + " is not a whole number");
+        } else if (element.Uri == Namespaces::Slash && element.Local == "hit_parade" && !IsNumberList(value)) {
+            ReportHere(TFindingSeverity::Error,
+                       element.Name + " " + Quoted(value) + " is not whole numbers separated by commas");
+        }
+        // A DCMI period ("name=...; start=...; end=...") is the other form the dcterms: dates take.
+        if (element.Uri == Namespaces::DublinCoreTerms && value.find('=') != std::string_view::npos)
+            return;
         if (IsW3cDated(element.Uri, element.Local) && !IsW3cDateTime(value))
             ReportHere(TFindingSeverity::Error,
                        element.Name + " " + Quoted(value) +
@@ -426,6 +504,13 @@ private:
                 container.Children.end())
                 ReportHere(TFindingSeverity::Error,
                            ContainerWords(container.Name) + " has no " + std::string(required));
+        if ((container.Name == "skipHours" || container.Name == "skipDays") && container.ChildCount == 0)
+            ReportHere(TFindingSeverity::Error, container.Name + " has no " +
+                                                    (container.Name == "skipHours" ? "hour" : "day"));
+        // Text belongs inside the elements; readers drop what stands between them.
+        if (const std::string_view stray = Trimmed(container.Text); !stray.empty())
+            ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " holds the text " +
+                                                    Quoted(stray) + " between its elements");
         if (container.Name == "item")
             FinishItem(/*whole=*/true);
         else if (container.Name == "channel")
@@ -464,24 +549,28 @@ private:
             else if (name == "language")
                 CheckLanguage(value);
             else if (name == "ttl")
-                CheckNumber(name, value, std::numeric_limits<int>::max(), " of minutes");
+                CheckNumber(name, value, std::numeric_limits<int>::max(), " of minutes", 1);
         } else if (parent == "image") {
             if (name == "width")
-                CheckNumber("image width", value, 144, "");
+                CheckNumber("image width", value, 144, "", 1);
             else if (name == "height")
-                CheckNumber("image height", value, 400, "");
+                CheckNumber("image height", value, 400, "", 1);
             else if (name == "url" || name == "link")
                 CheckUrl("image " + std::string(name), value);
         } else if (parent == "textInput") {
             if (name == "link")
                 CheckUrl("textInput link", value);
+            else if (name == "name" && !IsFormName(value))
+                ReportHere(TFindingSeverity::Error, "textInput name " + Quoted(value) +
+                                                        " is no form field name (a letter or _, then "
+                                                        "letters, digits, _, - or .)");
         } else if (parent == "skipHours" || parent == "skipDays") {
             CheckSkipped(parent, value);
         } else if (parent == "item") {
             if (name == "title")
-                item_.Title = value;
+                item_.Title = value, item_.HasTitle = true;
             else if (name == "description")
-                item_.HasDescription = !value.empty();
+                item_.HasDescription = !value.empty(), item_.HasDescriptionElement = true;
             else if (name == "link")
                 CheckLink(name, value);
             else if (name == "comments")
@@ -497,8 +586,11 @@ private:
 
     void FinishItem(bool whole)
     {
-        if (whole && item_.Title.empty() && !item_.HasDescription)
+        if (whole && !item_.HasTitle && !item_.HasDescriptionElement)
             ReportHere(TFindingSeverity::Error, "the item has neither a title nor a description");
+        else if (whole && item_.Title.empty() && !item_.HasDescription) // readers show no text for it
+            ReportHere(TFindingSeverity::Warning, item_.HasTitle ? "the item's title is empty"
+                                                                 : "the item's description is empty");
         if (item_.HasEnclosure) {
             if (item_.HasDescription)
                 ++episodes_;
@@ -532,10 +624,23 @@ private:
             CheckUrl(name, url);
     }
 
+    // A URL with blanks or letters beyond ASCII: readers that want a URI refuse it.
+    bool CheckEncoded(std::string_view name, std::string_view url)
+    {
+        if (!NeedsPercentEncoding(url))
+            return true;
+        ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(url) +
+                                                " holds blanks or letters beyond ASCII; a URL has them "
+                                                "percent-encoded");
+        return false;
+    }
+
     void CheckUrl(std::string_view name, std::string_view url)
     {
         if (url.empty())
             ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
+        else if (!CheckEncoded(name, url))
+            return;
         else if (!IsAbsoluteUrl(url) && !(based_ && IsRelativeUrl(url)))
             ReportHere(TFindingSeverity::Error,
                        std::string(name) + " " + Quoted(url) + " is not an absolute URL");
@@ -546,6 +651,8 @@ private:
     {
         if (url.empty())
             ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
+        else if (!CheckEncoded(name, url))
+            return;
         else if (!IsAbsoluteHttpUrl(url))
             ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(url) +
                                                     " is not an absolute http or https URL");
@@ -554,6 +661,12 @@ private:
     // managingEditor, webMaster, author: "ann@example.org (Ann Lee)" or the bare address.
     void CheckAddress(std::string_view name, std::string_view text)
     {
+        if (Lowered(text).find("(mailto:") != std::string::npos) {
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(text) +
+                                                    " puts a mailto: link where RSS 2.0 wants the address: "
+                                                    "write \"ann@example.org (Ann Lee)\"");
+            return;
+        }
         switch (AddressForm(text)) {
         case TAddressForm::Address:
             break;
@@ -599,14 +712,29 @@ private:
     void CheckGuid(std::string_view guid)
     {
         if (guid.empty()) {
-            ReportHere(TFindingSeverity::Error, "guid is empty");
+            // Marked as no link, an empty guid misleads no reader into fetching it; it only
+            // fails to tell the items apart.
+            if (!guidPermaLink_)
+                ReportHere(TFindingSeverity::Warning, "guid is empty; readers cannot tell the items apart by it");
+            else
+                ReportHere(TFindingSeverity::Error, "guid is empty");
             return;
         }
         const auto [earlier, added] = guidRows_.try_emplace(std::string(guid), item_.Row);
         if (!added)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is also the guid of item " +
                                                     std::to_string(earlier->second + 1));
-        if (!guidPermaLink_ || IsAbsoluteUrl(guid))
+        if (!guidPermaLink_)
+            return;
+        const std::string scheme = Lowered(UrlScheme(guid));
+        if (IsAbsoluteUrl(guid) && scheme != "http" && scheme != "https") {
+            // tag:, urn: and the like name the item but lead nowhere.
+            ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
+                                                    " is no web address but readers take it for a link: "
+                                                    "it needs isPermaLink=\"false\"");
+            return;
+        }
+        if (IsAbsoluteUrl(guid))
             return;
         if (guidMarked_)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
@@ -671,6 +799,7 @@ private:
         int Row = -1;
         std::string Title;
         bool HasDescription = false;
+        bool HasTitle = false, HasDescriptionElement = false; // the elements, empty or not
         bool HasEnclosure = false;
         int Line = 0;
         std::vector<TFeedFinding> Findings;
@@ -685,6 +814,7 @@ private:
     int episodes_ = 0; // items with an enclosure and a description
     std::vector<TFeedFinding> episodesWithoutDescription_;
     TPodcastRules podcast_;
+    TMediaRssRules media_;
     std::string element_; // the element that started or ended last
     int line_ = 0;        // the line its start tag is on
 };
