@@ -160,7 +160,7 @@ private slots:
         const TRun run = RunProgram({"--check", "bad.xml", "--help"}, folder_.path());
         QCOMPARE(run.Status, 0);
         QVERIFY2(run.Out.startsWith("Usage: TolvaneRssEditor "), qPrintable(run.Out));
-        for (const char *option : {"--check FILE...", "--format=json", "--help", "--version"})
+        for (const char *option : {"--check FILE...", "--summary", "--format=json", "--help", "--version"})
             QVERIFY2(run.Out.contains(option), option);
         QCOMPARE(run.Err, QString());
     }
