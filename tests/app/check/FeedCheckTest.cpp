@@ -468,6 +468,8 @@ private slots:
         const std::vector<TFeedFinding> findings = CheckFeed(feed.toStdString());
         QCOMPARE(Lines(findings), lines);
         QCOMPARE(HasError(findings), lines.join('\n').contains(": error: "));
+        for (const TFeedFinding &finding : findings) // every finding names a line of the file
+            QVERIFY2(finding.Line > 0 && finding.Line <= feed.count('\n') + 1, finding.Reason.c_str());
     }
 
     // What Apple Podcasts requires of a show: errors on a podcast by its channel (itunes: tags
