@@ -106,6 +106,9 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
         const std::string scheme = Attribute(reader, "scheme", present);
         if (present && !IsAbsoluteUrl(scheme))
             Report(element + " scheme " + Quoted(scheme) + " is not a URI");
+        const std::string role = Attribute(reader, "role", present);
+        if (local == "credit" && present && role != Lowered(role)) // the namespace writes roles so
+            Report(element + " role " + Quoted(role) + " is not in lower case");
     }
 }
 

@@ -602,6 +602,7 @@ private slots:
             "media:player has no url");
         row("thumbnail url", "<media:thumbnail url=\"https://example.org/t.jpg\"", "<media:thumbnail",
             "media:thumbnail has no url");
+        row("credit role", "role=\"producer\"", "role=\"Producer\"", "media:credit role \"Producer\" is not in lower case");
         row("category scheme", "scheme=\"http://search.yahoo.com/mrss/category_schema\"", "scheme=\"my scheme\"",
             "media:category scheme \"my scheme\" is not a URI");
     }
@@ -626,6 +627,7 @@ private slots:
             "<media:title type=\"plain\">Clip</media:title><media:player url=\"https://example.org/play\"/>"
             "<media:thumbnail url=\"https://example.org/t.jpg\" width=\"75\" height=\"50\" time=\"12:05:01.123\"/>"
             "<media:category scheme=\"http://search.yahoo.com/mrss/category_schema\">music</media:category>"
+            "<media:credit role=\"producer\" scheme=\"urn:ebu\">Ann Lee</media:credit>"
             "</item></channel></rss>";
         QByteArray feed = good;
         if (!from.isEmpty()) {
