@@ -291,6 +291,16 @@ void TPodcastRules::StartPodcast(xmlTextReaderPtr reader, std::string_view local
         needsType();
     } else if (local == "funding") {
         needsUrl("url");
+    } else if (local == "soundbite") {
+        // Where the soundbite starts and how long it runs, in seconds.
+        for (const char *time : {"startTime", "duration"}) {
+            const std::string value = Attribute(reader, time, present);
+            if (!present)
+                Report(TFindingSeverity::Error, "podcast:soundbite has no " + std::string(time));
+            else if (!IsDecimalNumber(value))
+                Report(TFindingSeverity::Error, "podcast:soundbite " + std::string(time) + " " + Quoted(value) +
+                                                    " is not a number of seconds");
+        }
     } else if (local == "locked") {
         const std::string owner = Attribute(reader, "owner", present);
         if (present && !IsEmailAddress(owner))
@@ -305,4 +315,8 @@ void TPodcastRules::EndPodcast(std::string_view local, std::string_view text)
         Report(TFindingSeverity::Error, quoted + " is not a UUID");
     else if (local == "locked" && !IsOneOf(text, {"yes", "no"}))
         Report(TFindingSeverity::Error, quoted + " is neither yes nor no");
+    else if (local == "season" && !IsWholeNumber(text))
+        Report(TFindingSeverity::Error, quoted + " is not a whole number");
+    else if (local == "episode" && !IsDecimalNumber(text))
+        Report(TFindingSeverity::Error, quoted + " is not a number");
 }

@@ -59,7 +59,9 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<itunes:duration>1:02:03</itunes:duration><itunes:episode>1</itunes:episode>"
                             "<itunes:season>2</itunes:season><itunes:episodeType>full</itunes:episodeType>"
                             "<podcast:transcript url=\"https://example.org/1.vtt\" type=\"text/vtt\"/>"
-                            "<podcast:chapters url=\"https://example.org/1.json\" type=\"application/json+chapters\"/>\n"
+                            "<podcast:chapters url=\"https://example.org/1.json\" type=\"application/json+chapters\"/>"
+                            "<podcast:season>2</podcast:season><podcast:episode>3.5</podcast:episode>"
+                            "<podcast:soundbite startTime=\"73.0\" duration=\"60\"/>\n"
                             "</item>\n"
                             "<item>\n"
                             "<description>Second, without a title</description>\n"
@@ -225,6 +227,15 @@ private slots:
         QTest::newRow("podcast links")
             << QByteArray(" type=\"text/vtt\"") << QByteArray()
             << QStringList{"item 1 \"First\": error: podcast:transcript has no type"};
+        QTest::newRow("podcast numbers")
+            << QByteArray("<podcast:season>2</podcast:season><podcast:episode>3.5</podcast:episode>"
+                          "<podcast:soundbite startTime=\"73.0\" duration=\"60\"/>")
+            << QByteArray("<podcast:season>two</podcast:season><podcast:episode>3b</podcast:episode>"
+                          "<podcast:soundbite startTime=\"1:13\"/>")
+            << QStringList{"item 1 \"First\": error: podcast:season \"two\" is not a whole number",
+                           "item 1 \"First\": error: podcast:episode \"3b\" is not a number",
+                           "item 1 \"First\": error: podcast:soundbite startTime \"1:13\" is not a number of seconds",
+                           "item 1 \"First\": error: podcast:soundbite has no duration"};
         QTest::newRow("podcast funding")
             << QByteArray("url=\"https://example.org/give\"") << QByteArray("href=\"https://example.org/give\"")
             << QStringList{"channel: error: podcast:funding has no url"};
