@@ -200,7 +200,8 @@ private:
             StartRoot(reader, element);
         } else if (!parent.empty() && !element.Namespaced) {
             CheckPlace(open_.back(), element.Name);
-            if (xmlTextReaderHasAttributes(reader) == 1)
+            // An element RSS 2.0 does not define is told once, not also for its attributes.
+            if (IsDefinedChild(parent, element.Name) && xmlTextReaderHasAttributes(reader) == 1)
                 CheckAttributes(reader, element.Name);
             if (parent == "rss" && element.Name == "channel" && !channelSeen_) {
                 channelSeen_ = element.Container = true;
