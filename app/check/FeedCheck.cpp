@@ -4,6 +4,7 @@
 #include "FeedEncodingCheck.h"
 #include "FeedValueForms.h"
 #include "KnownNamespaces.h"
+#include "MediaRssRules.h"
 #include "PodcastRules.h"
 #include "ReaderAttribute.h"
 #include "Rfc822Date.h"
@@ -14,11 +15,37 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <unordered_map>
 
 namespace {
+
+// A name an HTML form gives its field: a letter or "_", then letters, digits, "_", "-", ".", ":".
+bool IsFormName(std::string_view name)
+{
+    const auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; };
+    if (name.empty() || !letter(name.front()))
+        return false;
+    return std::all_of(name.begin(), name.end(), [&](char c) {
+        return letter(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == ':';
+    });
+}
+
+// "1,2,3": whole numbers separated by commas.
+bool IsNumberList(std::string_view text)
+{
+    for (size_t start = 0;;) {
+        const size_t comma = text.find(',', start);
+        if (!IsWholeNumber(Trimmed(text.substr(start, comma - start))))
+            return false;
+        if (comma == std::string_view::npos)
+            return true;
+        start = comma + 1;
+    }
+}
 
 // ---- the pass through the document ----
 
@@ -34,9 +61,11 @@ struct TOpenElement {
     std::string Uri, Local; // of a namespaced element
     bool Container = false; // one of RSS 2.0's containers, at its place
     bool Based = false;     // an absolute xml:base is in effect: relative URLs resolve against it
+    int Line = 0;           // where its start tag is
     std::string Text;
     std::vector<std::string> Children; // the children seen that may not repeat
     std::vector<std::string> Values;   // skipHours' hours or skipDays' days so far
+    int ChildCount = 0;                // element children without a namespace
 };
 
 class TFeedReader {
@@ -44,6 +73,9 @@ public:
     explicit TFeedReader(std::vector<TFeedFinding> &findings)
         : findings_(findings),
           podcast_([this](TFindingSeverity severity, std::string reason) {
+              ReportHere(severity, std::move(reason));
+          }),
+          media_([this](TFindingSeverity severity, std::string reason) {
               ReportHere(severity, std::move(reason));
           })
     {
@@ -61,7 +93,7 @@ public:
         }
         // No network, no external DTD, no entity substitution: the check reads only the bytes
         // it is given, whatever the document points at.
-        const int options = XML_PARSE_NONET;
+        const int options = XML_PARSE_NONET | XML_PARSE_BIG_LINES;
         std::unique_ptr<xmlTextReader, void (*)(xmlTextReaderPtr)> reader(
             xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
                                options),
@@ -112,6 +144,7 @@ private:
             Report(TFindingSeverity::Error, "XML error" + where + ": " + message);
         else
             Report(TFindingSeverity::Warning, "XML warning" + where + ": " + message);
+        findings_.back().Line = std::max(error.line, 0);
     }
 
     void Visit(xmlTextReaderPtr reader)
@@ -149,6 +182,8 @@ private:
         TOpenElement element;
         element.Name = Text(xmlTextReaderConstName(reader));
         element_ = element.Name;
+        // The node's own line: the reader itself may have read ahead.
+        element.Line = line_ = int(xmlGetLineNo(xmlTextReaderCurrentNode(reader)));
         // A prefix without a declaration is the XML reader's error already.
         element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr ||
                              element.Name.find(':') != std::string::npos;
@@ -165,6 +200,9 @@ private:
             StartRoot(reader, element);
         } else if (!parent.empty() && !element.Namespaced) {
             CheckPlace(open_.back(), element.Name);
+            // An element RSS 2.0 does not define is told once, not also for its attributes.
+            if (IsDefinedChild(parent, element.Name) && xmlTextReaderHasAttributes(reader) == 1)
+                CheckAttributes(reader, element.Name);
             if (parent == "rss" && element.Name == "channel" && !channelSeen_) {
                 channelSeen_ = element.Container = true;
             } else if (parent == "channel") {
@@ -184,6 +222,8 @@ private:
             CheckNamespaceDeclarations(reader);
         if (rootIsRss_ && element.Namespaced && !open_.empty()) {
             podcast_.Start(reader, NameOf(element), NameOf(open_.back()));
+            if (element.Uri == Namespaces::Media)
+                media_.Start(reader, element.Local, NameOf(open_.back()));
             if (element.Uri == Namespaces::Atom && element.Local == "link")
                 CheckAtomLink(reader);
         }
@@ -240,6 +280,7 @@ private:
     void CheckPlace(TOpenElement &container, const std::string &child)
     {
         const std::string where = ContainerWords(container.Name);
+        ++container.ChildCount;
         if (!IsDefinedChild(container.Name, child)) {
             ReportHere(TFindingSeverity::Error, where + " holds " + child +
                                                     ", which RSS 2.0 does not define; an extension "
@@ -256,6 +297,22 @@ private:
                                                           "play only the first");
         else
             ReportHere(TFindingSeverity::Error, where + " has a second " + child);
+    }
+
+    // RSS 2.0 defines few attributes; any other needs a namespace, as extension elements do.
+    void CheckAttributes(xmlTextReaderPtr reader, std::string_view element)
+    {
+        while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
+            if (xmlTextReaderIsNamespaceDecl(reader) == 1 || xmlTextReaderConstNamespaceUri(reader))
+                continue;
+            const std::string_view name = Text(xmlTextReaderConstName(reader));
+            if (!IsDefinedAttribute(element, name))
+                ReportHere(TFindingSeverity::Error, std::string(element) + " has the attribute " +
+                                                        std::string(name) +
+                                                        ", which RSS 2.0 does not define there; an "
+                                                        "extension attribute needs a namespace");
+        }
+        xmlTextReaderMoveToElement(reader);
     }
 
     static std::string ContainerWords(std::string_view container)
@@ -275,6 +332,8 @@ private:
             return;
         }
         rootIsRss_ = root.Container = true;
+        if (xmlTextReaderHasAttributes(reader) == 1)
+            CheckAttributes(reader, "rss");
         bool present = false;
         const std::string version = AttributeOf(reader, "version", present);
         if (!present)
@@ -291,6 +350,8 @@ private:
         itemOpen_ = true;
         item_ = {};
         item_.Row = channelChildren_ - firstItemChild_;
+        podcast_.ItemStarted();
+        item_.Line = line_;
         ++channelChildren_;
     }
 
@@ -340,7 +401,10 @@ private:
                                                     "Friday", "Saturday", "Sunday"};
         const bool hours = container == "skipHours";
         const std::string what = std::string(container) + (hours ? " hour " : " day ");
-        if (hours ? WholeNumberUpTo(value, 23) > 23 || !IsWholeNumber(value)
+        if (hours && value == "24") { // older feeds meant midnight; readers take it so
+            ReportHere(TFindingSeverity::Warning, what + "\"24\" should be written 0, as RSS 2.0 counts 0 to 23");
+            value = "0";
+        } else if (hours ? WholeNumberUpTo(value, 23) > 23 || !IsWholeNumber(value)
                   : std::find(std::begin(Days), std::end(Days), value) == std::end(Days)) {
             ReportHere(TFindingSeverity::Error,
                        what + Quoted(value) +
@@ -358,12 +422,15 @@ private:
 
     // A whole number in an element, no greater than largest.
     void CheckNumber(std::string_view name, std::string_view value, long largest,
-                     std::string_view unit)
+                     std::string_view unit, long smallest)
     {
         const long number = WholeNumberUpTo(value, largest);
         if (number < 0)
             ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
                                                     " is not a whole number" + std::string(unit));
+        else if (number < smallest)
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
+                                                    " is less than " + std::to_string(smallest));
         else if (number > largest)
             ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(value) +
                                                     " is more than " + std::to_string(largest) +
@@ -378,11 +445,14 @@ private:
         const std::string parent(Parent());
         open_.pop_back();
         element_ = element.Name;
+        line_ = element.Line;
         if (element.Container)
             FinishContainer(element);
         based_ = element.Based;
         if (rootIsRss_ && element.Namespaced && !open_.empty()) {
-            podcast_.End(NameOf(element), Trimmed(element.Text), NameOf(open_.back()));
+            podcast_.End(NameOf(element), Trimmed(element.Text), element.Text, NameOf(open_.back()));
+            if (element.Uri == Namespaces::Media)
+                media_.End(element.Local, Trimmed(element.Text));
             FinishExtension(element, Trimmed(element.Text));
         } else if (!parent.empty()) {
             FinishChild(parent, element.Name, Trimmed(element.Text));
@@ -392,6 +462,21 @@ private:
     // The value of a namespaced element in one of RSS 2.0's containers.
     void FinishExtension(const TOpenElement &element, std::string_view value)
     {
+        if (element.Uri == Namespaces::Geo && (element.Local == "lat" || element.Local == "long")) {
+            const double limit = element.Local == "lat" ? 90 : 180;
+            if (!IsDecimalNumber(value, true) || std::abs(std::strtod(std::string(value).c_str(), nullptr)) > limit)
+                ReportHere(TFindingSeverity::Error,
+                           element.Name + " " + Quoted(value) + " is not a number from " +
+                               (limit == 90 ? "-90 to 90" : "-180 to 180"));
+        } else if (element.Uri == Namespaces::Slash && element.Local == "comments" && !IsWholeNumber(value)) {
+            ReportHere(TFindingSeverity::Error, element.Name + " " + Quoted(value) + " is not a whole number");
+        } else if (element.Uri == Namespaces::Slash && element.Local == "hit_parade" && !IsNumberList(value)) {
+            ReportHere(TFindingSeverity::Error,
+                       element.Name + " " + Quoted(value) + " is not whole numbers separated by commas");
+        }
+        // A DCMI period ("name=...; start=...; end=...") is the other form the dcterms: dates take.
+        if (element.Uri == Namespaces::DublinCoreTerms && value.find('=') != std::string_view::npos)
+            return;
         if (IsW3cDated(element.Uri, element.Local) && !IsW3cDateTime(value))
             ReportHere(TFindingSeverity::Error,
                        element.Name + " " + Quoted(value) +
@@ -420,10 +505,33 @@ private:
                 container.Children.end())
                 ReportHere(TFindingSeverity::Error,
                            ContainerWords(container.Name) + " has no " + std::string(required));
+        if ((container.Name == "skipHours" || container.Name == "skipDays") && container.ChildCount == 0)
+            ReportHere(TFindingSeverity::Error, container.Name + " has no " +
+                                                    (container.Name == "skipHours" ? "hour" : "day"));
+        // Text belongs inside the elements; readers drop what stands between them.
+        if (const std::string_view stray = Trimmed(container.Text); !stray.empty())
+            ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " holds the text " +
+                                                    Quoted(stray) + " between its elements");
         if (container.Name == "item")
             FinishItem(/*whole=*/true);
         else if (container.Name == "channel")
-            podcast_.ChannelEnded(hasEnclosures_);
+            FinishChannel();
+    }
+
+    // Apple's rules for a show, and for each episode once the channel tells whether it is one.
+    void FinishChannel()
+    {
+        const std::optional<TFindingSeverity> episodeSeverity =
+            podcast_.ChannelEnded({channelLanguage_, int(episodesWithoutDescription_.size()) + episodes_});
+        if (!episodeSeverity)
+            return;
+        for (TFeedFinding &finding : episodesWithoutDescription_) {
+            finding.Severity = *episodeSeverity;
+            finding.Reason = *episodeSeverity == TFindingSeverity::Error
+                                 ? "the episode has no description: Apple Podcasts requires one"
+                                 : "the episode has no description: Apple Podcasts needs one";
+            findings_.push_back(std::move(finding));
+        }
     }
 
     // The value of one of RSS 2.0's elements, now that it has ended.
@@ -439,28 +547,31 @@ private:
                 CheckAddress(name, value);
             else if (name == "pubDate" || name == "lastBuildDate")
                 CheckDate(value);
-            else if (name == "language" && !IsLanguageTag(value))
-                ReportHere(TFindingSeverity::Error,
-                           "language " + Quoted(value) + " is not a language code such as \"en\" or \"en-us\"");
+            else if (name == "language")
+                CheckLanguage(value);
             else if (name == "ttl")
-                CheckNumber(name, value, std::numeric_limits<int>::max(), " of minutes");
+                CheckNumber(name, value, std::numeric_limits<int>::max(), " of minutes", 1);
         } else if (parent == "image") {
             if (name == "width")
-                CheckNumber("image width", value, 144, "");
+                CheckNumber("image width", value, 144, "", 1);
             else if (name == "height")
-                CheckNumber("image height", value, 400, "");
+                CheckNumber("image height", value, 400, "", 1);
             else if (name == "url" || name == "link")
                 CheckUrl("image " + std::string(name), value);
         } else if (parent == "textInput") {
             if (name == "link")
                 CheckUrl("textInput link", value);
+            else if (name == "name" && !IsFormName(value))
+                ReportHere(TFindingSeverity::Error, "textInput name " + Quoted(value) +
+                                                        " is no form field name (a letter or _, then "
+                                                        "letters, digits, _, - or .)");
         } else if (parent == "skipHours" || parent == "skipDays") {
             CheckSkipped(parent, value);
         } else if (parent == "item") {
             if (name == "title")
-                item_.Title = value;
+                item_.Title = value, item_.HasTitle = true;
             else if (name == "description")
-                item_.HasDescription = !value.empty();
+                item_.HasDescription = !value.empty(), item_.HasDescriptionElement = true;
             else if (name == "link")
                 CheckLink(name, value);
             else if (name == "comments")
@@ -476,14 +587,32 @@ private:
 
     void FinishItem(bool whole)
     {
-        if (whole && item_.Title.empty() && !item_.HasDescription)
+        if (whole && !item_.HasTitle && !item_.HasDescriptionElement)
             ReportHere(TFindingSeverity::Error, "the item has neither a title nor a description");
+        else if (whole && item_.Title.empty() && !item_.HasDescription) // readers show no text for it
+            ReportHere(TFindingSeverity::Warning, item_.HasTitle ? "the item's title is empty"
+                                                                 : "the item's description is empty");
+        if (item_.HasEnclosure) {
+            if (item_.HasDescription)
+                ++episodes_;
+            else // told once the channel says whether this is a podcast
+                episodesWithoutDescription_.push_back({TFindingSeverity::Warning, TFindingPlace::Item,
+                                                       item_.Row, item_.Title, {}, "item", item_.Line});
+        }
         for (TFeedFinding &finding : item_.Findings) {
             finding.Row = item_.Row;
             finding.ItemTitle = item_.Title;
             findings_.push_back(std::move(finding));
         }
         itemOpen_ = false;
+    }
+
+    void CheckLanguage(std::string_view value)
+    {
+        channelLanguage_ |= !value.empty();
+        if (!IsLanguageTag(value))
+            ReportHere(TFindingSeverity::Error,
+                       "language " + Quoted(value) + " is not a language code such as \"en\" or \"en-us\"");
     }
 
     // A channel's or item's link: any scheme will do (an ftp link is fine), a script will not.
@@ -496,10 +625,23 @@ private:
             CheckUrl(name, url);
     }
 
+    // A URL with blanks or letters beyond ASCII: readers that want a URI refuse it.
+    bool CheckEncoded(std::string_view name, std::string_view url)
+    {
+        if (!NeedsPercentEncoding(url))
+            return true;
+        ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(url) +
+                                                " holds blanks or letters beyond ASCII; a URL has them "
+                                                "percent-encoded");
+        return false;
+    }
+
     void CheckUrl(std::string_view name, std::string_view url)
     {
         if (url.empty())
             ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
+        else if (!CheckEncoded(name, url))
+            return;
         else if (!IsAbsoluteUrl(url) && !(based_ && IsRelativeUrl(url)))
             ReportHere(TFindingSeverity::Error,
                        std::string(name) + " " + Quoted(url) + " is not an absolute URL");
@@ -510,6 +652,8 @@ private:
     {
         if (url.empty())
             ReportHere(TFindingSeverity::Warning, std::string(name) + " is empty");
+        else if (!CheckEncoded(name, url))
+            return;
         else if (!IsAbsoluteHttpUrl(url))
             ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(url) +
                                                     " is not an absolute http or https URL");
@@ -518,6 +662,12 @@ private:
     // managingEditor, webMaster, author: "ann@example.org (Ann Lee)" or the bare address.
     void CheckAddress(std::string_view name, std::string_view text)
     {
+        if (Lowered(text).find("(mailto:") != std::string::npos) {
+            ReportHere(TFindingSeverity::Error, std::string(name) + " " + Quoted(text) +
+                                                    " puts a mailto: link where RSS 2.0 wants the address: "
+                                                    "write \"ann@example.org (Ann Lee)\"");
+            return;
+        }
         switch (AddressForm(text)) {
         case TAddressForm::Address:
             break;
@@ -563,14 +713,29 @@ private:
     void CheckGuid(std::string_view guid)
     {
         if (guid.empty()) {
-            ReportHere(TFindingSeverity::Error, "guid is empty");
+            // Marked as no link, an empty guid misleads no reader into fetching it; it only
+            // fails to tell the items apart.
+            if (!guidPermaLink_)
+                ReportHere(TFindingSeverity::Warning, "guid is empty; readers cannot tell the items apart by it");
+            else
+                ReportHere(TFindingSeverity::Error, "guid is empty");
             return;
         }
         const auto [earlier, added] = guidRows_.try_emplace(std::string(guid), item_.Row);
         if (!added)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is also the guid of item " +
                                                     std::to_string(earlier->second + 1));
-        if (!guidPermaLink_ || IsAbsoluteUrl(guid))
+        if (!guidPermaLink_)
+            return;
+        const std::string scheme = Lowered(UrlScheme(guid));
+        if (IsAbsoluteUrl(guid) && scheme != "http" && scheme != "https") {
+            // tag:, urn: and the like name the item but lead nowhere.
+            ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
+                                                    " is no web address but readers take it for a link: "
+                                                    "it needs isPermaLink=\"false\"");
+            return;
+        }
+        if (IsAbsoluteUrl(guid))
             return;
         if (guidMarked_)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
@@ -585,7 +750,7 @@ private:
     void CheckEnclosure(xmlTextReaderPtr reader)
     {
         bool present = false;
-        hasEnclosures_ = true;
+        item_.HasEnclosure = true;
         const std::string url = AttributeOf(reader, "url", present);
         if (Trimmed(url).empty())
             ReportHere(TFindingSeverity::Error, "enclosure has no url");
@@ -607,7 +772,7 @@ private:
     void Report(TFindingSeverity severity, std::string reason,
                 TFindingPlace place = TFindingPlace::Document, std::string element = {})
     {
-        findings_.push_back({severity, place, -1, {}, std::move(reason), std::move(element)});
+        findings_.push_back({severity, place, -1, {}, std::move(reason), std::move(element), line_});
     }
 
     // A finding about the element being read: the item's (shown once the item has ended, with
@@ -616,7 +781,7 @@ private:
     {
         if (itemOpen_)
             item_.Findings.push_back(
-                {severity, TFindingPlace::Item, -1, {}, std::move(reason), element_});
+                {severity, TFindingPlace::Item, -1, {}, std::move(reason), element_, line_});
         else
             Report(severity, std::move(reason), TFindingPlace::Channel, element_);
     }
@@ -635,6 +800,9 @@ private:
         int Row = -1;
         std::string Title;
         bool HasDescription = false;
+        bool HasTitle = false, HasDescriptionElement = false; // the elements, empty or not
+        bool HasEnclosure = false;
+        int Line = 0;
         std::vector<TFeedFinding> Findings;
     } item_;
     std::unordered_map<std::string, int> guidRows_; // guid -> row of the item that has it first
@@ -643,9 +811,13 @@ private:
 
     std::string fieldName_; // the element whose value is being checked
     bool based_ = false;    // that element has an absolute xml:base
-    bool hasEnclosures_ = false;
+    bool channelLanguage_ = false;
+    int episodes_ = 0; // items with an enclosure and a description
+    std::vector<TFeedFinding> episodesWithoutDescription_;
     TPodcastRules podcast_;
+    TMediaRssRules media_;
     std::string element_; // the element that started or ended last
+    int line_ = 0;        // the line its start tag is on
 };
 
 } // namespace

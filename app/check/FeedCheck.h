@@ -24,6 +24,8 @@ struct TFeedFinding {
     // The element being read when the finding arose ("pubDate", "itunes:image"; "channel" for
     // what the channel lacks), "" for the document as a whole.
     std::string Element;
+    // The line of the file the finding is about (where that element starts), 0 when none.
+    int Line = 0;
 };
 
 // Every finding, in the order the reader met them (an item's once the item has ended).

@@ -88,12 +88,13 @@ std::string DeclaredEncoding(std::string_view bytes)
 
 void CheckFeedEncoding(std::string_view bytes, std::vector<TFeedFinding> &findings)
 {
-    const auto report = [&findings](TFindingSeverity severity, std::string reason) {
-        findings.push_back({severity, TFindingPlace::Document, -1, {}, std::move(reason), {}});
+    int line = 1; // what a finding is about: the declaration, or the byte named in it
+    const auto report = [&findings, &line](TFindingSeverity severity, std::string reason) {
+        findings.push_back({severity, TFindingPlace::Document, -1, {}, std::move(reason), {}, line});
     };
-    const auto byteOnLine = [bytes](size_t at) {
-        return "byte " + ByteText(static_cast<unsigned char>(bytes[at])) + " on line " +
-               std::to_string(LineAt(bytes, at));
+    const auto byteOnLine = [bytes, &line](size_t at) {
+        line = LineAt(bytes, at);
+        return "byte " + ByteText(static_cast<unsigned char>(bytes[at])) + " on line " + std::to_string(line);
     };
     if (bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0' ||
                               bytes.substr(0, 2) == "\xFE\xFF" || bytes.substr(0, 2) == "\xFF\xFE"))

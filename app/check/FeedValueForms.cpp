@@ -6,9 +6,11 @@
 
 namespace {
 
+// A URL is ASCII: a letter beyond it makes an IRI, which readers that want a URI refuse.
 bool IsUrlCharacter(char c)
 {
-    return static_cast<unsigned char>(c) > 0x20 && c != 0x7F && c != '"' && c != '<' && c != '>';
+    const auto byte = static_cast<unsigned char>(c);
+    return byte > 0x20 && byte < 0x7F && c != '"' && c != '<' && c != '>';
 }
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -60,6 +62,36 @@ long WholeNumberUpTo(std::string_view text, long largest)
         if ((value = value * 10 + (c - '0')) > largest)
             return largest + 1;
     return value;
+}
+
+bool IsDecimalNumber(std::string_view text, bool allowSign)
+{
+    if (allowSign && !text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    const size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    if (point == std::string_view::npos)
+        return IsWholeNumber(whole);
+    const std::string_view fraction = text.substr(point + 1);
+    return (IsWholeNumber(whole) || whole.empty()) && IsWholeNumber(fraction);
+}
+
+bool IsNormalPlayTime(std::string_view text)
+{
+    if (text == "now" || IsDecimalNumber(text))
+        return true;
+    const size_t first = text.find(':'), second = text.find(':', first + 1);
+    if (first == std::string_view::npos || second == std::string_view::npos)
+        return false;
+    const std::string_view minutes = text.substr(first + 1, second - first - 1);
+    const std::string_view seconds = text.substr(second + 1);
+    return IsWholeNumber(text.substr(0, first)) && minutes.size() == 2 && IsWholeNumber(minutes) && WholeNumberUpTo(minutes, 59) <= 59 &&
+           IsDecimalNumber(seconds) && seconds.size() >= 2 && seconds[0] <= '5' && seconds[1] != '.';
+}
+
+bool NeedsPercentEncoding(std::string_view url)
+{
+    return !std::all_of(url.begin(), url.end(), IsUrlCharacter);
 }
 
 bool IsMimeType(std::string_view text)

@@ -21,6 +21,17 @@ bool IsWholeNumber(std::string_view text);
 // as largest + 1, so that long runs of digits cannot overflow.
 long WholeNumberUpTo(std::string_view text, long largest);
 
+// "12", "12.5" or "-0.25" (a sign only where allowSign): digits with at most one point.
+bool IsDecimalNumber(std::string_view text, bool allowSign = false);
+
+// A time as media players take it (normal play time): seconds ("12", "12.5"), or
+// H:MM:SS with an optional fraction ("1:02:03.5").
+bool IsNormalPlayTime(std::string_view text);
+
+// Text that holds characters a URL must percent-encode: blanks, quotes, angle brackets, control
+// characters or any letter beyond ASCII (an IRI).
+bool NeedsPercentEncoding(std::string_view url);
+
 // "type/subtype", each a MIME token, optionally followed by ";parameters".
 bool IsMimeType(std::string_view text);
 

@@ -51,15 +51,24 @@ const char *PlaceName(TFindingPlace place)
 
 } // namespace
 
-std::string FindingJson(std::string_view file, const TFeedFinding &finding)
+std::string FindingJson(std::string_view file, const TFeedFinding &finding, const std::vector<int> *groupRows)
 {
-    std::string json = "{\"file\":" + JsonString(file) + ",\"severity\":" +
-                       (finding.Severity == TFindingSeverity::Error ? "\"error\"" : "\"warning\"") +
-                       ",\"place\":\"" + PlaceName(finding.Place) + "\"";
+    std::string json = "{\"file\":" + JsonString(file);
+    if (finding.Line > 0)
+        json += ",\"line\":" + std::to_string(finding.Line);
+    json += std::string(",\"severity\":") +
+            (finding.Severity == TFindingSeverity::Error ? "\"error\"" : "\"warning\"") + ",\"place\":\"" +
+            PlaceName(finding.Place) + "\"";
     if (finding.Place == TFindingPlace::Item) {
         json += ",\"item\":" + std::to_string(finding.Row + 1);
         if (!finding.ItemTitle.empty())
             json += ",\"title\":" + JsonString(finding.ItemTitle);
+        if (groupRows) {
+            json += ",\"count\":" + std::to_string(groupRows->size()) + ",\"items\":[";
+            for (size_t i = 0; i < groupRows->size(); ++i)
+                json += std::string(i ? "," : "") + std::to_string((*groupRows)[i]);
+            json += "]";
+        }
     }
     return json + ",\"element\":" + JsonString(finding.Element) +
            ",\"message\":" + JsonString(finding.Reason) + "}";

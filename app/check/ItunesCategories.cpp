@@ -73,3 +73,49 @@ bool IsItunesSubcategory(const TItunesCategory &category, std::string_view name)
     return std::find(category.Subcategories.begin(), category.Subcategories.end(), name) !=
            category.Subcategories.end();
 }
+
+namespace {
+
+struct TRetiredCategory {
+    std::string_view Parent, Name, Current;
+};
+
+// Apple's earlier lists (the last before 2019, and older names still met in feeds) and where
+// Apple put each in its 2019 list.
+constexpr TRetiredCategory Retired[] = {
+    {"", "Games & Hobbies", "Leisure"},
+    {"", "Government & Organizations", "Government"},
+    {"", "Health", "Health & Fitness"},
+    {"", "News & Politics", "News"},
+    {"", "Science & Medicine", "Science"},
+    {"", "Sports & Recreation", "Sports"},
+    {"", "Travel", "Society & Culture > Places & Travel"},
+    {"", "Computers", "Technology"},
+    {"Arts", "Literature", "Arts > Books"},
+    {"Business", "Business News", "News > Business News"},
+    {"Business", "Management & Marketing", "Business > Management or Business > Marketing"},
+    {"Business", "Shopping", "Leisure"},
+    {"Education", "Educational Technology", "Education"},
+    {"Education", "Higher Education", "Education > Courses"},
+    {"Education", "K-12", "Education"},
+    {"Education", "Language Courses", "Education > Language Learning"},
+    {"Education", "Training", "Education > How To"},
+    {"Religion & Spirituality", "Other", "Religion & Spirituality > Religion"},
+    {"Society & Culture", "History", "History"},
+    {"Technology", "Gadgets", "Technology"},
+    {"Technology", "Podcasting", "Technology"},
+    {"Technology", "Software How-To", "Technology"},
+    {"Technology", "Tech News", "News > Tech News"},
+    {"Technology", "Computers", "Technology"},
+    {"Technology", "Information Technology", "Technology"},
+};
+
+} // namespace
+
+std::string_view RetiredItunesCategory(std::string_view parent, std::string_view name)
+{
+    for (const TRetiredCategory &retired : Retired)
+        if (retired.Parent == parent && retired.Name == name)
+            return retired.Current;
+    return {};
+}

@@ -15,3 +15,8 @@ std::span<const TItunesCategory> ItunesCategories();
 const TItunesCategory *FindItunesCategory(std::string_view name);
 
 bool IsItunesSubcategory(const TItunesCategory &category, std::string_view name);
+
+// A category Apple listed before its 2019 list and has moved since: the current one to use
+// ("Society & Culture > Places & Travel"), empty when name is no such category. parent is the
+// category a subcategory stands in, empty for one on top.
+std::string_view RetiredItunesCategory(std::string_view parent, std::string_view name);

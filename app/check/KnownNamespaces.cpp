@@ -14,10 +14,11 @@ constexpr std::pair<std::string_view, std::string_view> Known[] = {
     {"dc", Namespaces::DublinCore},
     {"dcterms", Namespaces::DublinCoreTerms},
     {"content", "http://purl.org/rss/1.0/modules/content/"},
-    {"media", "http://search.yahoo.com/mrss/"},
+    {"media", Namespaces::Media},
+    {"geo", Namespaces::Geo},
     {"googleplay", "http://www.google.com/schemas/play-podcasts/1.0"},
     {"sy", "http://purl.org/rss/1.0/modules/syndication/"},
-    {"slash", "http://purl.org/rss/1.0/modules/slash/"},
+    {"slash", Namespaces::Slash},
     {"wfw", "http://wellformedweb.org/CommentAPI/"},
 };
 

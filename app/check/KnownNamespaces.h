@@ -15,6 +15,9 @@ inline constexpr std::string_view PodcastFirst =
 inline constexpr std::string_view Atom = "http://www.w3.org/2005/Atom";
 inline constexpr std::string_view DublinCore = "http://purl.org/dc/elements/1.1/";
 inline constexpr std::string_view DublinCoreTerms = "http://purl.org/dc/terms/";
+inline constexpr std::string_view Media = "http://search.yahoo.com/mrss/";
+inline constexpr std::string_view Geo = "http://www.w3.org/2003/01/geo/wgs84_pos#";
+inline constexpr std::string_view Slash = "http://purl.org/rss/1.0/modules/slash/";
 } // namespace Namespaces
 
 enum class TNamespaceDeclaration {

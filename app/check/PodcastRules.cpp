@@ -46,6 +46,25 @@ bool IsDuration(std::string_view text)
     return true;
 }
 
+// Characters of UTF-8 text: the bytes that start one.
+size_t CharacterCount(std::string_view text)
+{
+    return size_t(std::count_if(text.begin(), text.end(),
+                                [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// A tag such as "<b>" or "</p>" in the text as readers read it.
+bool HoldsMarkup(std::string_view text)
+{
+    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        const size_t next = at + (at + 1 < text.size() && text[at + 1] == '/' ? 2 : 1);
+        if (next < text.size() && std::isalpha(static_cast<unsigned char>(text[next])) &&
+            text.find('>', next) != std::string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 // 8-4-4-4-12 hexadecimal digits.
 bool IsUuid(std::string_view text)
 {
@@ -71,37 +90,54 @@ void TPodcastRules::Start(xmlTextReaderPtr reader, const TElementName &element,
         StartPodcast(reader, element.Local);
 }
 
-void TPodcastRules::End(const TElementName &element, std::string_view text, const TElementName &parent)
+void TPodcastRules::End(const TElementName &element, std::string_view text, std::string_view written,
+                        const TElementName &parent)
 {
     if (element.Uri == Namespaces::Itunes)
-        EndItunes(element.Local, text, parent);
+        EndItunes(element.Local, text, written, parent);
     else if (element.Uri == Namespaces::Podcast || element.Uri == Namespaces::PodcastFirst)
         EndPodcast(element.Local, text);
 }
 
-void TPodcastRules::ChannelEnded(bool hasEnclosures)
+std::optional<TFindingSeverity> TPodcastRules::ChannelEnded(const TChannelFacts &facts)
 {
-    if (!hasEnclosures)
-        return;
+    if (!channelItunes_ && facts.Episodes == 0)
+        return std::nullopt; // no podcast: Apple's rules do not apply
+    // A podcast by its channel is meant for the directories: what they refuse is an error. A
+    // feed with enclosures and no itunes: tag may well be a blog: it is told what Apple needs.
+    const TFindingSeverity severity = channelItunes_ ? TFindingSeverity::Error : TFindingSeverity::Warning;
     std::vector<std::string_view> missing;
-    for (const auto &[has, name] : {std::pair{channelImage_, "itunes:image"},
+    for (const auto &[has, name] : {std::pair{facts.HasLanguage, "language"},
+                                    std::pair{channelImage_, "itunes:image"},
                                     std::pair{channelCategory_, "itunes:category"},
                                     std::pair{channelExplicit_, "itunes:explicit"}})
         if (!has)
             missing.push_back(name);
-    if (missing.empty())
-        return;
-    std::string list;
-    for (size_t i = 0; i < missing.size(); ++i)
-        list.append(i == 0 ? "" : i + 1 == missing.size() ? " or " : ", ").append(missing[i]);
-    Report(TFindingSeverity::Warning, "the channel has enclosures but no " + list +
-                                          ": Apple Podcasts refuses a podcast without them");
+    if (!missing.empty()) {
+        std::string list;
+        for (size_t i = 0; i < missing.size(); ++i)
+            list.append(i == 0 ? "" : i + 1 == missing.size() ? " or " : ", ").append(missing[i]);
+        const char *them = missing.size() == 1 ? "it" : "them";
+        if (channelItunes_)
+            Report(severity, "the podcast has no " + list + ": Apple Podcasts refuses a show without " + them);
+        else
+            Report(severity, "the channel has enclosures but no " + list +
+                                 ": Apple Podcasts needs " + them + " to list the feed as a podcast");
+    }
+    if (facts.Episodes == 0)
+        Report(severity, "the podcast has no episode (an item with an enclosure): Apple Podcasts "
+                         "refuses a show without one");
+    return severity;
 }
 
 void TPodcastRules::StartItunes(xmlTextReaderPtr reader, std::string_view local,
                                 const TElementName &parent)
 {
     const bool inChannel = parent.Uri.empty() && parent.Name == "channel";
+    channelItunes_ |= inChannel;
+    CheckOnce(local, inChannel);
+    if (local == "duration" && inChannel)
+        Report(TFindingSeverity::Error, "itunes:duration belongs in an episode, not in the channel");
     if (local == "category") {
         channelCategory_ |= inChannel;
         CheckCategory(reader, parent);
@@ -115,6 +151,23 @@ void TPodcastRules::StartItunes(xmlTextReaderPtr reader, std::string_view local,
     }
 }
 
+// The tags Apple reads once per show or episode: a second one leaves it guessing.
+void TPodcastRules::CheckOnce(std::string_view local, bool inChannel)
+{
+    static constexpr std::string_view Once[] = {
+        "author",   "block",  "complete", "duration", "episode", "episodeType", "explicit", "image",
+        "keywords", "new-feed-url", "owner", "season",  "subtitle", "summary", "title", "type"};
+    const auto known = std::find(std::begin(Once), std::end(Once), local);
+    if (known == std::end(Once))
+        return;
+    std::vector<std::string_view> &seen = inChannel ? channelOnce_ : itemOnce_;
+    if (std::find(seen.begin(), seen.end(), *known) != seen.end())
+        Report(TFindingSeverity::Error, "a second itunes:" + std::string(local) + " in the " +
+                                            (inChannel ? "channel" : "item") + "; Apple takes it once");
+    else
+        seen.push_back(*known);
+}
+
 void TPodcastRules::CheckCategory(xmlTextReaderPtr reader, const TElementName &parent)
 {
     bool present = false;
@@ -123,7 +176,19 @@ void TPodcastRules::CheckCategory(xmlTextReaderPtr reader, const TElementName &p
         Report(TFindingSeverity::Error, "itunes:category has no text");
         return;
     }
-    if (parent.Uri == Namespaces::Itunes && parent.Local == "category") {
+    const bool sub = parent.Uri == Namespaces::Itunes && parent.Local == "category";
+    // Apple moved these in 2019 and still maps them: a warning that names the current one.
+    const std::string_view current = RetiredItunesCategory(sub ? parentCategory_ : "", text);
+    if (!current.empty()) {
+        Report(TFindingSeverity::Warning, "itunes:category " + Quoted(text) + " is from Apple's list "
+                                          "before 2019: use " + Quoted(current));
+        if (!sub) {
+            category_ = nullptr;
+            parentCategory_.clear(); // its subcategories are told by its own words
+        }
+        return;
+    }
+    if (sub) {
         if (category_ && !IsItunesSubcategory(*category_, text))
             Report(TFindingSeverity::Error, "itunes:category " + Quoted(text) +
                                                 " is not one of Apple's subcategories of " +
@@ -131,6 +196,7 @@ void TPodcastRules::CheckCategory(xmlTextReaderPtr reader, const TElementName &p
         return;
     }
     category_ = FindItunesCategory(text);
+    parentCategory_ = text;
     if (category_)
         return;
     for (const TItunesCategory &category : ItunesCategories())
@@ -161,10 +227,19 @@ void TPodcastRules::CheckImage(xmlTextReaderPtr reader)
                                             " does not end in .jpg or .png, the pictures Apple takes");
 }
 
-void TPodcastRules::EndItunes(std::string_view local, std::string_view text, const TElementName &parent)
+void TPodcastRules::EndItunes(std::string_view local, std::string_view text, std::string_view written,
+                              const TElementName &parent)
 {
     const std::string quoted = "itunes:" + std::string(local) + " " + Quoted(text);
-    if (local == "explicit") {
+    // Apple's limits on a tag's text, in characters.
+    const size_t longest = local == "summary" ? 4000 : local == "subtitle" || local == "keywords" ? 255 : 0;
+    if (longest && CharacterCount(text) > longest)
+        Report(TFindingSeverity::Error, "itunes:" + std::string(local) + " has " +
+                                            std::to_string(CharacterCount(text)) + " characters; Apple takes " +
+                                            std::to_string(longest) + " at most");
+    if (local == "explicit" && written != text) {
+        Report(TFindingSeverity::Error, quoted + " has blanks around it; Apple reads the value as written");
+    } else if (local == "explicit") {
         if (IsOneOf(text, {"yes", "no", "clean"}))
             Report(TFindingSeverity::Warning, quoted + " is an older form: Apple asks for true or false");
         else if (!IsOneOf(text, {"true", "false"}))
@@ -183,6 +258,10 @@ void TPodcastRules::EndItunes(std::string_view local, std::string_view text, con
             Report(TFindingSeverity::Error, quoted + " is not an email address");
     } else if (local == "owner" && !ownerEmail_) {
         Report(TFindingSeverity::Error, "itunes:owner has no itunes:email");
+    } else if (local == "block" && !IsOneOf(Lowered(text), {"yes", "no"})) {
+        Report(TFindingSeverity::Error, quoted + " is neither Yes nor No");
+    } else if (local == "subtitle" && HoldsMarkup(text)) {
+        Report(TFindingSeverity::Error, quoted + " holds HTML; Apple shows a subtitle as plain text");
     }
 }
 
@@ -212,6 +291,16 @@ void TPodcastRules::StartPodcast(xmlTextReaderPtr reader, std::string_view local
         needsType();
     } else if (local == "funding") {
         needsUrl("url");
+    } else if (local == "soundbite") {
+        // Where the soundbite starts and how long it runs, in seconds.
+        for (const char *time : {"startTime", "duration"}) {
+            const std::string value = Attribute(reader, time, present);
+            if (!present)
+                Report(TFindingSeverity::Error, "podcast:soundbite has no " + std::string(time));
+            else if (!IsDecimalNumber(value))
+                Report(TFindingSeverity::Error, "podcast:soundbite " + std::string(time) + " " + Quoted(value) +
+                                                    " is not a number of seconds");
+        }
     } else if (local == "locked") {
         const std::string owner = Attribute(reader, "owner", present);
         if (present && !IsEmailAddress(owner))
@@ -226,4 +315,8 @@ void TPodcastRules::EndPodcast(std::string_view local, std::string_view text)
         Report(TFindingSeverity::Error, quoted + " is not a UUID");
     else if (local == "locked" && !IsOneOf(text, {"yes", "no"}))
         Report(TFindingSeverity::Error, quoted + " is neither yes nor no");
+    else if (local == "season" && !IsWholeNumber(text))
+        Report(TFindingSeverity::Error, quoted + " is not a whole number");
+    else if (local == "episode" && !IsDecimalNumber(text))
+        Report(TFindingSeverity::Error, quoted + " is not a number");
 }

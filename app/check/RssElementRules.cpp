@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -74,4 +75,15 @@ std::span<const std::string_view> RequiredChildren(std::string_view container)
 {
     const TContainerRules *rules = RulesOf(container);
     return rules ? rules->Required : std::span<const std::string_view>{};
+}
+
+bool IsDefinedAttribute(std::string_view element, std::string_view attribute)
+{
+    static constexpr std::pair<std::string_view, std::string_view> Defined[] = {
+        {"rss", "version"},          {"guid", "isPermaLink"}, {"enclosure", "url"},
+        {"enclosure", "length"},     {"enclosure", "type"},   {"source", "url"},
+        {"category", "domain"},      {"cloud", "domain"},     {"cloud", "port"},
+        {"cloud", "path"},           {"cloud", "registerProcedure"}, {"cloud", "protocol"},
+    };
+    return std::find(std::begin(Defined), std::end(Defined), std::pair{element, attribute}) != std::end(Defined);
 }

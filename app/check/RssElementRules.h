@@ -16,3 +16,6 @@ bool MayRepeat(std::string_view container, std::string_view child);
 
 // The children container must hold (the item's "title or description" is checked apart).
 std::span<const std::string_view> RequiredChildren(std::string_view container);
+
+// Whether RSS 2.0 defines an attribute of that name on element (without a namespace).
+bool IsDefinedAttribute(std::string_view element, std::string_view attribute);

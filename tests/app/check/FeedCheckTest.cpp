@@ -14,7 +14,9 @@ namespace {
 const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
                             "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\" "
-                            "xmlns:atom=\"http://www.w3.org/2005/Atom\">\n"
+                            "xmlns:atom=\"http://www.w3.org/2005/Atom\" xmlns:dcterms=\"http://purl.org/dc/terms/\" "
+                            "xmlns:geo=\"http://www.w3.org/2003/01/geo/wgs84_pos#\" "
+                            "xmlns:slash=\"http://purl.org/rss/1.0/modules/slash/\">\n"
                             "<channel>\n"
                             "<title>News</title>\n"
                             "<link>https://example.org/</link>\n"
@@ -39,20 +41,27 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<itunes:owner><itunes:name>Ann</itunes:name><itunes:email>ann@example.org</itunes:email>"
                             "</itunes:owner><podcast:guid>917393e3-1b1e-5cef-ace4-edaa54e1f810</podcast:guid>"
                             "<podcast:locked owner=\"ann@example.org\">yes</podcast:locked>"
-                            "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding>\n"
+                            "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding>"
+                            "<itunes:block>No</itunes:block><itunes:subtitle>All the news</itunes:subtitle>"
+                            "<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>"
+                            "<dcterms:available>name=Spring; start=2007-03-01; end=2007-05-31;</dcterms:available>\n"
                             "<item>\n"
                             "<title>First</title>\n"
+                            "<description>The first</description>\n"
                             "<link>http://example.org/1</link>\n"
                             "<comments>http://example.org/1#comments</comments>\n"
                             "<pubDate>5 Feb 2007 14:03:09 EST</pubDate>\n"
                             "<guid isPermaLink=\"false\">urn:news:1</guid>\n"
                             "<enclosure url=\"https://example.org/1.mp3\" length=\"12345\" type=\"audio/mpeg\"/>\n"
                             "<author>ann@example.org</author><category>A</category><category>B</category>"
+                            "<slash:comments>3</slash:comments><slash:hit_parade>3,2,1</slash:hit_parade>"
                             "<source url=\"https://example.org/other.xml\">Other</source>"
                             "<itunes:duration>1:02:03</itunes:duration><itunes:episode>1</itunes:episode>"
                             "<itunes:season>2</itunes:season><itunes:episodeType>full</itunes:episodeType>"
                             "<podcast:transcript url=\"https://example.org/1.vtt\" type=\"text/vtt\"/>"
-                            "<podcast:chapters url=\"https://example.org/1.json\" type=\"application/json+chapters\"/>\n"
+                            "<podcast:chapters url=\"https://example.org/1.json\" type=\"application/json+chapters\"/>"
+                            "<podcast:season>2</podcast:season><podcast:episode>3.5</podcast:episode>"
+                            "<podcast:soundbite startTime=\"73.0\" duration=\"60\"/>\n"
                             "</item>\n"
                             "<item>\n"
                             "<description>Second, without a title</description>\n"
@@ -95,6 +104,9 @@ private slots:
         QTest::newRow("channel title")
             << QByteArray("<title>News</title>\n") << QByteArray()
             << QStringList{"channel: error: the channel has no title"};
+        QTest::newRow("channel description")
+            << QByteArray("<description>Caf\xC3\xA9 news</description>\n") << QByteArray()
+            << QStringList{"channel: error: the channel has no description"};
         QTest::newRow("repeated element")
             << QByteArray("<title>News</title>\n") << QByteArray("<title>News</title><title>More</title>")
             << QStringList{"channel: error: the channel has a second title"};
@@ -104,7 +116,7 @@ private slots:
             << QStringList{"item 1 \"First\": warning: the item has a second enclosure; most readers "
                            "play only the first"};
         QTest::newRow("undefined element")
-            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><Title>x</Title><x:a xmlns:x=\"urn:x\"/>")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl><Title lang=\"en\">x</Title><x:a xmlns:x=\"urn:x\"/>")
             << QStringList{"channel: error: the channel holds Title, which RSS 2.0 does not define; "
                            "an extension element needs a namespace"};
         QTest::newRow("numbers")
@@ -135,9 +147,11 @@ private slots:
             << QByteArray("<source url=\"https://example.org/other.xml\">") << QByteArray("<source>")
             << QStringList{"item 1 \"First\": error: source has no url"};
         QTest::newRow("skipHours")
-            << QByteArray("<hour>0</hour><hour>23</hour>") << QByteArray("<hour>7</hour><hour>07</hour><hour>24</hour>")
+            << QByteArray("<hour>0</hour><hour>23</hour>")
+            << QByteArray("<hour>7</hour><hour>07</hour><hour>24</hour><hour>25</hour>")
             << QStringList{"channel: error: skipHours hour \"07\" is listed twice",
-                           "channel: error: skipHours hour \"24\" is not an hour from 0 to 23"};
+                           "channel: warning: skipHours hour \"24\" should be written 0, as RSS 2.0 counts 0 to 23",
+                           "channel: error: skipHours hour \"25\" is not an hour from 0 to 23"};
         QTest::newRow("skipDays")
             << QByteArray("<day>Sunday</day>") << QByteArray("<day>Saturday</day><day>sun</day>")
             << QStringList{"channel: error: skipDays day \"Saturday\" is listed twice",
@@ -160,7 +174,8 @@ private slots:
                            "\"http://www.itunes.com/DTDs/Podcast-1.0.dtd\", not exactly "
                            "\"http://www.itunes.com/dtds/podcast-1.0.dtd\"; namespace URIs are compared exactly",
                            "channel: warning: the channel has enclosures but no itunes:image, "
-                           "itunes:category or itunes:explicit: Apple Podcasts refuses a podcast without them"};
+                           "itunes:category or itunes:explicit: Apple Podcasts needs them to list the "
+                           "feed as a podcast"};
         QTest::newRow("self link")
             << QByteArray("rel=\"self\" href=\"https://example.org/feed.xml\"") << QByteArray("rel=\"self\"")
             << QStringList{"channel: error: atom:link rel=\"self\" has no href"};
@@ -185,6 +200,7 @@ private slots:
             << QByteArray("1:2:03</itunes:duration><itunes:duration>5:ab</itunes:duration><itunes:episode>0"
                           "</itunes:episode><itunes:season>two")
             << QStringList{"item 1 \"First\": error: itunes:duration \"1:2:03\" is neither seconds nor [H:]MM:SS",
+                           "item 1 \"First\": error: a second itunes:duration in the item; Apple takes it once",
                            "item 1 \"First\": error: itunes:duration \"5:ab\" is neither seconds nor [H:]MM:SS",
                            "item 1 \"First\": error: itunes:episode \"0\" is not a whole number from 1 up",
                            "item 1 \"First\": error: itunes:season \"two\" is not a whole number from 1 up"};
@@ -199,8 +215,8 @@ private slots:
             << QStringList{"channel: error: itunes:owner has no itunes:email"};
         QTest::newRow("podcast without itunes")
             << QByteArray("<itunes:image href=\"https://example.org/art.jpg\"/>") << QByteArray()
-            << QStringList{"channel: warning: the channel has enclosures but no itunes:image: Apple "
-                           "Podcasts refuses a podcast without them"};
+            << QStringList{"channel: error: the podcast has no itunes:image: Apple Podcasts refuses a "
+                           "show without it"};
         QTest::newRow("podcast guid")
             << QByteArray("917393e3-1b1e-5cef-ace4-edaa54e1f810") << QByteArray("urn:news")
             << QStringList{"channel: error: podcast:guid \"urn:news\" is not a UUID"};
@@ -211,6 +227,15 @@ private slots:
         QTest::newRow("podcast links")
             << QByteArray(" type=\"text/vtt\"") << QByteArray()
             << QStringList{"item 1 \"First\": error: podcast:transcript has no type"};
+        QTest::newRow("podcast numbers")
+            << QByteArray("<podcast:season>2</podcast:season><podcast:episode>3.5</podcast:episode>"
+                          "<podcast:soundbite startTime=\"73.0\" duration=\"60\"/>")
+            << QByteArray("<podcast:season>two</podcast:season><podcast:episode>3b</podcast:episode>"
+                          "<podcast:soundbite startTime=\"1:13\"/>")
+            << QStringList{"item 1 \"First\": error: podcast:season \"two\" is not a whole number",
+                           "item 1 \"First\": error: podcast:episode \"3b\" is not a number",
+                           "item 1 \"First\": error: podcast:soundbite startTime \"1:13\" is not a number of seconds",
+                           "item 1 \"First\": error: podcast:soundbite has no duration"};
         QTest::newRow("podcast funding")
             << QByteArray("url=\"https://example.org/give\"") << QByteArray("href=\"https://example.org/give\"")
             << QStringList{"channel: error: podcast:funding has no url"};
@@ -248,6 +273,12 @@ private slots:
                           "2007-02-05T14:03:09.5+01:00</dc:date><dc:date "
                           "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">2007-13-05</dc:date>")
             << QStringList{"channel: error: dc:date \"2007-13-05\" is not a W3C date-time, such as "
+                           "2007-02-05T14:03:09Z"};
+        QTest::newRow("W3C date-time without a zone")
+            << QByteArray("<ttl>60</ttl>")
+            << QByteArray("<ttl>60</ttl><dc:date xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                          "2026-12-08T10:00</dc:date>")
+            << QStringList{"channel: error: dc:date \"2026-12-08T10:00\" is not a W3C date-time, such as "
                            "2007-02-05T14:03:09Z"};
         QTest::newRow("links")
             << QByteArray("http://example.org/1") << QByteArray("/1")
@@ -291,7 +322,14 @@ private slots:
             << QByteArray("<link>https://example.org/</link>\n")
             << QByteArray("<link>/" + QByteArray(58, 'a') + "\xC3\xA9 and more</link>\n")
             << QStringList{"channel: error: link \"/" + QString(58, 'a') +
-                           "\u00E9...\" is not an absolute URL"};
+                           "\u00E9...\" holds blanks or letters beyond ASCII; a URL has them percent-encoded"};
+        // Exactly 60 bytes stay whole; the 61st is cut off.
+        QTest::newRow("text of 60 and 61 bytes")
+            << QByteArray("<docs>https://example.org/rss</docs>")
+            << QByteArray("<docs>/" + QByteArray(59, 'b') + "</docs><link>/" + QByteArray(59, 'c') + "d</link>")
+            << QStringList{"channel: error: docs \"/" + QString(59, 'b') + "\" is not an absolute URL",
+                           "channel: error: the channel has a second link",
+                           "channel: error: link \"/" + QString(59, 'c') + "...\" is not an absolute URL"};
         QTest::newRow("duplicate guid")
             << QByteArray("<guid>http://example.org/2</guid>")
             << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
@@ -332,6 +370,96 @@ private slots:
                            "not UTF-8",
                            "document: error: not well-formed XML at line 6, column 17: Input is "
                            "not proper UTF-8, indicate encoding ! Bytes: 0xC1 0xA9 0x20 0x6E"};
+        // RSS 2.0's own rules, as its specification words them.
+        QTest::newRow("ttl of 0")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>0</ttl>")
+            << QStringList{"channel: error: ttl \"0\" is less than 1"};
+        QTest::newRow("image width of 0")
+            << QByteArray("<width>144</width>") << QByteArray("<width>0</width>")
+            << QStringList{"channel: error: image width \"0\" is less than 1"};
+        QTest::newRow("skipDays without a day")
+            << QByteArray("<day>Saturday</day><day>Sunday</day>") << QByteArray()
+            << QStringList{"channel: error: skipDays has no day"};
+        QTest::newRow("textInput name")
+            << QByteArray("<name>q</name>") << QByteArray("<name>search box</name>")
+            << QStringList{"channel: error: textInput name \"search box\" is no form field name (a letter "
+                           "or _, then letters, digits, _, - or .)"};
+        QTest::newRow("tag: guid taken for a link")
+            << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>") << QByteArray("<guid>tag:example.org,2007:1</guid>")
+            << QStringList{"item 1 \"First\": error: guid \"tag:example.org,2007:1\" is no web address but "
+                           "readers take it for a link: it needs isPermaLink=\"false\""};
+        QTest::newRow("IRI")
+            << QByteArray("<link>http://example.org/1</link>") << QByteArray("<link>http://example.org/caf\xC3\xA9</link>")
+            << QStringList{"item 1 \"First\": error: link \"http://example.org/caf\u00E9\" holds blanks or "
+                           "letters beyond ASCII; a URL has them percent-encoded"};
+        QTest::newRow("text between elements")
+            << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>60</ttl>stray")
+            << QStringList{"channel: error: the channel holds the text \"stray\" between its elements"};
+        QTest::newRow("attribute RSS 2.0 does not define")
+            << QByteArray("<category>A</category><category>B</category><slash")
+            << QByteArray("<category domain=\"x\" x:a=\"1\" xmlns:x=\"urn:x\">A</category><category term=\"B\">B</category><slash")
+            << QStringList{"item 1 \"First\": error: category has the attribute term, which RSS 2.0 does not "
+                           "define there; an extension attribute needs a namespace"};
+        QTest::newRow("mailto: in the name's place")
+            << QByteArray("<author>ann@example.org</author>") << QByteArray("<author>Ann Lee (mailto:ann@example.org)</author>")
+            << QStringList{"item 1 \"First\": error: author \"Ann Lee (mailto:ann@example.org)\" puts a "
+                           "mailto: link where RSS 2.0 wants the address: write \"ann@example.org (Ann Lee)\""};
+        // What readers take, told at most as a warning.
+        QTest::newRow("author as a mailto: URL")
+            << QByteArray("<author>ann@example.org</author>") << QByteArray("<author>mailto:ann@example.org</author>")
+            << QStringList{"item 1 \"First\": warning: author \"mailto:ann@example.org\" should be written as "
+                           "the address with the name in parentheses, e.g. \"ann@example.org (Ann Lee)\""};
+        QTest::newRow("empty guid that is no link")
+            << QByteArray("isPermaLink=\"false\">urn:news:1<") << QByteArray("isPermaLink=\"false\"><")
+            << QStringList{"item 1 \"First\": warning: guid is empty; readers cannot tell the items apart by it"};
+        QTest::newRow("empty title")
+            << QByteArray("<description>Second, without a title</description>") << QByteArray("<title> </title>")
+            << QStringList{"item 2: warning: the item's title is empty"};
+        QTest::newRow("dcterms date that is no period")
+            << QByteArray("name=Spring; start=2007-03-01; end=2007-05-31;") << QByteArray("Spring 2007")
+            << QStringList{"channel: error: dcterms:available \"Spring 2007\" is not a W3C date-time, such as "
+                           "2007-02-05T14:03:09Z"};
+        // Apple's rules for the itunes: tags.
+        QTest::newRow("itunes tag twice")
+            << QByteArray("<itunes:explicit>false</itunes:explicit>")
+            << QByteArray("<itunes:explicit>false</itunes:explicit><itunes:explicit>true</itunes:explicit>")
+            << QStringList{"channel: error: a second itunes:explicit in the channel; Apple takes it once"};
+        QTest::newRow("itunes block")
+            << QByteArray(">No<") << QByteArray(">never<")
+            << QStringList{"channel: error: itunes:block \"never\" is neither Yes nor No"};
+        QTest::newRow("itunes explicit with blanks")
+            << QByteArray(">false<") << QByteArray("> false<")
+            << QStringList{"channel: error: itunes:explicit \"false\" has blanks around it; Apple reads the "
+                           "value as written"};
+        QTest::newRow("itunes subtitle")
+            << QByteArray(">All the news<") << QByteArray(">All the &lt;b>news&lt;/b>" + QByteArray(244, 'x') + "<")
+            << QStringList{"channel: error: itunes:subtitle has 263 characters; Apple takes 255 at most",
+                           "channel: error: itunes:subtitle \"All the <b>news</b>" + QString(41, 'x') +
+                               "...\" holds HTML; Apple shows a subtitle as plain text"};
+        QTest::newRow("itunes subtitle of 255 characters")
+            << QByteArray(">All the news<") << QByteArray(">" + QByteArray(255, 'x') + "<")
+            << QStringList();
+        QTest::newRow("itunes duration in the channel")
+            << QByteArray("<itunes:type>") << QByteArray("<itunes:duration>60</itunes:duration><itunes:type>")
+            << QStringList{"channel: error: itunes:duration belongs in an episode, not in the channel"};
+        QTest::newRow("Apple's categories before 2019")
+            << QByteArray("<itunes:category text=\"Arts\"><itunes:category text=\"Fashion &amp; Beauty\"/></itunes:category>")
+            << QByteArray("<itunes:category text=\"Technology\"><itunes:category text=\"Gadgets\"/></itunes:category>"
+                          "<itunes:category text=\"Travel\"/>")
+            << QStringList{"channel: warning: itunes:category \"Gadgets\" is from Apple's list before 2019: use "
+                           "\"Technology\"",
+                           "channel: warning: itunes:category \"Travel\" is from Apple's list before 2019: use "
+                           "\"Society & Culture > Places & Travel\""};
+        // Other namespaces feeds carry.
+        QTest::newRow("geo")
+            << QByteArray("<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>")
+            << QByteArray("<geo:lat>-90.5</geo:lat><geo:long>-180</geo:long>")
+            << QStringList{"channel: error: geo:lat \"-90.5\" is not a number from -90 to 90"};
+        QTest::newRow("slash")
+            << QByteArray("<slash:comments>3</slash:comments><slash:hit_parade>3,2,1</slash:hit_parade>")
+            << QByteArray("<slash:comments>three</slash:comments><slash:hit_parade>3,,1</slash:hit_parade>")
+            << QStringList{"item 1 \"First\": error: slash:comments \"three\" is not a whole number",
+                           "item 1 \"First\": error: slash:hit_parade \"3,,1\" is not whole numbers separated by commas"};
         QTest::newRow("encoding not declared")
             << QByteArray(" encoding=\"UTF-8\"") << QByteArray()
             << QStringList{"document: warning: no encoding is declared; the text is UTF-8, so the "
@@ -351,6 +479,173 @@ private slots:
         const std::vector<TFeedFinding> findings = CheckFeed(feed.toStdString());
         QCOMPARE(Lines(findings), lines);
         QCOMPARE(HasError(findings), lines.join('\n').contains(": error: "));
+        for (const TFeedFinding &finding : findings) // every finding names a line of the file
+            QVERIFY2(finding.Line > 0 && finding.Line <= feed.count('\n') + 1, finding.Reason.c_str());
+    }
+
+    // What Apple Podcasts requires of a show: errors on a podcast by its channel (itunes: tags
+    // there), warnings on a feed that only has enclosures. A good and a broken row each.
+    void appleRules_data()
+    {
+        QTest::addColumn<QByteArray>("from"); // replaced in the podcast below ...
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QStringList>("lines");
+        const QString refuses = ": Apple Podcasts refuses a show without ";
+        QTest::newRow("podcast") << QByteArray() << QByteArray() << QStringList();
+        QTest::newRow("no language")
+            << QByteArray("<language>en</language>") << QByteArray()
+            << QStringList{"channel: error: the podcast has no language" + refuses + "it"};
+        QTest::newRow("no episode")
+            << QByteArray("<enclosure url=\"https://example.org/1.mp3\" length=\"9\" type=\"audio/mpeg\"/>")
+            << QByteArray()
+            << QStringList{"channel: error: the podcast has no episode (an item with an enclosure)" +
+                           refuses + "one"};
+        QTest::newRow("episode without description")
+            << QByteArray("<description>Talk</description>") << QByteArray("<description> </description>")
+            << QStringList{"item 1 \"One\": error: the episode has no description: Apple Podcasts "
+                           "requires one"};
+        QTest::newRow("no itunes:image")
+            << QByteArray("<itunes:image href=\"https://example.org/a.png\"/>") << QByteArray()
+            << QStringList{"channel: error: the podcast has no itunes:image" + refuses + "it"};
+        QTest::newRow("no itunes:category")
+            << QByteArray("<itunes:category text=\"History\"/>") << QByteArray()
+            << QStringList{"channel: error: the podcast has no itunes:category" + refuses + "it"};
+        QTest::newRow("no itunes:explicit, no language")
+            << QByteArray("<language>en</language><itunes:category text=\"History\"/><itunes:explicit>true"
+                          "</itunes:explicit>")
+            << QByteArray("<itunes:category text=\"History\"/>")
+            << QStringList{"channel: error: the podcast has no language or itunes:explicit" + refuses + "them"};
+        // The show's picture is the channel's: an episode's own does not stand in for it.
+        QTest::newRow("only an episode's itunes:image")
+            << QByteArray("<itunes:image href=\"https://example.org/a.png\"/><item><title>One</title>")
+            << QByteArray("<item><title>One</title><itunes:image href=\"https://example.org/a.png\"/>")
+            << QStringList{"channel: error: the podcast has no itunes:image" + refuses + "it"};
+        // Without any itunes: tag in the channel, the enclosures alone make it a podcast.
+        QTest::newRow("blog")
+            << QByteArray("<itunes:category text=\"History\"/><itunes:explicit>true</itunes:explicit>"
+                          "<itunes:image href=\"https://example.org/a.png\"/><item><title>One</title>"
+                          "<description>Talk</description>"
+                          "<enclosure url=\"https://example.org/1.mp3\" length=\"9\" type=\"audio/mpeg\"/>")
+            << QByteArray("<item><title>One</title>") << QStringList();
+        QTest::newRow("blog with enclosures")
+            << QByteArray("<language>en</language><itunes:category text=\"History\"/><itunes:explicit>true"
+                          "</itunes:explicit><itunes:image href=\"https://example.org/a.png\"/>")
+            << QByteArray()
+            << QStringList{"channel: warning: the channel has enclosures but no language, itunes:image, "
+                           "itunes:category or itunes:explicit: Apple Podcasts needs them to list the "
+                           "feed as a podcast"};
+        QTest::newRow("blog episode without description")
+            << QByteArray("<itunes:category text=\"History\"/><itunes:explicit>true</itunes:explicit>"
+                          "<itunes:image href=\"https://example.org/a.png\"/><item><title>One</title>"
+                          "<description>Talk</description>")
+            << QByteArray("<item><title>One</title>")
+            << QStringList{"channel: warning: the channel has enclosures but no itunes:image, "
+                           "itunes:category or itunes:explicit: Apple Podcasts needs them to list the "
+                           "feed as a podcast",
+                           "item 1 \"One\": warning: the episode has no description: Apple Podcasts needs one"};
+    }
+
+    void appleRules()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QStringList, lines);
+        const QByteArray podcast =
+            "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel>"
+            "<title>Show</title><link>https://example.org/</link><description>A show</description>"
+            "<language>en</language><itunes:category text=\"History\"/>"
+            "<itunes:explicit>true</itunes:explicit><itunes:image href=\"https://example.org/a.png\"/>"
+            "<item><title>One</title><description>Talk</description>"
+            "<enclosure url=\"https://example.org/1.mp3\" length=\"9\" type=\"audio/mpeg\"/></item>"
+            "<item><title>Notes</title></item>" // no enclosure: no episode, no description needed
+            "</channel></rss>";
+        QByteArray feed = podcast;
+        if (!from.isEmpty()) {
+            feed.replace(from, to);
+            QVERIFY(feed != podcast);
+        }
+        QCOMPARE(Lines(CheckFeed(feed.toStdString())), lines);
+    }
+
+    // Media RSS 1.5: the forms of its attributes, its rating schemes, a group of alternatives.
+    void mediaRss_data()
+    {
+        QTest::addColumn<QByteArray>("from"); // replaced in the feed below ...
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QStringList>("lines");
+        const auto row = [](const char *name, const char *from, const char *to, const QString &line) {
+            QTest::newRow(name) << QByteArray(from) << QByteArray(to)
+                                << (line.isEmpty() ? QStringList() : QStringList{"item 1 \"Clip\": error: " + line});
+        };
+        row("good", "", "", "");
+        row("group of one", "<media:content url=\"https://example.org/low.mp4\" fileSize=\"10\" type=\"video/mp4\"/>",
+            "", "media:group holds fewer than two media:content; a group holds alternatives of the same media");
+        row("numbers", "width=\"640\"", "width=\"640px\"", "media:content width \"640px\" is not a whole number");
+        row("decimal numbers", "framerate=\"29.97\"", "framerate=\"fast\"",
+            "media:content framerate \"fast\" is not a number");
+        row("medium", "medium=\"video\"", "medium=\"movie\"",
+            "media:content medium \"movie\" is not image, audio, video, document or executable");
+        row("expression", "expression=\"full\"", "expression=\"whole\"",
+            "media:content expression \"whole\" is not sample, full or nonstop");
+        row("isDefault", "isDefault=\"true\"", "isDefault=\"yes\"", "media:content isDefault \"yes\" is not true or false");
+        row("lang", "lang=\"en\"/>", "lang=\"English\"/>",
+            "media:content lang \"English\" is not a language code such as \"en\"");
+        row("url", "https://example.org/high.mp4", "https://example.org/high clip.mp4",
+            "media:content url \"https://example.org/high clip.mp4\" holds blanks or letters beyond ASCII; a "
+            "URL has them percent-encoded");
+        row("rating", ">nonadult<", ">teen<", "media:rating \"teen\" is not a rating of the scheme urn:simple");
+        row("mpaa rating", "scheme=\"urn:mpaa\">pg-13", "scheme=\"urn:mpaa\">PG-13",
+            "media:rating \"PG-13\" is not a rating of the scheme urn:mpaa");
+        row("restriction", "relationship=\"allow\"", "relationship=\"permit\"",
+            "media:restriction relationship \"permit\" is not allow or deny");
+        row("restriction type", "type=\"country\"", "type=\"nation\"",
+            "media:restriction type \"nation\" is not country, uri or sharing");
+        row("country codes", ">au us<", ">au usa<",
+            "media:restriction \"au usa\" holds \"usa\", which is no two-letter country code");
+        row("hash", "dfdec888b72151965a34b4b59031290a", "dfdec888b72151965a34b4b59031290",
+            "media:hash \"dfdec888b72151965a34b4b59031290\" is not 32 hexadecimal digits, an MD5 hash");
+        row("hash algorithm", "algo=\"md5\"", "algo=\"sha-256\"", "media:hash algo \"sha-256\" is not md5 or sha-1");
+        row("text times", "start=\"00:00:03.000\"", "start=\"3s\"",
+            "media:text start \"3s\" is not a time such as 12.5 or 0:01:02.5");
+        row("title type", "<media:title type=\"plain\">", "<media:title type=\"text\">",
+            "media:title type \"text\" is not plain or html");
+        row("player url", "<media:player url=\"https://example.org/play\"/>", "<media:player/>",
+            "media:player has no url");
+        row("thumbnail url", "<media:thumbnail url=\"https://example.org/t.jpg\"", "<media:thumbnail",
+            "media:thumbnail has no url");
+        row("credit role", "role=\"producer\"", "role=\"Producer\"", "media:credit role \"Producer\" is not in lower case");
+        row("category scheme", "scheme=\"http://search.yahoo.com/mrss/category_schema\"", "scheme=\"my scheme\"",
+            "media:category scheme \"my scheme\" is not a URI");
+    }
+
+    void mediaRss()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QStringList, lines);
+        const QByteArray good =
+            "<rss version=\"2.0\" xmlns:media=\"http://search.yahoo.com/mrss/\"><channel><title>Clips</title>"
+            "<link>https://example.org/</link><description>Clips</description><item><title>Clip</title>"
+            "<media:group><media:content url=\"https://example.org/high.mp4\" fileSize=\"12216320\" "
+            "type=\"video/mp4\" medium=\"video\" isDefault=\"true\" expression=\"full\" bitrate=\"128\" "
+            "framerate=\"29.97\" samplingrate=\"44.1\" channels=\"2\" duration=\"185\" width=\"640\" "
+            "height=\"480\" lang=\"en\"/>"
+            "<media:content url=\"https://example.org/low.mp4\" fileSize=\"10\" type=\"video/mp4\"/></media:group>"
+            "<media:rating>nonadult</media:rating><media:rating scheme=\"urn:mpaa\">pg-13</media:rating>"
+            "<media:restriction relationship=\"allow\" type=\"country\">au us</media:restriction>"
+            "<media:hash algo=\"md5\">dfdec888b72151965a34b4b59031290a</media:hash>"
+            "<media:text type=\"plain\" lang=\"en\" start=\"00:00:03.000\" end=\"12.5\">Hello</media:text>"
+            "<media:title type=\"plain\">Clip</media:title><media:player url=\"https://example.org/play\"/>"
+            "<media:thumbnail url=\"https://example.org/t.jpg\" width=\"75\" height=\"50\" time=\"12:05:01.123\"/>"
+            "<media:category scheme=\"http://search.yahoo.com/mrss/category_schema\">music</media:category>"
+            "<media:credit role=\"producer\" scheme=\"urn:ebu\">Ann Lee</media:credit>"
+            "</item></channel></rss>";
+        QByteArray feed = good;
+        if (!from.isEmpty()) {
+            feed.replace(from, to);
+            QVERIFY(feed != good);
+        }
+        QCOMPARE(Lines(CheckFeed(feed.toStdString())), lines);
     }
 
     // An item's finding carries the row the Items page shows it at: the channel's children

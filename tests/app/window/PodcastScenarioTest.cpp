@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTreeWidget>
 
 #define COMPARE_BYTES(actual, expected) \
     QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
@@ -188,10 +189,10 @@ private slots:
         // Check Feed finds nothing for the podcast directories to object to.
         window.ClickTab(0);
         QTest::keyClick(window.List("ListBox1"), Qt::Key_F7);
-        auto *findings = window.Form->findChild<QListWidget *>("FindingsList");
+        auto *findings = window.Form->findChild<QTreeWidget *>("FindingsList");
         QVERIFY(findings && findings->isVisible());
-        for (int line = 0; line < findings->count(); ++line) {
-            const QString text = findings->item(line)->text();
+        for (int line = 0; line < findings->topLevelItemCount(); ++line) {
+            const QString text = findings->topLevelItem(line)->text(0);
             QVERIFY2(!text.contains("itunes") && !text.contains("podcast"), qPrintable(text));
         }
 
