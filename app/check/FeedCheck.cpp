@@ -4,6 +4,7 @@
 #include "FeedEncodingCheck.h"
 #include "FeedValueForms.h"
 #include "KnownNamespaces.h"
+#include "NotesMarkupRule.h"
 #include "PodcastRules.h"
 #include "ReaderAttribute.h"
 #include "Rfc822Date.h"
@@ -392,6 +393,9 @@ private:
     // The value of a namespaced element in one of RSS 2.0's containers.
     void FinishExtension(const TOpenElement &element, std::string_view value)
     {
+        if (element.Uri == "http://purl.org/rss/1.0/modules/content/" && element.Local == "encoded")
+            if (const std::string unsafe = UnsafeNotesMarkup(value); !unsafe.empty())
+                ReportHere(TFindingSeverity::Warning, element.Name + " holds " + unsafe + ", which readers strip or refuse");
         if (IsW3cDated(element.Uri, element.Local) && !IsW3cDateTime(value))
             ReportHere(TFindingSeverity::Error,
                        element.Name + " " + Quoted(value) +
