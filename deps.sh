@@ -9,6 +9,7 @@ packages=(
   libpugixml-dev libtinyxml2-dev libxml2-dev
   libtag1-dev libcurl4-openssl-dev qtkeychain-qt6-dev
   rclone python3-pyftpdlib python3-openssl openssl openssh-client openssh-server
+  python3-feedparser
 )
 missing=()
 for package in "${packages[@]}"; do
