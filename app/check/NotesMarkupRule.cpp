@@ -16,13 +16,17 @@ std::string Lower(const xmlChar *text)
     return lower;
 }
 
-bool RunsScript(const xmlChar *value)
+// "javascript:" or "vbscript:" when the address runs a script, else "".
+std::string ScriptScheme(const xmlChar *value)
 {
     std::string address;
     for (const char c : Lower(value))
         if (static_cast<unsigned char>(c) > 0x20) // browsers skip blanks and controls here
             address += c;
-    return address.starts_with("javascript:") || address.starts_with("vbscript:");
+    for (const char *scheme : {"javascript:", "vbscript:"})
+        if (address.starts_with(scheme))
+            return scheme;
+    return {};
 }
 
 void Collect(const xmlNode *node, std::vector<std::string> &found)
@@ -43,8 +47,8 @@ void Collect(const xmlNode *node, std::vector<std::string> &found)
             if (attributeName.starts_with("on"))
                 note("an event attribute (" + attributeName + ")");
             xmlChar *value = xmlNodeGetContent(reinterpret_cast<const xmlNode *>(attribute));
-            if (value && RunsScript(value))
-                note("a " + std::string(Lower(value).find("vbscript") == 0 ? "vbscript:" : "javascript:") + " URL");
+            if (const std::string scheme = value ? ScriptScheme(value) : std::string(); !scheme.empty())
+                note("a " + scheme + " URL");
             xmlFree(value);
         }
         Collect(node->children, found);
