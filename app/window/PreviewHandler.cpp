@@ -38,6 +38,8 @@ TPreviewPages TForm1::PreviewPages(int row, const QString *notes) const
     const TzelXMLNode2 *item = channel.ChildAt(FirstItemIndex + row);
     if (!item)
         throw Exception("The selected item is no longer in the feed \"" + path + "\".");
+    if (item->NameView() != "item")
+        throw Exception("The selected row is a <" + item->Name() + ">, not an item.");
     const TFeedTextCodec codec = DocumentCodec();
     const TEpisodeFacts episode = ReadEpisodeFacts(*document_, channel, *item, codec, notes);
     const TShowFacts show = ReadShowFacts(*document_, channel, codec);

@@ -10,6 +10,7 @@
 
 #include <QDialogButtonBox>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTextCursor>
@@ -257,6 +258,22 @@ private slots:
         QCOMPARE(Occurrences(after, "modules/content/"), size_t(1));
     }
 
+    void summaryInAnIsoFeedKeepsEveryCharacter()
+    {
+        TWindowFixture window;
+        std::string feed = Podcast(Item("      <title>Caf\xe9</title>\r\n"));
+        feed.replace(feed.find("UTF-8"), 5, "ISO-8859-1");
+        OpenItems(window, feed);
+        window.Dialogs.NotesScript = [&](TShowNotesDialog &dialog) {
+            TypeAtEnd(dialog.findChild<QPlainTextEdit *>("NotesEdit"), "<p>It&rsquo;s caf&eacute; &amp; tea</p>");
+            Press(dialog, QDialogButtonBox::Ok);
+        };
+        window.Action("ShowNotes1")->trigger();
+        const std::string after = window.ReadFile("show.xml");
+        QVERIFY2(after.find("<description>It&#8217;s caf\xe9 <![CDATA[&]]> tea</description>") != std::string::npos, after.c_str());
+        QCOMPARE(window.Dialogs.Log().filter("error"), QStringList());
+    }
+
     void previewRunsAndFetchesNothing()
     {
         QTcpServer server;
@@ -320,6 +337,10 @@ private slots:
         const std::string feed = Podcast(
             Item("      <title>ep5.mp3</title>\r\n"
                  "      <description>Sine waves</description>\r\n"
+                 "      <content:encoded xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"><![CDATA["
+                 "<p>How a <strong>sine</strong> wave sounds, and why every other tone is made of them.</p>"
+                 "<ul><li>Fourier, in one picture</li><li>Listening to 440 Hz</li></ul>"
+                 "<p>More at <a href=\"https://example.org/sine\">example.org</a>.</p>]]></content:encoded>\r\n"
                  "      <pubDate>Mon, 05 Feb 2007 14:03:09 -0800</pubDate>\r\n"
                  "      <itunes:title>The Sine</itunes:title>\r\n"
                  "      <itunes:duration>2049</itunes:duration>\r\n"
@@ -342,6 +363,12 @@ private slots:
         QImage episodeArt(90, 90, QImage::Format_RGB32), cover(120, 120, QImage::Format_RGB32);
         episodeArt.fill(Qt::darkCyan);
         cover.fill(Qt::darkMagenta);
+        for (QImage *art : {&episodeArt, &cover}) {
+            QPainter painter(art);
+            painter.setPen(Qt::white);
+            painter.setFont(QFont(QString(), art->width() / 4, QFont::Bold));
+            painter.drawText(art->rect(), Qt::AlignCenter, art == &cover ? "ST" : "E5");
+        }
         QVERIFY(episodeArt.save(window.PathOf("art/ep5.png")) && cover.save(window.PathOf("cover.png")));
         window.WriteCatalogue({{path, "Small Tones", "", "", ""}});
         window.Start();
@@ -349,8 +376,10 @@ private slots:
         window.ClickRow("ListBox2", 0);
         window.Dialogs.PreviewScript = [&](TPreviewDialog &dialog) {
             const QString episode = dialog.EpisodeView().toPlainText();
-            for (const char *shown : {"Small Tones", "The Sine", "Feb 5, 2007 · 34 min · S2 E5", " E ", "Sine waves"})
+            for (const char *shown : {"Small Tones", "The Sine", "Feb 5, 2007 · 34 min · S2 E5", " E ",
+                                      "How a sine wave sounds", "Listening to 440 Hz"})
                 QVERIFY2(episode.contains(QString::fromUtf8(shown)), shown);
+            QVERIFY(!episode.contains("Sine waves")); // the notes over the description
             QVERIFY(!episode.contains("ep5.mp3")); // itunes:title over title
             const QString show = dialog.ShowView().toPlainText();
             QVERIFY2(show.contains("Ada Tone") && show.contains("Sound, explained"), qPrintable(show));
