@@ -1,6 +1,9 @@
 #include "NotesHtml.h"
 
 #include <QStringList>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
 
 #include <utility>
 #include <vector>
@@ -353,4 +356,67 @@ QString ParagraphMarkup(const QString &selected)
     for (const QString &line : lines.isEmpty() ? QStringList{QString()} : lines)
         paragraphs << QStringLiteral("<p>") + line + QStringLiteral("</p>");
     return paragraphs.join(u'\n');
+}
+
+bool OnlyOfferedMarkup(const QString &html)
+{
+    for (const THtmlToken &token : HtmlTokens(html)) {
+        if (token.Kind == THtmlToken::Skipped)
+            return false;
+        if (token.Kind == THtmlToken::Text)
+            continue;
+        bool offered = false;
+        for (const char *name : {"p", "br", "strong", "b", "em", "i", "a", "ul", "ol", "li"})
+            offered = offered || token.Name == QLatin1String(name);
+        if (!offered)
+            return false;
+        for (const auto &[name, value] : token.Attributes)
+            if (!(token.Name == u"a" && name == u"href"))
+                return false;
+    }
+    return true;
+}
+
+QString OfferedHtml(const QTextDocument &document)
+{
+    QStringList lines;
+    const QTextList *openList = nullptr;
+    QString closeList;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QString inner;
+        for (auto piece = block.begin(); !piece.atEnd(); ++piece) {
+            const QTextFragment fragment = piece.fragment();
+            if (!fragment.isValid())
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            QString text = fragment.text().toHtmlEscaped();
+            text.replace(QChar::LineSeparator, QStringLiteral("<br>"));
+            if (format.fontItalic())
+                text = InlineMarkup(text, QStringLiteral("em"));
+            if (format.fontWeight() >= QFont::DemiBold)
+                text = InlineMarkup(text, QStringLiteral("strong"));
+            if (format.isAnchor() && !format.anchorHref().isEmpty())
+                text = LinkMarkup(text, format.anchorHref());
+            inner += text;
+        }
+        const QTextList *list = block.textList();
+        if (list != openList) {
+            if (openList)
+                lines << closeList;
+            openList = list;
+            if (list) {
+                // Decimal and the letter and roman numberings come after the bullets.
+                const bool numbered = list->format().style() <= QTextListFormat::ListDecimal;
+                lines << (numbered ? QStringLiteral("<ol>") : QStringLiteral("<ul>"));
+                closeList = numbered ? QStringLiteral("</ol>") : QStringLiteral("</ul>");
+            }
+        }
+        if (list)
+            lines << QStringLiteral("<li>") + inner + QStringLiteral("</li>");
+        else if (!inner.trimmed().isEmpty())
+            lines << QStringLiteral("<p>") + inner + QStringLiteral("</p>");
+    }
+    if (openList)
+        lines << closeList;
+    return lines.join(u'\n');
 }

@@ -5,6 +5,8 @@
 // and a description's text shown as HTML.
 #include <QString>
 
+class QTextDocument;
+
 // The HTML with script, style, iframe, object, embed, frame, base, meta and link elements
 // left out (with what a script or style holds), every on... attribute and every href, src or
 // other address that runs code or embeds data (javascript:, vbscript:, data:) dropped, and
@@ -33,3 +35,12 @@ QString InlineMarkup(const QString &selected, const QString &tag);
 QString LinkMarkup(const QString &selected, const QString &url);
 QString ListMarkup(const QString &selected, bool numbered);
 QString ParagraphMarkup(const QString &selected);
+
+// Whether the HTML holds only the markup the editor's Text view edits: p, br, strong, b, em, i,
+// a (with href alone), ul, ol, li, and no comments. Other notes are edited as HTML only.
+bool OnlyOfferedMarkup(const QString &html);
+
+// The notes a rich text document holds, written with that markup: a paragraph per block, list
+// blocks as "<li>" in "<ul>" or "<ol>", bold, italic and links per piece of text, a line
+// separator as "<br>"; one line per paragraph, list and list item.
+QString OfferedHtml(const QTextDocument &document);

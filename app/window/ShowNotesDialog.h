@@ -1,8 +1,10 @@
 #pragma once
-// Items > Show Notes... (ShowNotesDialog.ui): the episode's notes as HTML source beside a live,
-// safe preview. The buttons put the markup podcast directories take in notes (paragraphs, line
-// breaks, bold, italic, links, bulleted and numbered lists) around the selection; whatever else
-// the notes hold is shown and kept as written.
+// Items > Show Notes... (ShowNotesDialog.ui): the episode's notes beside a live, safe preview.
+// The Text view edits them as formatted text; the HTML view shows and edits their source. The
+// buttons give the markup podcast directories take in notes (paragraphs, line breaks, bold,
+// italic, links, bulleted and numbered lists): in the Text view as formatting, in the HTML view
+// around the selection. The source is what is written: notes holding other markup (a table, say)
+// are edited as HTML only, so that markup stays as written; notes left alone keep their bytes.
 #include <QDialog>
 #include <functional>
 #include <memory>
@@ -31,10 +33,18 @@ public:
     void SetEpisodePreview(std::function<void(const QString &notes)> preview);
 
 private:
-    // Replaces the selection (or inserts at the cursor) with what the markup makes of it.
+    bool TextViewShowing() const;
+    // The HTML view: replaces the selection (or inserts at the cursor) with the markup made of it.
     void Format(const std::function<QString(const QString &selected)> &markup);
+    // The Text view: the button's formatting at the cursor or on the selection.
+    void FormatText(const QString &button);
+    void Button(const QString &button, const std::function<QString(const QString &)> &markup);
+    // The Text view follows the source when it can show all of it; otherwise it is off.
+    void LoadTextView();
+    void TextViewChanged();
     void RenderPreview();
 
     std::unique_ptr<Ui::TShowNotesDialog> ui;
     std::function<void(const QString &)> episodePreview_;
+    bool loadingTextView_ = false;
 };

@@ -7,6 +7,7 @@
 #include "zelXMLParser2.h"
 
 #include <QTest>
+#include <QTextDocument>
 
 #define COMPARE_BYTES(actual, expected) \
     QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
@@ -69,6 +70,20 @@ private slots:
             qInfo("%s", row.Name);
             QCOMPARE(row.Made, row.Expected);
         }
+        // What the Text view edits, and the markup it writes back.
+        const auto yes = [](bool offered) { return offered ? 'y' : 'n'; };
+        const std::string offered{yes(OnlyOfferedMarkup("<p>a <b>b</b><br><a href=\"x\">c</a></p><ol><li>d</li></ol>plain")),
+                         yes(OnlyOfferedMarkup("<table><tr><td>t</td></tr></table>")),
+                         yes(OnlyOfferedMarkup("<p class=\"x\">a</p>")), yes(OnlyOfferedMarkup("<!-- c -->")),
+                              yes(OnlyOfferedMarkup("<a href=\"x\" onclick=\"y\">c</a>"))};
+        QCOMPARE(offered, std::string("ynnnn"));
+        QTextDocument document;
+        document.setHtml("<p><b>a</b> <i>b</i> <a href=\"https://e.org/?a&amp;b\">c &amp; d</a></p>"
+                         "<ol><li>x</li></ol><ul><li>y</li><li><b><i>z</i></b></li></ul><p>u<br>w</p>");
+        QCOMPARE(OfferedHtml(document),
+                 QStringLiteral("<p><strong>a</strong> <em>b</em> <a href=\"https://e.org/?a&amp;b\">c &amp; d</a></p>\n"
+                                "<ol>\n<li>x</li>\n</ol>\n<ul>\n<li>y</li>\n<li><strong><em>z</em></strong></li>\n</ul>\n"
+                                "<p>u<br>w</p>"));
     }
 
     void notesReadAndWrittenAsOneCdataSection()

@@ -12,7 +12,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QTabBar>
 #include <QTcpServer>
+#include <QTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -119,6 +121,14 @@ void Press(QDialog &dialog, QDialogButtonBox::StandardButton button)
     QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(button), Qt::LeftButton);
 }
 
+// A click on the notes dialog's HTML tab.
+void ShowHtmlView(TShowNotesDialog &dialog)
+{
+    QTabBar *tabs = dialog.findChild<QTabWidget *>("EditorTabs")->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QCOMPARE(dialog.findChild<QTabWidget *>("EditorTabs")->currentIndex(), 1);
+}
+
 // The Items page of the window's only feed, its first row chosen.
 void OpenItems(TWindowFixture &window, const std::string &bytes)
 {
@@ -160,6 +170,7 @@ private slots:
             auto *edit = dialog.findChild<QPlainTextEdit *>("NotesEdit");
             const auto click = [&](const char *button) { window.Click(dialog.findChild<QAbstractButton *>(button)); };
             summaryOffered = dialog.findChild<QCheckBox *>("SummaryCheck")->isChecked();
+            ShowHtmlView(dialog);
             TypeAtEnd(edit, "Tones, explained");
             QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
             click("ParagraphButton");
@@ -198,6 +209,8 @@ private slots:
         QCOMPARE(Occurrences(after, "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\""), size_t(1));
         QVERIFY(after.find("<description>Tones, explained Read more Thanks sine square first second</description>") !=
                 std::string::npos);
+        QCOMPARE(window.Widget<QPlainTextEdit>("Memo1")->toPlainText(),
+                 "Tones, explained Read more Thanks sine square first second");
         // Other readers read the same HTML.
         QCOMPARE(LibXml2Notes(after), QStringList{html});
         QCOMPARE(FeedparserNotes(window.PathOf("show.xml")), html);
@@ -218,6 +231,64 @@ private slots:
         QCOMPARE(window.Dialogs.Log().filter("error"), QStringList());
     }
 
+    void textViewWritesTheOfferedMarkup()
+    {
+        TWindowFixture window;
+        OpenItems(window, Podcast(Item("      <title>Ep 1</title>\r\n      <description>d</description>\r\n")));
+        const QString html = QStringLiteral("<p><strong>Hello</strong> <em>world</em><br>again</p>\n"
+                                            "<p>Read <a href=\"https://e.org/?a=1&amp;b=2\">https://e.org/?a=1&amp;b=2</a> now</p>\n"
+                                            "<ul>\n<li>one</li>\n<li>two</li>\n</ul>\n"
+                                            "<ol>\n<li>first</li>\n<li>second</li>\n</ol>");
+        QString preview;
+        window.Dialogs.NotesScript = [&](TShowNotesDialog &dialog) {
+            QCOMPARE(dialog.findChild<QTabWidget *>("EditorTabs")->currentIndex(), 0);
+            dialog.activateWindow(); // where the buttons' keys work
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            auto *text = dialog.findChild<QTextEdit *>("RichEdit");
+            const auto click = [&](const char *button) { window.Click(dialog.findChild<QAbstractButton *>(button)); };
+            const auto select = [&](const QString &word) {
+                QTextCursor cursor = text->document()->find(word);
+                QVERIFY(!cursor.isNull());
+                text->setTextCursor(cursor);
+            };
+            text->setFocus();
+            QTest::keyClicks(text, "Hello world");
+            select("Hello");
+            QTest::keyClick(text, Qt::Key_B, Qt::ControlModifier); // the Bold button's key
+            // A button's key clicks it a moment later, as a click shows.
+            QTRY_VERIFY_WITH_TIMEOUT(text->currentCharFormat().fontWeight() >= QFont::DemiBold, 2000);
+            select("world");
+            click("ItalicButton");
+            QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+            click("ItalicButton");
+            click("BreakButton");
+            QTest::keyClicks(text, "again");
+            QTest::keyClick(text, Qt::Key_Return);
+            QTest::keyClicks(text, "Read ");
+            window.TypeInto(dialog.findChild<QLineEdit *>("LinkEdit"), "https://e.org/?a=1&b=2");
+            click("LinkButton");
+            QTest::keyClicks(text, " now");
+            QTest::keyClick(text, Qt::Key_Return);
+            QTest::keyClicks(text, "one");
+            click("BulletsButton");
+            QTest::keyClick(text, Qt::Key_Return);
+            QTest::keyClicks(text, "two");
+            QTest::keyClick(text, Qt::Key_Return);
+            click("ParagraphButton");
+            QTest::keyClicks(text, "first");
+            click("NumbersButton");
+            QTest::keyClick(text, Qt::Key_Return);
+            QTest::keyClicks(text, "second");
+            QCOMPARE(dialog.findChild<QPlainTextEdit *>("NotesEdit")->toPlainText(), html);
+            preview = dialog.Preview().toPlainText();
+            Press(dialog, QDialogButtonBox::Ok);
+        };
+        window.Action("ShowNotes1")->trigger();
+        QVERIFY2(preview.contains("Hello world") && preview.contains("second"), qPrintable(preview));
+        QCOMPARE(LibXml2Notes(window.ReadFile("show.xml")), QStringList{html});
+        QVERIFY(window.ReadFile("show.xml").find("<description>d</description>") != std::string::npos);
+    }
+
     void markupNotOfferedKeptAsWritten()
     {
         TWindowFixture window;
@@ -236,6 +307,9 @@ private slots:
             auto *edit = dialog.findChild<QPlainTextEdit *>("NotesEdit");
             QCOMPARE(edit->toPlainText().toStdString(), "<p>Intro</p>" + table + "<p>Outro</p>");
             QVERIFY(!dialog.findChild<QCheckBox *>("SummaryCheck")->isChecked());
+            // Markup the Text view does not edit: the notes open as HTML, the Text view off.
+            QCOMPARE(dialog.findChild<QTabWidget *>("EditorTabs")->currentIndex(), 1);
+            QVERIFY(!dialog.findChild<QTabWidget *>("EditorTabs")->isTabEnabled(0));
             tableShown = dialog.Preview().toHtml().contains("<table");
             Select(edit, "Intro", "Intro");
             window.Click(dialog.findChild<QAbstractButton *>("BoldButton"));
