@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTcpServer>
 #include <QTextEdit>
@@ -287,6 +288,24 @@ private slots:
         QVERIFY2(preview.contains("Hello world") && preview.contains("second"), qPrintable(preview));
         QCOMPARE(LibXml2Notes(window.ReadFile("show.xml")), QStringList{html});
         QVERIFY(window.ReadFile("show.xml").find("<description>d</description>") != std::string::npos);
+        // Opened in the Text view and left alone, notes another program wrote keep their bytes
+        // (their <b> is not made a <strong>): nothing is written.
+        std::string written = window.ReadFile("show.xml");
+        written.replace(written.find("<strong>Hello</strong>"), 22, "<b>Hello</b>");
+        window.WriteFile("show.xml", written);
+        window.ClickTab(0); // the Items page reads the file again
+        window.ClickTab(1);
+        window.ClickRow("ListBox2", 0);
+        window.Dialogs.NotesScript = [&](TShowNotesDialog &dialog) {
+            QCOMPARE(dialog.findChild<QTabWidget *>("EditorTabs")->currentIndex(), 0);
+            dialog.findChild<QTextEdit *>("RichEdit")->setFocus();
+            Press(dialog, QDialogButtonBox::Ok);
+        };
+        window.Action("ShowNotes1")->trigger();
+        COMPARE_BYTES(window.ReadFile("show.xml"), written);
+        QCOMPARE(window.Dialogs.Log().filter(QRegularExpression("^(error|notes)")),
+                 QStringList({"notes: ", "notes: " + QString::fromStdString(written.substr(written.find("<p><b>"),
+                                                                                            written.find("]]>") - written.find("<p><b>")))}));
     }
 
     void markupNotOfferedKeptAsWritten()
