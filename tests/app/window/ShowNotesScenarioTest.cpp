@@ -282,6 +282,10 @@ private slots:
             QTest::keyClicks(text, "second");
             QCOMPARE(dialog.findChild<QPlainTextEdit *>("NotesEdit")->toPlainText(), html);
             preview = dialog.Preview().toPlainText();
+            // The episode with the notes as typed, before they are written.
+            window.Click(dialog.findChild<QAbstractButton *>("PreviewButton"));
+            QCOMPARE(window.Dialogs.Previews.size(), size_t(1));
+            QVERIFY(window.Dialogs.Previews.back().EpisodeHtml.contains("<li>second</li>"));
             Press(dialog, QDialogButtonBox::Ok);
         };
         window.Action("ShowNotes1")->trigger();
