@@ -227,11 +227,6 @@ bool IsBlockTag(const QString &name)
 
 } // namespace
 
-QString EscapedHtml(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
-
 QString SafeNotesHtml(const QString &html)
 {
     QString safe;

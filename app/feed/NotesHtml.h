@@ -24,9 +24,6 @@ bool HoldsMarkup(const QString &text);
 // A description as a reader shows it: markup as HTML; plain text escaped, its line breaks kept.
 QString DescriptionAsHtml(const QString &text);
 
-// Text escaped for HTML (&, <, >, ").
-QString EscapedHtml(const QString &text);
-
 // What the notes editor's buttons make of the selected text. Inline: "<strong>sel</strong>";
 // a link: "<a href=\"url\">sel</a>" (the address escaped; the address is the text when nothing
 // is selected); a list: one "<li>" per non-empty line in "<ul>" or "<ol>"; paragraphs: one

@@ -97,7 +97,7 @@ void TShowNotesDialog::LoadTextView()
     if (!offered)
         return;
     loadingTextView_ = true;
-    ui->RichEdit->setHtml(HoldsMarkup(source) ? source : DescriptionAsHtml(source));
+    ui->RichEdit->setHtml(DescriptionAsHtml(source)); // plain notes as text
     loadingTextView_ = false;
 }
 
