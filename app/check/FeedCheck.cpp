@@ -5,6 +5,7 @@
 #include "FeedValueForms.h"
 #include "KnownNamespaces.h"
 #include "MediaRssRules.h"
+#include "NotesMarkupRule.h"
 #include "PodcastRules.h"
 #include "ReaderAttribute.h"
 #include "Rfc822Date.h"
@@ -462,6 +463,9 @@ private:
     // The value of a namespaced element in one of RSS 2.0's containers.
     void FinishExtension(const TOpenElement &element, std::string_view value)
     {
+        if (element.Uri == "http://purl.org/rss/1.0/modules/content/" && element.Local == "encoded")
+            if (const std::string unsafe = UnsafeNotesMarkup(value); !unsafe.empty())
+                ReportHere(TFindingSeverity::Warning, element.Name + " holds " + unsafe + ", which readers strip or refuse");
         if (element.Uri == Namespaces::Geo && (element.Local == "lat" || element.Local == "long")) {
             const double limit = element.Local == "lat" ? 90 : 180;
             if (!IsDecimalNumber(value, true) || std::abs(std::strtod(std::string(value).c_str(), nullptr)) > limit)

@@ -4,6 +4,8 @@
 #include "ItemDetailsDialog.h"
 #include "PublishSettingsDialog.h"
 #include "PodcastDialog.h"
+#include "PreviewDialog.h"
+#include "ShowNotesDialog.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -125,4 +127,23 @@ bool TQtDialogs::EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const
         return false;
     tags = dialog.Tags();
     return true;
+}
+
+bool TQtDialogs::EditShowNotes(TShowNotesText &notes, const std::function<void(const QString &)> &previewEpisode)
+{
+    TShowNotesDialog dialog(parent_);
+    dialog.SetNotes(notes);
+    dialog.SetEpisodePreview(previewEpisode);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    notes = dialog.Notes();
+    return true;
+}
+
+void TQtDialogs::ShowPreview(const TPreviewPages &pages, int page)
+{
+    TPreviewDialog dialog(parent_);
+    dialog.SetPages(pages);
+    dialog.ShowPage(page);
+    dialog.exec();
 }

@@ -2,6 +2,7 @@
 // Every message box, question and file-open dialog of the window goes through this interface,
 // so tests can script the answers and see what the user would have been shown.
 #include <QString>
+#include <functional>
 
 class QWidget;
 class TFeedTextCodec;
@@ -9,6 +10,8 @@ struct TItemDetailsHelp;
 struct TItemDetailsText;
 struct TPublishSettings;
 struct TShowTags;
+struct TShowNotesText;
+struct TPreviewPages;
 
 // The answers to "Save changes to ...?".
 enum class TSaveChangesAnswer { Yes, No, Cancel };
@@ -64,6 +67,16 @@ public:
         (void)tags, (void)codec, (void)feedUrl;
         return false;
     }
+    // The show notes dialog filled with the notes; true and the edited notes on OK.
+    // previewEpisode: what its "Preview Episode..." button shows, given the notes as typed.
+    // Unless overridden, cancelled.
+    virtual bool EditShowNotes(TShowNotesText &notes, const std::function<void(const QString &)> &previewEpisode)
+    {
+        (void)notes, (void)previewEpisode;
+        return false;
+    }
+    // The preview of an episode and its show, until closed; page 0 the episode, 1 the show.
+    virtual void ShowPreview(const TPreviewPages &pages, int page) { (void)pages, (void)page; }
 };
 
 // The real boxes and dialog, parented to the main window.
@@ -84,6 +97,8 @@ public:
     bool EditPublishSettings(TPublishSettings &settings, QString &password) override;
     bool AskPassword(const QString &text, QString &password) override;
     bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl) override;
+    bool EditShowNotes(TShowNotesText &notes, const std::function<void(const QString &)> &previewEpisode) override;
+    void ShowPreview(const TPreviewPages &pages, int page) override;
 
 private:
     QWidget *parent_;

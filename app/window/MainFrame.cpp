@@ -109,6 +109,9 @@ void TForm1::ConnectHandlers()
     connect(ui->Undo1, &QAction::triggered, this, guarded(&TForm1::Undo1Click));
     connect(ui->PublishSettings1, &QAction::triggered, this, guarded(&TForm1::PublishSettings1Click));
     connect(ui->Publish1, &QAction::triggered, this, guarded(&TForm1::Publish1Click));
+    // Items > Show Notes... and Preview carry no key.
+    connect(ui->ShowNotes1, &QAction::triggered, this, guarded(&TForm1::ShowNotes1Click));
+    connect(ui->Preview1, &QAction::triggered, this, guarded(&TForm1::Preview1Click));
 
     menuCommands_ = {
         {ui->Add1, ui->open1, int(Qt::ControlModifier) | Qt::Key_O},

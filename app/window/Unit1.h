@@ -33,6 +33,7 @@ class QMenu;
 class QMouseEvent;
 class TClock;
 struct TChannelFields;
+struct TPreviewPages;
 class TDialogs;
 class TFeedCheckDialog;
 class TzelXMLDataSet2;
@@ -108,6 +109,12 @@ public:
     // server, and its upload off the window's thread with a progress dialog.
     void PublishSettings1Click();
     void Publish1Click();
+    // Items > Show Notes... (ShowNotesHandler.cpp): the episode's content:encoded.
+    void ShowNotes1Click();
+    // Items > Preview (PreviewHandler.cpp): the episode and its show as apps show them.
+    void Preview1Click();
+    // The preview's pages for the row's episode; notes: stands in for its notes when given.
+    TPreviewPages PreviewPages(int row, const QString *notes) const;
 
     // ---- what the pages share ----
     // The general error handler: runs the command, shows an exception's message in an error

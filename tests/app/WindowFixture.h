@@ -7,6 +7,8 @@
 #include "FeedCommands.h"
 #include "ItemDetailsDialog.h"
 #include "PodcastDialog.h"
+#include "PreviewDialog.h"
+#include "ShowNotesDialog.h"
 #include "Unit1.h"
 #include "zelXMLParser2.h"
 
@@ -137,6 +139,46 @@ public:
             return false;
         tags = dialog.Tags();
         return true;
+    }
+
+    // Works the real show notes dialog; previewEpisode is what its Preview button shows.
+    std::function<void(TShowNotesDialog &)> NotesScript;
+    // Works each preview shown (unset: it is closed at once); every preview's pages are kept.
+    std::function<void(TPreviewDialog &)> PreviewScript;
+    std::vector<TPreviewPages> Previews;
+
+    bool EditShowNotes(TShowNotesText &notes, const std::function<void(const QString &)> &previewEpisode) override
+    {
+        Shown.push_back({"notes", notes.Notes});
+        if (!NotesScript)
+            return false;
+        TShowNotesDialog dialog;
+        dialog.SetNotes(notes);
+        dialog.SetEpisodePreview(previewEpisode);
+        dialog.show();
+        NotesScript(dialog);
+        if (dialog.isVisible()) {
+            QTest::qFail("the notes script left the dialog open", __FILE__, __LINE__);
+            return false;
+        }
+        if (dialog.result() != QDialog::Accepted)
+            return false;
+        notes = dialog.Notes();
+        return true;
+    }
+
+    void ShowPreview(const TPreviewPages &pages, int page) override
+    {
+        Shown.push_back({"preview", QString::number(page)});
+        Previews.push_back(pages);
+        if (!PreviewScript)
+            return;
+        TPreviewDialog dialog;
+        dialog.SetPages(pages);
+        dialog.ShowPage(page);
+        dialog.show();
+        PreviewScript(dialog);
+        dialog.close();
     }
 
     // "kind: text" of every box shown, in order, for compact comparisons.

@@ -1,12 +1,16 @@
 // The real message boxes and file dialog: captions, icons, buttons, which button Enter and
 // Escape answer, and the file dialog's two filter choices.
 #include "Dialogs.h"
+#include "PreviewDialog.h"
+#include "SafePreview.h"
+#include "ShowNotesDialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -171,6 +175,45 @@ private slots:
         QVERIFY(error.Answered);
         QCOMPARE(error.Caption, QString("Tolvane RSS Editor"));
         QCOMPARE(error.Icon, QMessageBox::Critical);
+    }
+
+    // The notes dialog's "Preview Episode..." opens the preview over it with the notes as typed;
+    // closed, the notes dialog is still there, and its OK gives the typed notes back.
+    void notesDialogPreviewsOverItself()
+    {
+        TQtDialogs dialogs;
+        TShowNotesText notes{QStringLiteral("<p>a</p>"), false};
+        QStringList previewed;
+        bool accepted = false;
+        QVERIFY(AnswerUntilGone(
+            [&] {
+                accepted = dialogs.EditShowNotes(notes, [&](const QString &typed) {
+                    TPreviewPages pages;
+                    pages.EpisodeHtml = typed;
+                    dialogs.ShowPreview(pages, 0);
+                });
+            },
+            [&](QWidget *modal) {
+                if (auto *preview = qobject_cast<TPreviewDialog *>(modal)) {
+                    previewed << preview->EpisodeView().toPlainText();
+                    preview->reject();
+                } else if (auto *editor = qobject_cast<TShowNotesDialog *>(modal)) {
+                    if (!previewed.isEmpty()) {
+                        editor->accept();
+                        return;
+                    }
+                    if (editor->findChild<QPlainTextEdit *>("NotesEdit")->toPlainText().contains("<p>b</p>"))
+                        return; // the click is on its way
+                    editor->findChild<QPlainTextEdit *>("NotesEdit")->appendPlainText("<p>b</p>");
+                    // Clicked once this answer has returned: the preview's own loop must get
+                    // answers from the same poll.
+                    QPushButton *button = editor->findChild<QPushButton *>("PreviewButton");
+                    QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
+                }
+            }));
+        QVERIFY(accepted);
+        QCOMPARE(previewed.value(0).simplified(), QStringLiteral("a b"));
+        QCOMPARE(notes.Notes, QStringLiteral("<p>a</p>\n<p>b</p>"));
     }
 
     void fileDialogOffersXmlAndAll()

@@ -130,7 +130,8 @@ private slots:
                                         "Podcast...\tCtrl+Shift+P", "-", "Publish Settings...",
                                         "Publish\tCtrl+Shift+U", "-", "Exit\tCtrl+X",
                                         "Items", "Add\tCtrl+N", "Clone\tIns", "Delete\tDel", "Save\tCtrl+S",
-                                        "-", "Details...\tCtrl+D", "-", "Exit\tCtrl+X", "Edit",
+                                        "-", "Details...\tCtrl+D", "Show Notes...", "Preview",
+                                        "-", "Exit\tCtrl+X", "Edit",
                                         "Undo\tCtrl+Z"}));
         // Tab order of the Feeds page.
         QWidget *widget = window.List("ListBox1");
