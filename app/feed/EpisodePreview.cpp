@@ -4,6 +4,7 @@
 #include "PodcastTags.h"
 #include "ShowNotes.h"
 #include "zelXMLNode2.h"
+#include "zelXMLParser2.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -67,7 +68,7 @@ QString FactsLine(const TEpisodeFacts &episode)
 
 } // namespace
 
-TEpisodeFacts ReadEpisodeFacts(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel,
+TEpisodeFacts ReadEpisodeFacts(const TzelXMLParser2 &rss, const TzelXMLNode2 &channel,
                                const TzelXMLNode2 &item, const TFeedTextCodec &codec, const QString *notes)
 {
     const TEpisodeTags tags = ReadEpisodeTags(rss, channel, item);
@@ -90,7 +91,7 @@ TEpisodeFacts ReadEpisodeFacts(const TzelXMLNode2 &rss, const TzelXMLNode2 &chan
     return facts;
 }
 
-TShowFacts ReadShowFacts(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel, const TFeedTextCodec &codec,
+TShowFacts ReadShowFacts(const TzelXMLParser2 &rss, const TzelXMLNode2 &channel, const TFeedTextCodec &codec,
                          int latest)
 {
     const TShowTags show = ReadShowTags(rss, channel);

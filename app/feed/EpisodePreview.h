@@ -10,6 +10,7 @@
 #include <vector>
 
 class TzelXMLNode2;
+class TzelXMLParser2;
 
 struct TEpisodeFacts {
     QString Title, ShowName, Date, Duration, Season, Episode;
@@ -26,11 +27,11 @@ struct TShowFacts {
 
 // The episode as the feed has it. notes: when not null, stands in for content:encoded (the
 // notes being edited).
-TEpisodeFacts ReadEpisodeFacts(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel,
+TEpisodeFacts ReadEpisodeFacts(const TzelXMLParser2 &rss, const TzelXMLNode2 &channel,
                                const TzelXMLNode2 &item, const TFeedTextCodec &codec,
                                const QString *notes = nullptr);
 // The show with its latest episodes (by date, undated ones after, at most latest).
-TShowFacts ReadShowFacts(const TzelXMLNode2 &rss, const TzelXMLNode2 &channel,
+TShowFacts ReadShowFacts(const TzelXMLParser2 &rss, const TzelXMLNode2 &channel,
                          const TFeedTextCodec &codec, int latest = 10);
 
 // "Feb 5, 2007" from an RFC 822 date; the text itself when it is none.
