@@ -103,6 +103,15 @@ public:
             return;
         }
         xmlTextReaderSetStructuredErrorHandler(reader.get(), OnReaderMessage, this);
+        // The document is read without a URL of its own, so only an xml:base gives an element a
+        // base; asking for it walks up the tree each time. A text in an encoding other than
+        // an ASCII-compatible one (a zero byte, or a first byte that is neither "<", a blank nor
+        // UTF-8's byte order mark) is asked all the same.
+        const char first = bytes.front();
+        mayHaveBase_ = bytes.find("xml:base") != std::string_view::npos ||
+                       bytes.find('\0') != std::string_view::npos ||
+                       !(first == '<' || first == ' ' || first == '\t' || first == '\r' || first == '\n' ||
+                         first == '\xEF');
         int result;
         while ((result = xmlTextReaderRead(reader.get())) == 1)
             Visit(reader.get());
@@ -193,7 +202,7 @@ private:
         }
         const std::string_view parent =
             !open_.empty() && open_.back().Container ? std::string_view(open_.back().Name) : "";
-        const xmlChar *base = xmlTextReaderConstBaseUri(reader);
+        const xmlChar *base = mayHaveBase_ ? xmlTextReaderConstBaseUri(reader) : nullptr;
         element.Based = base && IsAbsoluteUrl(Text(base));
         based_ = element.Based;
         if (open_.empty()) {
@@ -686,8 +695,10 @@ private:
 
     void CheckDate(std::string_view date)
     {
-        const std::string quoted = fieldName_ + " " + Quoted(date);
         const TDateCheck check = CheckRfc822Date(date);
+        if (check.Verdict == TDateVerdict::Valid)
+            return;
+        const std::string quoted = fieldName_ + " " + Quoted(date);
         switch (check.Verdict) {
         case TDateVerdict::Valid:
             break;
@@ -787,6 +798,7 @@ private:
     }
 
     std::vector<TFeedFinding> &findings_;
+    bool mayHaveBase_ = true;
     std::string lastReaderMessage_;
     int lastReaderLine_ = 0;
     bool rootIsRss_ = false;
