@@ -288,10 +288,9 @@ private:
     // A child of one of RSS 2.0's containers: defined there, and not a second one.
     void CheckPlace(TOpenElement &container, const std::string &child)
     {
-        const std::string where = ContainerWords(container.Name);
         ++container.ChildCount;
         if (!IsDefinedChild(container.Name, child)) {
-            ReportHere(TFindingSeverity::Error, where + " holds " + child +
+            ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " holds " + child +
                                                     ", which RSS 2.0 does not define; an extension "
                                                     "element needs a namespace");
             return;
@@ -302,10 +301,10 @@ private:
             container.Children.end())
             container.Children.push_back(child);
         else if (child == "enclosure") // readers take the first and drop the others
-            ReportHere(TFindingSeverity::Warning, where + " has a second enclosure; most readers "
-                                                          "play only the first");
+            ReportHere(TFindingSeverity::Warning, ContainerWords(container.Name) +
+                                                      " has a second enclosure; most readers play only the first");
         else
-            ReportHere(TFindingSeverity::Error, where + " has a second " + child);
+            ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " has a second " + child);
     }
 
     // RSS 2.0 defines few attributes; any other needs a namespace, as extension elements do.

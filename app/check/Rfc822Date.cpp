@@ -146,10 +146,15 @@ std::optional<std::string> WithoutComments(std::string_view text)
 TDateCheck CheckRfc822Date(std::string_view original)
 {
     const TDateCheck notRfc822{TDateVerdict::NotRfc822, {}};
-    const std::optional<std::string> plain = WithoutComments(original);
-    if (!plain)
-        return notRfc822;
-    const std::string_view text = *plain;
+    // Most dates hold no comment: read as they are, without a copy.
+    std::string_view text = original;
+    std::optional<std::string> plain;
+    if (original.find_first_of("()") != std::string_view::npos) {
+        plain = WithoutComments(original);
+        if (!plain)
+            return notRfc822;
+        text = *plain;
+    }
     TDateScanner scan(text);
     scan.SkipSpaces();
 
