@@ -43,7 +43,11 @@ bool IsAbsoluteHttpUrl(std::string_view url)
     if (!std::all_of(url.begin(), url.end(), IsUrlCharacter))
         return false;
     std::string_view authority = url.substr(hostStart);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
+    size_t authorityEnd = 0;
+    while (authorityEnd < authority.size() && authority[authorityEnd] != '/' && authority[authorityEnd] != '?' &&
+           authority[authorityEnd] != '#')
+        ++authorityEnd;
+    authority = authority.substr(0, authorityEnd);
     authority = authority.substr(authority.find('@') + 1); // npos + 1 == 0: no user part
     const size_t colon = authority.rfind(':');
     if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {

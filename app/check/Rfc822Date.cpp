@@ -17,7 +17,8 @@ constexpr std::array<std::string_view, 10> ZoneNames = {"UT",  "GMT", "EST", "ED
 // Line breaks count as blanks: a date folded over lines is one date.
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+// ASCII letters, whatever the locale: dates are written in ASCII.
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Dates are written in ASCII: no locale's case rules, and no library call per letter.
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
