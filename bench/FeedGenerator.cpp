@@ -15,6 +15,7 @@
 //   wide200     elements carrying 200 short attributes each
 //   long-values elements carrying four attributes whose values are about 2 000 bytes of words
 //   empty       one root holding nothing but empty elements "<a/>" on their own lines
+//   empty-channel empty elements "<a/>" back to back, no line breaks, inside <rss><channel>
 //   text        one root holding a single text of words
 #include <cstdint>
 #include <cstdio>
@@ -172,6 +173,15 @@ std::string Empty(long target)
     return document + closing;
 }
 
+std::string EmptyInChannel(long target)
+{
+    std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>";
+    const std::string closing = "</channel></rss>\n";
+    while (static_cast<long>(document.size() + closing.size()) < target)
+        document += "<a/>";
+    return document + closing;
+}
+
 std::string Text(long target)
 {
     Random random;
@@ -187,7 +197,7 @@ std::string Text(long target)
 int main(int argc, char **argv)
 {
     if (argc != 3 && argc != 4) {
-        std::cerr << "usage: feedgen [rss|entities|attributes|wide50|wide200|long-values|empty|text] OUTPUT BYTES\n";
+        std::cerr << "usage: feedgen [rss|entities|attributes|wide50|wide200|long-values|empty|empty-channel|text] OUTPUT BYTES\n";
         return 2;
     }
     const std::string shape = argc == 4 ? argv[1] : "rss";
@@ -206,6 +216,8 @@ int main(int argc, char **argv)
         feed = WideElements(target, 4, 300);
     else if (shape == "empty")
         feed = Empty(target);
+    else if (shape == "empty-channel")
+        feed = EmptyInChannel(target);
     else if (shape == "text")
         feed = Text(target);
     else {

@@ -476,8 +476,8 @@ int main(int argc, char **argv)
         const Figures &pugi = all[Pugi];
         if (!pugi.ok)
             continue;
-        std::cout << "targets against pugixml (speed ratios: zel's speed / pugixml's, at least 1.00; tree: zel's / "
-                     "pugixml's, at most 1.00):\n";
+        std::cout << "targets against pugixml (speed ratios: zel's speed / pugixml's, at least 1.00, parsing "
+                     "\"empty\" shapes 1.10; tree: zel's / pugixml's, at most 1.00):\n";
         for (int mode : {Zel, ZelDefault}) {
             const Figures &own = all[mode];
             if (!own.ok)
@@ -485,8 +485,13 @@ int main(int argc, char **argv)
             const std::string what = shape + (mode == Zel ? "" : " (default mode)");
             const double cold = pugi.cold / own.cold, warm = pugi.warm / own.warm, write = pugi.write / own.write;
             const double memory = own.treeKb / pugi.treeKb;
-            Target(what + " cold parse", cold, cold >= 1.0, Fixed(mb / own.cold, 0) + " vs " + Fixed(mb / pugi.cold, 0) + " MB/s");
-            Target(what + " warm parse", warm, warm >= 1.0, Fixed(mb / own.warm, 0) + " vs " + Fixed(mb / pugi.warm, 0) + " MB/s");
+            // Documents of tiny elements measure the cost per element, the cost that grows with
+            // a feed: there the engine is to be clearly ahead.
+            const double parseTarget = shape.rfind("empty", 0) == 0 ? 1.1 : 1.0;
+            Target(what + " cold parse", cold, cold >= parseTarget,
+                   Fixed(mb / own.cold, 0) + " vs " + Fixed(mb / pugi.cold, 0) + " MB/s");
+            Target(what + " warm parse", warm, warm >= parseTarget,
+                   Fixed(mb / own.warm, 0) + " vs " + Fixed(mb / pugi.warm, 0) + " MB/s");
             Target(what + " write", write, write >= 1.0, Fixed(mb / own.write, 0) + " vs " + Fixed(mb / pugi.write, 0) + " MB/s");
             Target(what + " tree memory", memory, memory <= 1.0,
                    Fixed(own.treeKb / 1024.0, 1) + " vs " + Fixed(pugi.treeKb / 1024.0, 1) + " MB");

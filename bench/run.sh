@@ -22,6 +22,7 @@ generate wide50 wide50-50mb.xml 50000000
 generate wide200 wide200-53mb.xml 53000000
 generate long-values long-values-50mb.xml 50000000
 generate empty empty-25mb.xml 25000000
+generate empty-channel empty-channel-25mb.xml 25000000
 generate text text-50mb.xml 50000000
 
 core=$(($(nproc) - 1))
@@ -29,4 +30,5 @@ taskset -c "$core" "$build/bench/xmlbench" "$@" \
   rss-1mb=bench/data/feed-1mb.xml rss-10mb=bench/data/feed-10mb.xml rss-100mb=bench/data/feed-100mb.xml \
   entities=bench/data/entities-10mb.xml attributes=bench/data/attributes-53mb.xml \
   wide50=bench/data/wide50-50mb.xml wide200=bench/data/wide200-53mb.xml long-values=bench/data/long-values-50mb.xml \
-  empty-elements=bench/data/empty-25mb.xml text=bench/data/text-50mb.xml
+  empty-elements=bench/data/empty-25mb.xml \
+  empty-in-channel=bench/data/empty-channel-25mb.xml text=bench/data/text-50mb.xml

@@ -175,7 +175,9 @@ void TzelXMLReader::ParseBody()
     ParseTextContent(element);
     open_.push_back({element, 0, contentStart, position_});
     while (!open_.empty()) {
-        TagKind kind = ReadStartTag(false, static_cast<int>(open_.size()) + 1, element);
+        TagKind kind;
+        if (!ReadPlainTag(kind, element))
+            kind = ReadStartTag(false, static_cast<int>(open_.size()) + 1, element);
         if (kind == TagKind::ElementWithContent) {
             contentStart = position_;
             if (xml_ && IsPreformatted(*element)) {
@@ -358,6 +360,16 @@ void TzelXMLReader::ReadEpilog()
 
 void TzelXMLReader::KeepTail(TzelXMLNode2 *child)
 {
+    if (mixedOpen_ == 0) {
+        // Usually only blanks stand before the next tag: nothing to keep.
+        size_t at = position_ - 1;
+        while (at < source_.size() && IsBlank(source_[at]))
+            ++at;
+        if (at + 1 < source_.size() && source_[at] == '<' && source_[at + 1] != '!' && source_[at + 1] != '?') {
+            position_ = at + 1;
+            return;
+        }
+    }
     OpenElement &parent = open_.back();
     const size_t from = position_;
     const Content content = ScanContent(from, "Missing <");
@@ -550,34 +562,94 @@ TzelXMLReader::TagKind TzelXMLReader::ReadStartTag(bool topLevel, int level, Tze
         attributes = TrimmedText(tag.substr(space + 1));
     }
 
-    if (topLevel) {
-        element = &document_;
-    } else {
-        if (level > TzelXMLParser2::MaxNestingDepth)
-            throw Exception("Elements nested deeper than " + std::to_string(TzelXMLParser2::MaxNestingDepth) +
-                            " levels");
-        OpenElement &parent = open_.back();
-        if (!parent.direct && pendingChildren_.size() - parent.firstChild >= DirectListThreshold)
-            ListDirectly(parent);
-        if (parent.direct) {
-            element = NewElement();
-            try {
-                parent.node->children_.AddUnchecked(element);
-            } catch (...) {
-                delete element;
-                throw;
-            }
-        } else {
-            // The slot first, so a failing allocation cannot leave the new element unowned.
-            pendingChildren_.push_back(nullptr);
-            element = NewElement();
-            pendingChildren_.back() = element; // listed in its parent when the parent ends
-        }
-    }
+    element = topLevel ? &document_ : AddChild(level);
     element->name_.Borrow(name);
     if (!attributes.empty())
         ParseAttributes(element, attributes, true);
     return empty ? TagKind::EmptyElement : TagKind::ElementWithContent;
+}
+
+TzelXMLNode2 *TzelXMLReader::AddChild(int level)
+{
+    if (level > TzelXMLParser2::MaxNestingDepth)
+        throw Exception("Elements nested deeper than " + std::to_string(TzelXMLParser2::MaxNestingDepth) + " levels");
+    OpenElement &parent = open_.back();
+    if (!parent.direct && pendingChildren_.size() - parent.firstChild >= DirectListThreshold)
+        ListDirectly(parent);
+    TzelXMLNode2 *element;
+    if (parent.direct) {
+        element = NewElement();
+        try {
+            parent.node->children_.AddUnchecked(element);
+        } catch (...) {
+            delete element;
+            throw;
+        }
+    } else {
+        // The slot first, so a failing allocation cannot leave the new element unowned.
+        pendingChildren_.push_back(nullptr);
+        element = NewElement();
+        pendingChildren_.back() = element; // listed in its parent when the parent ends
+    }
+    return element;
+}
+
+namespace {
+
+// Bytes a plain name is made of: none that could start markup, end a tag, quote a value or
+// stand between a name and its attributes.
+constexpr bool PlainNameByte(unsigned char c)
+{
+    return c > 32 && c != '<' && c != '>' && c != '/' && c != '"' && c != '\'' && c != '=' && c != '!' &&
+           c != '?' && c != '&';
+}
+
+struct PlainNameBytes {
+    bool plain[256];
+    constexpr PlainNameBytes() : plain()
+    {
+        for (int c = 0; c < 256; ++c)
+            plain[c] = PlainNameByte(static_cast<unsigned char>(c));
+    }
+};
+constexpr PlainNameBytes PlainName;
+
+} // namespace
+
+bool TzelXMLReader::ReadPlainTag(TagKind &kind, TzelXMLNode2 *&element)
+{
+    const char *data = source_.data();
+    const size_t size = source_.size();
+    if (position_ == 0)
+        return false;
+    size_t at = position_ - 1; // 0-based from here on
+    while (at < size && IsBlank(data[at]))
+        ++at;
+    if (at + 3 >= size || data[at] != '<')
+        return false;
+    const bool endTag = data[at + 1] == '/';
+    const size_t nameStart = at + 1 + (endTag ? 1 : 0);
+    size_t nameEnd = nameStart;
+    while (nameEnd < size && PlainName.plain[static_cast<unsigned char>(data[nameEnd])])
+        ++nameEnd;
+    if (nameEnd == nameStart || nameEnd + 1 >= size)
+        return false;
+    size_t tagEnd = nameEnd; // the ">"
+    if (data[nameEnd] == '/' && !endTag && data[nameEnd + 1] == '>')
+        tagEnd = nameEnd + 1;
+    else if (data[nameEnd] != '>')
+        return false;
+    if (endTag) {
+        position_ = at + 1; // on the end tag's "<", as ReadStartTag leaves it
+        pendingTagEnd_ = tagEnd + 1;
+        kind = TagKind::EndTag;
+        return true;
+    }
+    position_ = tagEnd + 2;
+    element = AddChild(static_cast<int>(open_.size()) + 1);
+    element->name_.Borrow(std::string_view(data + nameStart, nameEnd - nameStart));
+    kind = tagEnd == nameEnd ? TagKind::ElementWithContent : TagKind::EmptyElement;
+    return true;
 }
 
 void TzelXMLReader::ReadEndTag(TzelXMLNode2 *element)

@@ -50,6 +50,12 @@ private:
     void KeepTail(TzelXMLNode2 *child);
     size_t FindTagEndOutsideQuotes(size_t from) const;
     TagKind ReadStartTag(bool topLevel, int level, TzelXMLNode2 *&element);
+    // The tags a feed is mostly made of: "<name>", "<name/>" or "</name>" with a name of
+    // plain bytes, after blanks only. Reads one such tag as ReadStartTag would and returns
+    // true; returns false, having changed nothing, for any other tag.
+    bool ReadPlainTag(TagKind &kind, TzelXMLNode2 *&element);
+    // A new element listed (or to be listed) in the innermost open element.
+    TzelXMLNode2 *AddChild(int level);
     TzelXMLNode2 *NewElement();
     // Lists the children read for the innermost open element in it, in one exact-size block.
     void CloseInnermost();

@@ -413,7 +413,8 @@ bool WritesCData(const TzelXMLNode2 *node, std::string_view kept, bool hasChildr
 }
 
 template <class Sink>
-void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, bool hasChildren, Layout layout)
+[[gnu::always_inline]] inline void WriteStartOfElement(Sink &sink, const TzelXMLNode2 *node, size_t level, bool hasChildren,
+                                                        Layout layout)
 {
     const TzelXMLWriter::TextPolicy policy = layout.policy;
     const std::string_view name = node->NameView();

@@ -27,7 +27,8 @@ inline std::string Lowered(std::string_view text)
 inline std::string Quoted(std::string_view text)
 {
     constexpr size_t Longest = 60;
-    std::string line;
+    std::string line(1, '"');
+    line.reserve(Longest + 8); // one block for the whole message part
     bool space = false;
     for (const char c : Trimmed(text)) {
         if (static_cast<unsigned char>(c) < 0x20 || c == ' ') {
@@ -35,7 +36,7 @@ inline std::string Quoted(std::string_view text)
             continue;
         }
         // The cut comes before a pending space, so no blank stands before the "...".
-        if (line.size() >= Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+        if (line.size() > Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
             line += "...";
             break;
         }
@@ -44,5 +45,6 @@ inline std::string Quoted(std::string_view text)
         space = false;
         line += c;
     }
-    return "\"" + line + "\"";
+    line += '"';
+    return line;
 }

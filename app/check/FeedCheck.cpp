@@ -104,6 +104,15 @@ public:
             return;
         }
         xmlTextReaderSetStructuredErrorHandler(reader.get(), OnReaderMessage, this);
+        // The document is read without a URL of its own, so only an xml:base gives an element a
+        // base; asking for it walks up the tree each time. A text in an encoding other than
+        // an ASCII-compatible one (a zero byte, or a first byte that is neither "<", a blank nor
+        // UTF-8's byte order mark) is asked all the same.
+        const char first = bytes.front();
+        mayHaveBase_ = bytes.find("xml:base") != std::string_view::npos ||
+                       bytes.find('\0') != std::string_view::npos ||
+                       !(first == '<' || first == ' ' || first == '\t' || first == '\r' || first == '\n' ||
+                         first == '\xEF');
         int result;
         while ((result = xmlTextReaderRead(reader.get())) == 1)
             Visit(reader.get());
@@ -194,7 +203,7 @@ private:
         }
         const std::string_view parent =
             !open_.empty() && open_.back().Container ? std::string_view(open_.back().Name) : "";
-        const xmlChar *base = xmlTextReaderConstBaseUri(reader);
+        const xmlChar *base = mayHaveBase_ ? xmlTextReaderConstBaseUri(reader) : nullptr;
         element.Based = base && IsAbsoluteUrl(Text(base));
         based_ = element.Based;
         if (open_.empty()) {
@@ -280,10 +289,9 @@ private:
     // A child of one of RSS 2.0's containers: defined there, and not a second one.
     void CheckPlace(TOpenElement &container, const std::string &child)
     {
-        const std::string where = ContainerWords(container.Name);
         ++container.ChildCount;
         if (!IsDefinedChild(container.Name, child)) {
-            ReportHere(TFindingSeverity::Error, where + " holds " + child +
+            ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " holds " + child +
                                                     ", which RSS 2.0 does not define; an extension "
                                                     "element needs a namespace");
             return;
@@ -294,10 +302,10 @@ private:
             container.Children.end())
             container.Children.push_back(child);
         else if (child == "enclosure") // readers take the first and drop the others
-            ReportHere(TFindingSeverity::Warning, where + " has a second enclosure; most readers "
-                                                          "play only the first");
+            ReportHere(TFindingSeverity::Warning, ContainerWords(container.Name) +
+                                                      " has a second enclosure; most readers play only the first");
         else
-            ReportHere(TFindingSeverity::Error, where + " has a second " + child);
+            ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " has a second " + child);
     }
 
     // RSS 2.0 defines few attributes; any other needs a namespace, as extension elements do.
@@ -690,8 +698,10 @@ private:
 
     void CheckDate(std::string_view date)
     {
-        const std::string quoted = fieldName_ + " " + Quoted(date);
         const TDateCheck check = CheckRfc822Date(date);
+        if (check.Verdict == TDateVerdict::Valid)
+            return;
+        const std::string quoted = fieldName_ + " " + Quoted(date);
         switch (check.Verdict) {
         case TDateVerdict::Valid:
             break;
@@ -791,6 +801,7 @@ private:
     }
 
     std::vector<TFeedFinding> &findings_;
+    bool mayHaveBase_ = true;
     std::string lastReaderMessage_;
     int lastReaderLine_ = 0;
     bool rootIsRss_ = false;

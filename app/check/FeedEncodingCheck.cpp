@@ -2,7 +2,9 @@
 #include "CheckText.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -20,6 +22,11 @@ size_t FirstNonUtf8(std::string_view bytes)
     const size_t size = bytes.size();
     size_t at = 0;
     while (at < size) {
+        // Feeds are mostly ASCII: eight bytes at a time while none has its high bit set.
+        for (uint64_t word; at + 8 <= size && (std::memcpy(&word, data + at, 8), (word & 0x8080808080808080u) == 0);)
+            at += 8;
+        if (at >= size)
+            break;
         const unsigned char lead = data[at];
         if (lead < 0x80) {
             ++at;

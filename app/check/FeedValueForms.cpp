@@ -16,22 +16,38 @@ bool IsUrlCharacter(char c)
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
+// prefix is written in lower case; ASCII's case only, with no copy of the text.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != prefix[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool IsAbsoluteHttpUrl(std::string_view url)
 {
-    const std::string lowered = Lowered(url.substr(0, 8));
     size_t hostStart;
-    if (lowered.rfind("http://", 0) == 0)
+    if (StartsWithIgnoringCase(url, "http://"))
         hostStart = 7;
-    else if (lowered.rfind("https://", 0) == 0)
+    else if (StartsWithIgnoringCase(url, "https://"))
         hostStart = 8;
     else
         return false;
     if (!std::all_of(url.begin(), url.end(), IsUrlCharacter))
         return false;
     std::string_view authority = url.substr(hostStart);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
+    size_t authorityEnd = 0;
+    while (authorityEnd < authority.size() && authority[authorityEnd] != '/' && authority[authorityEnd] != '?' &&
+           authority[authorityEnd] != '#')
+        ++authorityEnd;
+    authority = authority.substr(0, authorityEnd);
     authority = authority.substr(authority.find('@') + 1); // npos + 1 == 0: no user part
     const size_t colon = authority.rfind(':');
     if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {

@@ -17,15 +17,18 @@ constexpr std::array<std::string_view, 10> ZoneNames = {"UT",  "GMT", "EST", "ED
 // Line breaks count as blanks: a date folded over lines is one date.
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+// ASCII letters, whatever the locale: dates are written in ASCII.
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Dates are written in ASCII: no locale's case rules, and no library call per letter.
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 bool SameLetters(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
             return false;
     return true;
 }
@@ -144,10 +147,15 @@ std::optional<std::string> WithoutComments(std::string_view text)
 TDateCheck CheckRfc822Date(std::string_view original)
 {
     const TDateCheck notRfc822{TDateVerdict::NotRfc822, {}};
-    const std::optional<std::string> plain = WithoutComments(original);
-    if (!plain)
-        return notRfc822;
-    const std::string_view text = *plain;
+    // Most dates hold no comment: read as they are, without a copy.
+    std::string_view text = original;
+    std::optional<std::string> plain;
+    if (original.find_first_of("()") != std::string_view::npos) {
+        plain = WithoutComments(original);
+        if (!plain)
+            return notRfc822;
+        text = *plain;
+    }
     TDateScanner scan(text);
     scan.SkipSpaces();
 

@@ -21,6 +21,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <exception>
 
 // Qt resources compiled into a static library must be registered by hand.
@@ -89,8 +90,10 @@ void TForm1::SetUpWindow()
     if (QScreen *desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
 
-    // Tabs as low as the design's, so the pages hold their controls at the given sizes.
-    ui->PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { height: 20px; }"));
+    // Tabs as low as the design's, so the pages hold their controls at the given sizes. The
+    // style sheet is the tab bar's own: set on the tab widget it would restyle every control
+    // on the pages too, and polishing them through it is a good part of the start-up.
+    ui->PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { height: 20px; }"));
     ui->PageControl1->setCurrentIndex(0);
     shownPage_ = 0;
 }

@@ -143,6 +143,9 @@ private slots:
         QTest::newRow("xml:base")
             << QByteArray("<image><url>https://example.org/logo.png")
             << QByteArray("<image xml:base=\"https://example.org/\"><url>logo.png") << QStringList();
+        QTest::newRow("scheme in capitals")
+            << QByteArray("<url>https://example.org/logo.png") << QByteArray("<url>HTTPS://example.org/logo.png")
+            << QStringList();
         QTest::newRow("source url")
             << QByteArray("<source url=\"https://example.org/other.xml\">") << QByteArray("<source>")
             << QStringList{"item 1 \"First\": error: source has no url"};
