@@ -126,7 +126,7 @@ as_user tolvane-rss-editor --check good.xml >check.txt || fail "--check good.xml
 ! grep -q ": error: " check.txt || fail "--check good.xml found errors: $(cat check.txt)"
 code=0; as_user TolvaneRssEditor --check --format=json bad.xml >check.json || code=$?
 [ "$code" = 1 ] || fail "--check bad.xml exited with $code, not 1"
-grep -q '^{"file":"bad.xml","severity":"error","place":"channel",.*link' check.json ||
+grep -Eq '^{"file":"bad.xml",("line":[0-9]+,)?"severity":"error","place":"channel",.*link' check.json ||
   fail "--check --format=json bad.xml: $(cat check.json)"
 
 # The window, even run by root who may write into /usr/bin, keeps the list in the user's folder.
@@ -156,7 +156,7 @@ else
   [ "$(readlink -f "$(man -w TolvaneRssEditor)")" = "$page" ] || fail "man TolvaneRssEditor is not the same page"
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings "$package" 2>&1 >"$work/man.txt")
   [ -z "$warnings" ] || fail "man reports: $warnings"
-  for text in --check --format=json --publish --force TOLVANE_PUBLISH_PASSWORD "EXIT STATUS" feeds.cfg publish.ini; do
+  for text in --check --format=json --summary --publish --force TOLVANE_PUBLISH_PASSWORD "EXIT STATUS" feeds.cfg publish.ini; do
     grep -q -- "$text" "$work/man.txt" || fail "the manual page does not mention $text"
   done
 fi
