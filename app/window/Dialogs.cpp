@@ -12,12 +12,13 @@
 
 namespace {
 
-bool AskYesNo(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text)
+bool AskYesNo(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text,
+              bool yesByDefault = true)
 {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
     QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(yesByDefault ? yes : no);
     box.setEscapeButton(no); // Escape and the close button answer No
     box.exec();
     return box.clickedButton() == yes;
@@ -47,6 +48,11 @@ void TQtDialogs::ShowErrorWithDetails(const QString &text, const QString &detail
 bool TQtDialogs::AskWarning(const QString &text)
 {
     return AskYesNo(parent_, QMessageBox::Warning, QStringLiteral("Warning"), text);
+}
+
+bool TQtDialogs::AskCaution(const QString &text)
+{
+    return AskYesNo(parent_, QMessageBox::Warning, QStringLiteral("Warning"), text, false);
 }
 
 bool TQtDialogs::AskConfirmation(const QString &text)

@@ -28,6 +28,9 @@ public:
     }
     // Warning question, caption "Warning", Yes/No with Yes the default. True on Yes.
     virtual bool AskWarning(const QString &text) = 0;
+    // Warning question where Yes is the risky answer: caption "Warning", Yes/No with No the
+    // default, so a bare Return or Escape answers No. Unless overridden, asked as AskWarning.
+    virtual bool AskCaution(const QString &text) { return AskWarning(text); }
     // Confirmation question, caption "Confirm", Yes/No with Yes the default; Escape answers No.
     virtual bool AskConfirmation(const QString &text) = 0;
     // File-open dialog with the given filter; the chosen file's full path, or "" on cancel.
@@ -74,6 +77,7 @@ public:
     void ShowError(const QString &text) override;
     void ShowErrorWithDetails(const QString &text, const QString &details) override;
     bool AskWarning(const QString &text) override;
+    bool AskCaution(const QString &text) override;
     bool AskConfirmation(const QString &text) override;
     QString OpenFileName(const QString &filter) override;
     QString SaveFileName(const QString &filter) override;

@@ -132,8 +132,8 @@ public:
         file.close();
         TAttempt attempt;
         TPublishHooks hooks;
-        hooks.Transfer.AcceptNewHostKey = [&](const std::string &host, const std::string &fingerprint) {
-            attempt.HostKeysAsked << QString::fromStdString(host + " " + fingerprint);
+        hooks.Transfer.AcceptNewHostKey = [&](const THostKey &key) {
+            attempt.HostKeysAsked << QString::fromStdString(key.Host + " " + key.Fingerprint);
             return TrustNewKey;
         };
         hooks.Transfer.Progress = [&](std::int64_t sent, std::int64_t) {

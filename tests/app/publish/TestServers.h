@@ -119,3 +119,64 @@ authorizer.add_user("author", "secret", root, perm="elradfmwMT")
 handler.authorizer = authorizer
 FTPServer(("127.0.0.1", port), handler).serve_forever()
 )";
+
+// A web server over root on port for the public address, with byte ranges (Python's http.server
+// has none), that can be told to misbehave for a file name: "wrong-length=NAME" (a Content-Length
+// 7 bytes too many), "wrong-type=NAME" (served as text/plain), "no-ranges=NAME" (a range request
+// gets the whole file with 200), "missing=NAME" (404).
+inline const char *const WebServerScript = R"py(
+import http.server, os, re, sys, urllib.parse
+root, port = sys.argv[1], int(sys.argv[2])
+faults = {}
+for argument in sys.argv[3:]:
+    kind, name = argument.split("=", 1)
+    faults.setdefault(name, set()).add(kind)
+types = {".mp3": "audio/mpeg", ".m4a": "audio/x-m4a", ".xml": "application/rss+xml", ".png": "image/png",
+         ".jpg": "image/jpeg", ".vtt": "text/vtt", ".json": "application/json+chapters"}
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    def log_message(self, *arguments):
+        pass
+    def do_HEAD(self):
+        self.answer(False)
+    def do_GET(self):
+        self.answer(True)
+    def answer(self, withBody):
+        path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
+        full = os.path.normpath(os.path.join(root, path.lstrip("/")))
+        name = os.path.basename(full)
+        fault = faults.get(name, set())
+        if not full.startswith(os.path.normpath(root)) or "missing" in fault or not os.path.isfile(full):
+            self.send_response(404)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        with open(full, "rb") as file:
+            data = file.read()
+        status, part = 200, data
+        wanted = re.fullmatch(r"bytes=(\d+)-(\d*)", self.headers.get("Range", ""))
+        if wanted and "no-ranges" not in fault:
+            start = int(wanted.group(1))
+            end = min(int(wanted.group(2)) if wanted.group(2) else len(data) - 1, len(data) - 1)
+            if start >= len(data):
+                self.send_response(416)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+                return
+            status, part = 206, data[start:end + 1]
+        self.send_response(status)
+        if status == 206:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, len(data)))
+        self.send_header("Accept-Ranges", "none" if "no-ranges" in fault else "bytes")
+        self.send_header("Content-Type", "text/plain" if "wrong-type" in fault else
+                         types.get(os.path.splitext(name)[1], "application/octet-stream"))
+        wrongLength = "wrong-length" in fault and status == 200
+        self.send_header("Content-Length", str(len(part) + (7 if wrongLength else 0)))
+        if wrongLength:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        self.end_headers()
+        if withBody:
+            self.wfile.write(part)
+http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler).serve_forever()
+)py";
