@@ -122,10 +122,12 @@ bool TQtDialogs::AskPassword(const QString &text, QString &password)
     return true;
 }
 
-bool TQtDialogs::EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl)
+bool TQtDialogs::EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl,
+                             const TPublicUrlOf &publicUrlOf)
 {
     TPodcastDialog dialog(parent_);
     dialog.SetTags(tags, codec, feedUrl);
+    dialog.SetPublicUrlOf(publicUrlOf);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     tags = dialog.Tags();

@@ -3,11 +3,16 @@
 // so tests can script the answers and see what the user would have been shown.
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 class TFeedTextCodec;
 struct TItemDetailsText;
 struct TPublishSettings;
 struct TShowTags;
+
+// Where a local file will be served once published, "" when nowhere known.
+using TPublicUrlOf = std::function<QString(const QString &localFile)>;
 
 // The answers to "Save changes to ...?".
 enum class TSaveChangesAnswer { Yes, No, Cancel };
@@ -59,10 +64,12 @@ public:
         return false;
     }
     // The podcast dialog showing the show's tags through the feed's codec; true and the edited
-    // tags on OK. feedUrl: where the feed says it is published. Unless overridden, cancelled.
-    virtual bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl)
+    // tags on OK. feedUrl: where the feed says it is published; publicUrlOf: where a local
+    // picture will be served once published ("" when nowhere known). Unless overridden, cancelled.
+    virtual bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl,
+                             const TPublicUrlOf &publicUrlOf)
     {
-        (void)tags, (void)codec, (void)feedUrl;
+        (void)tags, (void)codec, (void)feedUrl, (void)publicUrlOf;
         return false;
     }
 };
@@ -85,7 +92,8 @@ public:
     bool EditItemDetails(TItemDetailsText &details) override;
     bool EditPublishSettings(TPublishSettings &settings, QString &password) override;
     bool AskPassword(const QString &text, QString &password) override;
-    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl) override;
+    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl,
+                     const TPublicUrlOf &publicUrlOf) override;
 
 private:
     QWidget *parent_;

@@ -227,6 +227,23 @@ private slots:
         QVERIFY(settingsFile.contains("Host=127.0.0.1"));
         QVERIFY(!settingsFile.contains("secret")); // the password went to the session, not a file
 
+        // With a public folder set, a cover picked from a file below the media folder gets the
+        // URL Publish will give it; one from elsewhere keeps the typed URL.
+        QVERIFY(cover.save(home.filePath("elsewhere.png"), "PNG"));
+        QString urlOfOutside, urlOfCover;
+        window.PublishDialogs.PodcastScript = [&](TPodcastDialog &dialog) {
+            auto *href = dialog.findChild<QLineEdit *>("ImageHrefEdit");
+            window.TypeInto(href, "https://typed.example/cover.png");
+            dialog.FillImageFromFile(home.filePath("elsewhere.png"));
+            urlOfOutside = href->text();
+            dialog.FillImageFromFile(window.PathOf("cover.png"));
+            urlOfCover = href->text();
+            dialog.reject();
+        };
+        QTest::keyClick(window.List("ListBox1"), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(urlOfOutside, QString("https://typed.example/cover.png"));
+        QCOMPARE(urlOfCover, publicFolder + "cover.png");
+
         // A web server that serves as it should, episodes changed, and a leftover of a broken
         // run of this feed on the server: the episodes and the cover pass every live check.
         QVERIFY(startWeb({}));
