@@ -12,6 +12,9 @@
 
 #include <cstdio>
 #include <curl/curl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <mutex>
 #include <vector>
 
@@ -113,6 +116,13 @@ struct TTransfer::TState {
     CURL *Curl = nullptr;
     char Error[CURL_ERROR_SIZE] = {};
     THostKeyVerdict HostKey = THostKeyVerdict::NotAsked;
+    // Plain FTP: a server that stops an upload (552, quota exceeded) answers on the control
+    // connection and drops the data connection; the transfer library sees only the drop and
+    // closes both without reading the answer. So the control socket is known from its opening,
+    // and on its closing during an upload a copy is kept for Fail to read the answer from.
+    curl_socket_t ControlSocket = CURL_SOCKET_BAD;
+    int ClosedControl = -1;
+    bool Uploading = false;
     curl_slist *Commands = nullptr;
     curl_slist *Headers = nullptr;
 
@@ -186,6 +196,60 @@ struct TTransfer::TState {
         return CURLKHSTAT_REJECT;
     }
 
+    static curl_socket_t OpenSocket(void *data, curlsocktype, curl_sockaddr *address)
+    {
+        TState &state = *static_cast<TState *>(data);
+        const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+        if (state.ControlSocket == CURL_SOCKET_BAD) // a connection's first socket carries its commands
+            state.ControlSocket = socket;
+        return socket;
+    }
+
+    static int CloseSocket(void *data, curl_socket_t socket)
+    {
+        TState &state = *static_cast<TState *>(data);
+        if (socket == state.ControlSocket) {
+            state.ControlSocket = CURL_SOCKET_BAD;
+            if (state.Uploading && state.ClosedControl < 0)
+                state.ClosedControl = ::dup(socket);
+        }
+        return ::close(socket);
+    }
+
+    // The last reply a closed control connection still held, waiting a moment for it; 0 when none.
+    long ClosedControlReply()
+    {
+        if (ClosedControl < 0)
+            return 0;
+        std::string received;
+        pollfd wait = {ClosedControl, POLLIN, 0};
+        char buffer[4096];
+        while (received.size() < 16384 && ::poll(&wait, 1, 1000) > 0) {
+            const ssize_t count = ::recv(ClosedControl, buffer, sizeof buffer, 0);
+            if (count <= 0)
+                break;
+            received.append(buffer, std::size_t(count));
+            if (received.ends_with("\n"))
+                break;
+        }
+        ForgetClosedControl();
+        long reply = 0;
+        for (const QString &line : QString::fromLatin1(received).split(QLatin1Char('\n'))) {
+            bool number = false;
+            const long code = line.left(3).toLong(&number);
+            if (number && line.size() > 3 && line[3] == QLatin1Char(' '))
+                reply = code;
+        }
+        return reply;
+    }
+
+    void ForgetClosedControl()
+    {
+        if (ClosedControl >= 0)
+            ::close(ClosedControl);
+        ClosedControl = -1;
+    }
+
     static int Progress(void *data, curl_off_t, curl_off_t, curl_off_t total, curl_off_t sent)
     {
         const TState &state = *static_cast<TState *>(data);
@@ -238,6 +302,12 @@ struct TTransfer::TState {
                                  long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
             [[fallthrough]];
         case TPublishProtocol::Ftp:
+            if (Settings.Protocol == TPublishProtocol::Ftp) {
+                curl_easy_setopt(Curl, CURLOPT_OPENSOCKETFUNCTION, &TState::OpenSocket);
+                curl_easy_setopt(Curl, CURLOPT_OPENSOCKETDATA, this);
+                curl_easy_setopt(Curl, CURLOPT_CLOSESOCKETFUNCTION, &TState::CloseSocket);
+                curl_easy_setopt(Curl, CURLOPT_CLOSESOCKETDATA, this);
+            }
             curl_easy_setopt(Curl, CURLOPT_PASSWORD, Password.c_str());
             curl_easy_setopt(Curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR));
             break;
@@ -272,6 +342,12 @@ struct TTransfer::TState {
         failure.HostKey = HostKey;
         failure.Host = HostAndPort();
         failure.What = what;
+        const long closingReply = ClosedControlReply();
+        if (closingReply == 452 || closingReply == 552) {
+            failure.Code = CURLE_REMOTE_DISK_FULL;
+            failure.Response = closingReply;
+            failure.Detail = "the server answered " + std::to_string(closingReply);
+        }
         const bool denied = code == CURLE_LOGIN_DENIED ||
                             (code == CURLE_HTTP_RETURNED_ERROR && failure.Response == 401);
         throw TPublishError(TransferErrorMessage(failure),
@@ -316,7 +392,12 @@ struct TTransfer::TState {
         curl_easy_setopt(Curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
         if (offset > 0)
             curl_easy_setopt(Curl, CURLOPT_RESUME_FROM_LARGE, curl_off_t(offset));
-        Check(Perform(), "uploading " + shownAs);
+        Uploading = true;
+        const CURLcode code = Perform();
+        Uploading = false;
+        if (code == CURLE_OK)
+            ForgetClosedControl();
+        Check(code, "uploading " + shownAs);
     }
 };
 
@@ -341,6 +422,7 @@ TTransfer::TTransfer(TPublishSettings settings, std::string password, TTransferH
 
 TTransfer::~TTransfer()
 {
+    state_->ForgetClosedControl();
     curl_slist_free_all(state_->Commands);
     curl_slist_free_all(state_->Headers);
     curl_easy_cleanup(state_->Curl);

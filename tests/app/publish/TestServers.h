@@ -123,7 +123,8 @@ FTPServer(("127.0.0.1", port), handler).serve_forever()
 // A web server over root on port for the public address, with byte ranges (Python's http.server
 // has none), that can be told to misbehave for a file name: "wrong-length=NAME" (a Content-Length
 // 7 bytes too many), "wrong-type=NAME" (served as text/plain), "no-ranges=NAME" (a range request
-// gets the whole file with 200), "missing=NAME" (404).
+// gets the whole file with 200), "missing=NAME" (404), "same-size=NAME" (other bytes of the
+// same length).
 inline const char *const WebServerScript = R"py(
 import http.server, os, re, sys, urllib.parse
 root, port = sys.argv[1], int(sys.argv[2])
@@ -153,6 +154,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         with open(full, "rb") as file:
             data = file.read()
+        if "same-size" in fault:
+            data = bytes(255 - byte for byte in data)
         status, part = 200, data
         wanted = re.fullmatch(r"bytes=(\d+)-(\d*)", self.headers.get("Range", ""))
         if wanted and "no-ranges" not in fault:
@@ -179,4 +182,65 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if withBody:
             self.wfile.write(part)
 http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler).serve_forever()
+)py";
+
+// pyftpdlib over root on port with faults, each an argument "name=value": "log=FILE" writes every
+// command line received (passwords included) and the TLS version of each connection; "quota=N"
+// answers 552 and drops the data connection once an upload passed N bytes; "short=NAME" keeps
+// only the first 1000 bytes of NAME's temporary upload file yet answers 226; "cert=FILE" and
+// "key=FILE" make it FTPS, as FtpServerScript does.
+inline const char *const FaultyFtpServerScript = R"py(
+import os, sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, DTPHandler
+from pyftpdlib.servers import FTPServer
+root, port = sys.argv[1], int(sys.argv[2])
+options = dict(argument.split("=", 1) for argument in sys.argv[3:])
+def note(text):
+    if "log" in options:
+        with open(options["log"], "a") as log:
+            log.write(text + "\n")
+def tlsVersion(channel):
+    version = getattr(channel.socket, "get_protocol_version_name", None)
+    return version() if version else "plain"
+handler, dataBase = FTPHandler, DTPHandler
+if "cert" in options:
+    from pyftpdlib.handlers import TLS_FTPHandler, TLS_DTPHandler
+    class TlsData(TLS_DTPHandler):
+        def readable(self):
+            return self._ssl_accepting or super().readable()
+    handler, dataBase = TLS_FTPHandler, TlsData
+    handler.certfile, handler.keyfile = options["cert"], options["key"]
+    handler.tls_control_required = handler.tls_data_required = True
+class Data(dataBase):
+    def handle_read(self):
+        name = os.path.basename(getattr(self.file_obj, "name", "") or "")
+        if "quota" in options and self.receive and self.tot_bytes_received >= int(options["quota"]):
+            self._resp = ("552 Disk quota exceeded; transfer aborted.", lambda *arguments: None)
+            self.close()
+            return
+        if options.get("short") and name == "." + options["short"] + ".uploading":
+            chunk = self.recv(self.ac_in_buffer_size)
+            kept = max(0, 1000 - self.tot_bytes_received)
+            self.tot_bytes_received += len(chunk)
+            if not chunk:
+                self.transfer_finished = True
+            self.file_obj.write(chunk[:kept])
+            return
+        super().handle_read()
+    def close(self):
+        if not self._closed:
+            note("data " + tlsVersion(self))
+        super().close()
+if "cert" not in options: # the TLS handler reads through its own event handler
+    Data.handle_read_event = Data.handle_read
+class Commands(handler):
+    dtp_handler = Data
+    def pre_process_command(self, line, cmd, arg):
+        note(line + " [" + tlsVersion(self) + "]")
+        return super().pre_process_command(line, cmd, arg)
+authorizer = DummyAuthorizer()
+authorizer.add_user("author", "secret", root, perm="elradfmwMT")
+Commands.authorizer = authorizer
+FTPServer(("127.0.0.1", port), Commands).serve_forever()
 )py";
