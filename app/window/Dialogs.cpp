@@ -100,10 +100,11 @@ bool TQtDialogs::EditItemDetails(TItemDetailsText &details)
     return true;
 }
 
-bool TQtDialogs::EditPublishSettings(TPublishSettings &settings, QString &password)
+bool TQtDialogs::EditPublishSettings(TPublishSettings &settings, QString &password, TPublishSecret &secret)
 {
     TPublishSettingsDialog dialog(parent_);
-    dialog.SetSettings(settings);
+    dialog.SetSettings(settings, &secret);
+    dialog.AskHostKey = [this](const THostKey &key) { return AskCaution(HostKeyQuestion(key)); };
     if (dialog.exec() != QDialog::Accepted)
         return false;
     settings = dialog.Settings();

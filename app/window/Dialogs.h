@@ -9,6 +9,7 @@ class QWidget;
 class TFeedTextCodec;
 struct TItemDetailsText;
 struct TPublishSettings;
+class TPublishSecret;
 struct TShowTags;
 
 // Where a local file will be served once published, "" when nowhere known.
@@ -49,11 +50,13 @@ public:
     // The item details dialog filled with details; true and the edited details on OK.
     virtual bool EditItemDetails(TItemDetailsText &details) = 0;
     // The publish settings dialog filled with settings; true and the edited settings on OK, with
-    // the password typed ("" when the box was left empty).
-    virtual bool EditPublishSettings(TPublishSettings &settings, QString &password)
+    // the password typed ("" when the box was left empty). secret: the session's passwords, for
+    // saying whether one is stored and forgetting it.
+    virtual bool EditPublishSettings(TPublishSettings &settings, QString &password, TPublishSecret &secret)
     {
         (void)settings;
         (void)password;
+        (void)secret;
         return false;
     }
     // A password box with the text as its question; true and the password on OK.
@@ -90,7 +93,7 @@ public:
     QString SaveFileName(const QString &filter) override;
     TSaveChangesAnswer AskSaveChanges(const QString &text) override;
     bool EditItemDetails(TItemDetailsText &details) override;
-    bool EditPublishSettings(TPublishSettings &settings, QString &password) override;
+    bool EditPublishSettings(TPublishSettings &settings, QString &password, TPublishSecret &secret) override;
     bool AskPassword(const QString &text, QString &password) override;
     bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl,
                      const TPublicUrlOf &publicUrlOf) override;

@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 #include "FeedCheck.h"
 #include "PublishProgressDialog.h"
+#include "PublishSettingsDialog.h"
 #include "PublishSettings.h"
 #include "Publisher.h"
 #include "zelStrings.h"
@@ -42,16 +43,6 @@ QString FindingLines(const std::vector<TFeedFinding> &findings)
     return lines.join(u'\n');
 }
 
-QString HostKeyQuestion(const THostKey &key)
-{
-    return QStringLiteral("The server %1 port %2 is not known yet. Its %3 host key has the fingerprint\n%4\n"
-                          "Compare it with the one your provider gives. Trust this key and remember "
-                          "it in known_hosts?")
-        .arg(QString::fromStdString(key.Host))
-        .arg(key.Port)
-        .arg(QString::fromStdString(key.KeyType), QString::fromStdString(key.Fingerprint));
-}
-
 } // namespace
 
 void TForm1::PublishSettings1Click()
@@ -62,7 +53,7 @@ void TForm1::PublishSettings1Click()
     const std::string file = PublishSettingsFile();
     TPublishSettings settings = LoadPublishSettings(file, SettingsKey(path));
     QString password;
-    if (!dialogs_.EditPublishSettings(settings, password))
+    if (!dialogs_.EditPublishSettings(settings, password, publishSecret_))
         return;
     SavePublishSettings(file, SettingsKey(path), settings);
     if (!password.isEmpty())

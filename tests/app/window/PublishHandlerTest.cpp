@@ -27,11 +27,12 @@ public:
     std::function<void(TPublishSettingsDialog &)> SettingsScript;
     QStringList Passwords; // for AskPassword, in order
 
-    bool EditPublishSettings(TPublishSettings &settings, QString &password) override
+    bool EditPublishSettings(TPublishSettings &settings, QString &password, TPublishSecret &secret) override
     {
         Shown.push_back({"settings", QString::fromStdString(settings.Host)});
         TPublishSettingsDialog dialog;
-        dialog.SetSettings(settings);
+        dialog.SetSettings(settings, &secret);
+        dialog.AskHostKey = [this](const THostKey &key) { return AskCaution(HostKeyQuestion(key)); };
         dialog.show();
         if (SettingsScript)
             SettingsScript(dialog);
@@ -181,10 +182,27 @@ private slots:
         // Mended, Ctrl+Shift+U: no settings yet, so the dialog first; then the upload.
         const std::string feed = Podcast(publicFolder, "Sun, 04 Feb 2007 10:00:00 -0800");
         window.WriteFile("show.xml", feed);
+        QString testResult;
         window.PublishDialogs.SettingsScript = [&](TPublishSettingsDialog &dialog) {
             const auto type = [&](const char *name, const QString &text) {
                 window.TypeInto(dialog.findChild<QLineEdit *>(name), text);
             };
+            // What a protocol does not use is disabled: the key file is SFTP's, the certificate
+            // for those over TLS.
+            const auto usable = [&] {
+                return QString(dialog.findChild<QLineEdit *>("KeyFile")->isEnabled() ? "key" : "") +
+                       (dialog.findChild<QLineEdit *>("CaFile")->isEnabled() ? "certificate" : "");
+            };
+            QStringList fields;
+            for (const QString shown : {"SFTP", "FTPS", "FTP", "WebDAV"}) {
+                dialog.findChild<QComboBox *>("Protocol")->setCurrentText(shown);
+                fields << usable();
+            }
+            QCOMPARE(fields, (QStringList{"key", "certificate", "", "certificate"}));
+            dialog.ChooseFile = [&](bool folder, const QString &) { return folder ? window.PathOf("media") : QString(); };
+            window.Click(dialog.findChild<QToolButton *>("MediaFolderBrowse"));
+            QCOMPARE(dialog.findChild<QLineEdit *>("MediaFolder")->text(), window.PathOf("media"));
+            dialog.findChild<QLineEdit *>("MediaFolder")->clear();
             dialog.findChild<QComboBox *>("Protocol")->setCurrentText(protocol);
             type("Host", "127.0.0.1");
             dialog.findChild<QSpinBox *>("Port")->setValue(server.Port);
@@ -195,6 +213,9 @@ private slots:
             if (!sftp)
                 type("CaFile", home.filePath("cert.pem"));
             QVERIFY(dialog.findChild<QCheckBox *>("UploadEpisodes")->isChecked());
+            // Test Connection logs in (asking about the host key) and lists the remote folder.
+            window.Click(dialog.findChild<QPushButton *>("TestConnectionButton"));
+            testResult = dialog.findChild<QLabel *>("TestResult")->text();
             window.Click(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok));
         };
         window.PublishDialogs.Shown.clear();
@@ -206,6 +227,8 @@ private slots:
         const QString warnings = "\nCheck Feed found:\nitem 1 \"Episode 1\": warning: podcast:transcript url \"" +
                                  publicFolder + "ep1.vtt\" should be an https URL";
         QCOMPARE(log[0], QString("settings: "));
+        QCOMPARE(testResult, "Connected to 127.0.0.1:" + QString::number(server.Port) +
+                                 " as author. The remote folder feeds is empty.");
         if (sftp)
             QVERIFY2(log[1].startsWith("caution: The server 127.0.0.1 port " + QString::number(server.Port) +
                                        " is not known yet. Its ssh-ed25519 host key has the fingerprint\nSHA256:"),
@@ -244,6 +267,21 @@ private slots:
         QCOMPARE(urlOfOutside, QString("https://typed.example/cover.png"));
         QCOMPARE(urlOfCover, publicFolder + "cover.png");
 
+        // The settings dialog says the password is stored for the session; Forget drops it, so
+        // the next publish asks for it.
+        QString stored, forgotten;
+        window.PublishDialogs.SettingsScript = [&](TPublishSettingsDialog &dialog) {
+            stored = dialog.findChild<QLabel *>("PasswordState")->text();
+            window.Click(dialog.findChild<QPushButton *>("ForgetPasswordButton"));
+            forgotten = dialog.findChild<QLabel *>("PasswordState")->text();
+            QVERIFY(!dialog.findChild<QPushButton *>("ForgetPasswordButton")->isEnabled());
+            dialog.reject();
+        };
+        window.Form->findChild<QAction *>("PublishSettings1")->trigger();
+        const QString secretName = protocol + " author@127.0.0.1:" + QString::number(server.Port);
+        QCOMPARE(stored, "A password is stored for " + secretName + ".");
+        QCOMPARE(forgotten, "No password is stored for " + secretName + ".");
+
         // A web server that serves as it should, episodes changed, and a leftover of a broken
         // run of this feed on the server: the episodes and the cover pass every live check.
         QVERIFY(startWeb({}));
@@ -254,10 +292,12 @@ private slots:
         leftover.write("WEB");
         leftover.close();
         window.PublishDialogs.Shown.clear();
+        window.PublishDialogs.Passwords = {"secret"};
         window.Publish();
         QCOMPARE(window.PublishDialogs.Log(),
-                 QStringList{"message: Published: ep1.mp3, ep2.mp3, ep3.mp3, show.xml.\nRemoved .ep1.vtt.uploading, "
-                             "left on the server by an earlier publish that did not finish." + warnings});
+                 (QStringList{"password: Password for author@127.0.0.1:",
+                              "message: Published: ep1.mp3, ep2.mp3, ep3.mp3, show.xml.\nRemoved .ep1.vtt.uploading, "
+                             "left on the server by an earlier publish that did not finish." + warnings}));
         QCOMPARE(QDir(served.filePath("feeds")).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{"cover.png", "ep1.mp3", "ep1.vtt", "ep2.mp3", "ep3.mp3", "show.xml"}));
         QCOMPARE(FileBytes(servedFile("ep2.mp3")), FileBytes(window.PathOf("ep2.mp3")));
