@@ -37,12 +37,18 @@ void RequireWholeUpload(TTransfer &transfer, const std::string &temporary, std::
                             " bytes sent for " + shownAs + ", so it was not put in place. Publish again.");
 }
 
+// A file that must go up, with its local state as the upload record will keep it.
+struct TPendingFile {
+    TEpisodeFile File;
+    std::string State;
+};
+
 // The files that must go up: new, changed, or gone from the server since the last upload.
-std::vector<TEpisodeFile> FilesToUpload(TTransfer &transfer, const std::vector<TEpisodeFile> &files,
+std::vector<TPendingFile> FilesToUpload(TTransfer &transfer, const std::vector<TEpisodeFile> &files,
                                         const TPublishSettings &settings, const TUploadRecord &record,
                                         TPublishReport &report)
 {
-    std::vector<TEpisodeFile> pending;
+    std::vector<TPendingFile> pending;
     for (const TEpisodeFile &file : files) {
         if (!file.HasLocalCopy) {
             report.NoLocalCopy.push_back(file.Url);
@@ -52,19 +58,20 @@ std::vector<TEpisodeFile> FilesToUpload(TTransfer &transfer, const std::vector<T
             report.LinksOutside.push_back(file.LocalPath);
             continue;
         }
+        const std::string state = LocalFileState(file.LocalPath, settings.CompareChecksums);
         const auto known = record.find(file.RemoteName);
-        if (known != record.end() && known->second == LocalFileState(file.LocalPath, settings.CompareChecksums) &&
+        if (known != record.end() && known->second == state &&
             transfer.RemoteSize(file.RemoteName) == LocalSize(file.LocalPath))
             continue;
-        pending.push_back(file);
+        pending.push_back({file, state});
     }
     return pending;
 }
 
-void UploadFile(TTransfer &transfer, const TEpisodeFile &file, const TPublishSettings &settings,
-                TUploadRecord &record, TPublishReport &report)
+void UploadFile(TTransfer &transfer, const TPendingFile &pending, TUploadRecord &record, TPublishReport &report)
 {
-    const std::string state = LocalFileState(file.LocalPath, settings.CompareChecksums);
+    const TEpisodeFile &file = pending.File;
+    const std::string &state = pending.State;
     const std::int64_t size = LocalSize(file.LocalPath);
     const std::string temporary = TemporaryName(file.RemoteName);
     // A part left by a broken upload goes on where it stopped.
@@ -141,12 +148,12 @@ std::int64_t EnclosureLength(const TEpisodeFile &file)
 }
 
 // What the live checks ask for: every file just uploaded, and the cover wherever it is.
-std::vector<TLiveTarget> LiveTargets(const std::vector<TEpisodeFile> &files, const std::vector<TEpisodeFile> &pending,
+std::vector<TLiveTarget> LiveTargets(const std::vector<TEpisodeFile> &files, const std::vector<TPendingFile> &pending,
                                      const std::string &feedBytes)
 {
     std::vector<TLiveTarget> targets;
     bool coverListed = false;
-    for (const TEpisodeFile &file : pending) {
+    for (const auto &[file, state] : pending) {
         targets.push_back({file.RemoteName, file.Url, EnclosureLength(file), file.Type, file.IsCover});
         coverListed = coverListed || file.IsCover;
     }
@@ -177,13 +184,13 @@ TPublishReport Publish(const std::string &feedPath, const TPublishSettings &sett
 
     const std::vector<TEpisodeFile> files =
         settings.UploadEpisodes ? EpisodeFiles(feedBytes, feedPath, settings) : std::vector<TEpisodeFile>();
-    const std::vector<TEpisodeFile> pending = FilesToUpload(transfer, files, settings, record, report);
+    const std::vector<TPendingFile> pending = FilesToUpload(transfer, files, settings, record, report);
 
     TPublishStep step;
     step.Count = int(pending.size()) + 1;
     step.Total = std::int64_t(feedBytes.size());
-    for (const TEpisodeFile &file : pending)
-        step.Total += LocalSize(file.LocalPath);
+    for (const TPendingFile &file : pending)
+        step.Total += LocalSize(file.File.LocalPath);
     const auto started = [&](const std::string &name, std::int64_t size) {
         step.DoneBefore += step.Size;
         step.Name = name;
@@ -193,9 +200,9 @@ TPublishReport Publish(const std::string &feedPath, const TPublishSettings &sett
             hooks.FileStarted(step);
     };
 
-    for (const TEpisodeFile &file : pending) {
-        started(file.RemoteName, LocalSize(file.LocalPath));
-        UploadFile(transfer, file, settings, record, report);
+    for (const TPendingFile &file : pending) {
+        started(file.File.RemoteName, LocalSize(file.File.LocalPath));
+        UploadFile(transfer, file, record, report);
     }
 
     started(feedName, std::int64_t(feedBytes.size()));
