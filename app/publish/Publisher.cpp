@@ -114,6 +114,15 @@ void RemoveLeftovers(TTransfer &transfer, const std::vector<TEpisodeFile> &files
     for (const auto &entry : record)
         if (entry.first.ends_with(".uploading"))
             own.insert(entry.first);
+    const auto remove = [&](const std::string &name) {
+        try {
+            transfer.Remove(name);
+        } catch (const TPublishError &) {
+            return; // the feed is in place: a leftover that stays is for the next run
+        }
+        record.erase(name);
+        report.LeftoversRemoved.push_back(name);
+    };
     std::set<std::string> folders;
     for (const std::string &name : own)
         folders.insert(FolderOf(name));
@@ -124,17 +133,24 @@ void RemoveLeftovers(TTransfer &transfer, const std::vector<TEpisodeFile> &files
         } catch (const TPublishError &) {
             continue; // a folder that cannot be listed holds nothing found to remove
         }
-        for (const std::string &name : names) {
-            const std::string full = folder + name;
-            if (!own.count(full))
-                continue;
-            try {
-                transfer.Remove(full);
-            } catch (const TPublishError &) {
-                continue; // the feed is in place: a leftover that stays is for the next run
-            }
-            record.erase(full);
-            report.LeftoversRemoved.push_back(full);
+        for (const std::string &name : names)
+            if (own.count(folder + name))
+                remove(folder + name);
+    }
+    // Some FTP servers list no hidden files; the uploads the record says were broken off are
+    // asked for by name (a few at most).
+    std::vector<std::string> broken;
+    for (const auto &entry : record)
+        if (entry.first.ends_with(".uploading"))
+            broken.push_back(entry.first);
+    for (const std::string &name : broken) {
+        try {
+            if (transfer.RemoteSize(name) >= 0)
+                remove(name);
+            else
+                record.erase(name); // gone already: nothing to go on from
+        } catch (const TPublishError &) {
+            // Not known now; asked again next time.
         }
     }
 }

@@ -371,6 +371,7 @@ private slots:
         QTest::newRow("FTPS setting against plain FTP") << "FTP" << QStringList{"log=LOG"} << QStringList();
         QTest::newRow("FTPS with TLS 1.2 on older libcurl") << "FTPS" << QStringList{"log=LOG"} << QStringList();
         QTest::newRow("host keys of two ports on one host") << "SFTP" << QStringList() << QStringList();
+        QTest::newRow("leftover of an upload broken off") << "FTP" << QStringList() << QStringList();
     }
 
     void faultyServers()
@@ -473,6 +474,17 @@ private slots:
             QVERIFY2(commands.contains("\ndata TLSv1."), commands.constData());
             if (curl_version_info(CURLVERSION_NOW)->version_num < 0x080900)
                 QVERIFY2(!commands.contains("TLSv1.3"), commands.constData());
+        } else if (row == "leftover of an upload broken off") {
+            // An episode's upload broke off, and the episode has left the feed since.
+            QFile part(site.Served(".old.mp3.uploading"));
+            QVERIFY(part.open(QIODevice::WriteOnly));
+            part.write("part");
+            part.close();
+            site.Record[".old.mp3.uploading"] = "4 0";
+            const TAttempt published = site.Publish(ShowFeed("Show", 1));
+            QCOMPARE(Names(published.Report.LeftoversRemoved), QStringList{".old.mp3.uploading"});
+            QCOMPARE(site.ServedNames(), (QStringList{"ep1.mp3", "show.xml"}));
+            QVERIFY(!site.Record.count(".old.mp3.uploading"));
         } else if (row == "host keys of two ports on one host") {
             QCOMPARE(site.Publish(ShowFeed("Show", 1)).HostKeysAsked.size(), 1);
             const QString knownHosts = QString::fromStdString(site.Settings.KnownHostsFile);
