@@ -21,6 +21,7 @@ struct TPublishReport {
     std::int64_t ResumedFrom = 0;         // bytes an interrupted episode upload went on from
     std::string Difference;               // what the public URL gave back, when it differs
     std::vector<std::string> LiveMisses;  // what the public URLs did not answer as they should
+    std::size_t LiveUnchecked = 0;        // files uploaded beyond those the live checks ask for
 };
 
 // Where a run stands when a file starts: file Index (from 1) of Count, the bytes of the files

@@ -372,6 +372,7 @@ private slots:
         QTest::newRow("FTPS with TLS 1.2 on older libcurl") << "FTPS" << QStringList{"log=LOG"} << QStringList();
         QTest::newRow("host keys of two ports on one host") << "SFTP" << QStringList() << QStringList();
         QTest::newRow("leftover of an upload broken off") << "FTP" << QStringList() << QStringList();
+        QTest::newRow("live checks of a long back catalogue") << "FTP" << QStringList() << QStringList();
     }
 
     void faultyServers()
@@ -485,6 +486,19 @@ private slots:
             QCOMPARE(Names(published.Report.LeftoversRemoved), QStringList{".old.mp3.uploading"});
             QCOMPARE(site.ServedNames(), (QStringList{"ep1.mp3", "show.xml"}));
             QVERIFY(!site.Record.count(".old.mp3.uploading"));
+        } else if (row == "live checks of a long back catalogue") {
+            // 30 new episodes, each served 4 bytes long where the feed says 1: the checks ask
+            // for 25 of them, and say so.
+            for (int episode = 1; episode <= 30; ++episode)
+                site.WriteLocal(QString("ep%1.mp3").arg(episode), Audio(4, 'e'));
+            const TAttempt published = site.Publish(ShowFeed("Show", 30));
+            QVERIFY2(published.Error.isEmpty(), qPrintable(published.Error));
+            QCOMPARE(published.Report.Uploaded.size(), std::size_t(31));
+            QCOMPARE(published.Report.LiveMisses.size(), std::size_t(25));
+            QCOMPARE(published.Report.LiveMisses.back(),
+                     std::string("Not live: ep25.mp3 is served with Content-Length 4, but the feed gives 1 bytes."));
+            QVERIFY(QString::fromStdString(ReportText(published.Report))
+                        .endsWith("\nThe live checks asked for the first 25 files uploaded; 5 more were not asked for."));
         } else if (row == "host keys of two ports on one host") {
             QCOMPARE(site.Publish(ShowFeed("Show", 1)).HostKeysAsked.size(), 1);
             const QString knownHosts = QString::fromStdString(site.Settings.KnownHostsFile);
