@@ -224,7 +224,7 @@ struct TTransfer::TState {
         std::string received;
         pollfd wait = {ClosedControl, POLLIN, 0};
         char buffer[4096];
-        while (received.size() < 16384 && ::poll(&wait, 1, 1000) > 0) {
+        while (received.size() < 16384 && ::poll(&wait, 1, 2000) > 0) {
             const ssize_t count = ::recv(ClosedControl, buffer, sizeof buffer, 0);
             if (count <= 0)
                 break;
@@ -342,6 +342,9 @@ struct TTransfer::TState {
         failure.HostKey = HostKey;
         failure.Host = HostAndPort();
         failure.What = what;
+        // A cancel is the author's: there is no answer worth waiting for.
+        if (code == CURLE_ABORTED_BY_CALLBACK)
+            ForgetClosedControl();
         const long closingReply = ClosedControlReply();
         if (closingReply == 452 || closingReply == 552) {
             failure.Code = CURLE_REMOTE_DISK_FULL;
