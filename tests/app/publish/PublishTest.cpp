@@ -12,6 +12,7 @@
 #include <curl/curl.h>
 
 #include <QFileInfo>
+#include <QMessageAuthenticationCode>
 #include <QTemporaryDir>
 
 #include <pwd.h>
@@ -528,6 +529,18 @@ private slots:
             const TAttempt bare = site.Publish(ShowFeed("Show", 1));
             QVERIFY2(bare.Error.isEmpty(), qPrintable(bare.Error));
             QCOMPARE(bare.HostKeysAsked, QStringList());
+            // A hashed entry for the other port, holding the first server's key: that port's key
+            // has changed, and is refused without a question.
+            const QByteArray salt = "twenty bytes of salt";
+            const QByteArray hashedName = QMessageAuthenticationCode::hash(
+                "[127.0.0.1]:" + QByteArray::number(other.Port), salt, QCryptographicHash::Sha1);
+            QVERIFY(known.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            known.write("|1|" + salt.toBase64() + "|" + hashedName.toBase64() + first.mid(first.indexOf(' ')));
+            known.close();
+            site.Settings.Port = other.Port;
+            const TAttempt hashed = site.Publish(ShowFeed("Show", 1));
+            QCOMPARE(hashed.HostKeysAsked, QStringList());
+            QVERIFY2(hashed.Error.contains("has CHANGED since it was trusted"), qPrintable(hashed.Error));
         }
     }
 
