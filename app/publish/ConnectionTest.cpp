@@ -22,6 +22,11 @@ std::string TestConnection(const TPublishSettings &settings, const std::string &
             text += " and " + std::to_string(names.size() - shown) + " more";
         return text + ".";
     } catch (const TPublishError &error) {
-        return error.what();
+        // The transfer words its failures for a publish; nothing was being published here.
+        std::string message = error.what();
+        const std::string publishing = "Publishing failed";
+        if (message.rfind(publishing, 0) == 0)
+            message.replace(0, publishing.size(), "The connection test failed");
+        return message;
     }
 }

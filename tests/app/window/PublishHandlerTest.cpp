@@ -269,8 +269,11 @@ private slots:
 
         // The settings dialog says the password is stored for the session; Forget drops it, so
         // the next publish asks for it.
-        QString stored, forgotten;
+        QString stored, forgotten, missingFolder;
         window.PublishDialogs.SettingsScript = [&](TPublishSettingsDialog &dialog) {
+            window.TypeInto(dialog.findChild<QLineEdit *>("RemoteFolder"), "nowhere");
+            window.Click(dialog.findChild<QPushButton *>("TestConnectionButton"));
+            missingFolder = dialog.findChild<QLabel *>("TestResult")->text();
             stored = dialog.findChild<QLabel *>("PasswordState")->text();
             window.Click(dialog.findChild<QPushButton *>("ForgetPasswordButton"));
             forgotten = dialog.findChild<QLabel *>("PasswordState")->text();
@@ -281,6 +284,8 @@ private slots:
         const QString secretName = protocol + " author@127.0.0.1:" + QString::number(server.Port);
         QCOMPARE(stored, "A password is stored for " + secretName + ".");
         QCOMPARE(forgotten, "No password is stored for " + secretName + ".");
+        QVERIFY2(missingFolder.startsWith("The connection test failed while listing the remote folder: "),
+                 qPrintable(missingFolder));
 
         // A web server that serves as it should, episodes changed, and a leftover of a broken
         // run of this feed on the server: the episodes and the cover pass every live check.
