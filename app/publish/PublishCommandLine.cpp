@@ -59,7 +59,7 @@ int PublishFile(const std::string &file, bool force, std::ostream &out, std::ost
         const TPublishReport report = Publish(path, settings, *password, record, hooks);
         SaveUploadRecord(settingsFile, path, record);
         out << file << ": " << ReportText(report) << "\n";
-        return report.Difference.empty() ? 0 : 1;
+        return PublishedAsSent(report) ? 0 : 1;
     } catch (const std::exception &error) {
         SaveUploadRecord(settingsFile, path, record);
         err << ProgramName << ": " << file << ": " << error.what() << "\n";

@@ -1,11 +1,12 @@
 #pragma once
-// What goes up: the episode files that have a local copy, and which of them are new or changed
-// since the last upload.
+// What goes up: the files the feed points to that have a local copy (episode enclosures, the
+// show's cover as itunes:image and RSS image, episode images, transcripts and chapters), and
+// which of them are new or changed since the last upload.
 //
-// An enclosure's local copy: an enclosure URL below the public feed's folder (the public URL up
-// to its last '/') names a path below that folder; the same relative path below the media
-// folder (the feed's own folder when none is set) is the local copy, and below the remote
-// folder the remote file. Enclosures hosted elsewhere are not uploaded.
+// A file's local copy: a URL below the public feed's folder (the public URL up to its last '/')
+// names a path below that folder; the same relative path below the media folder (the feed's own
+// folder when none is set) is the local copy, and below the remote folder the remote file.
+// Files hosted elsewhere are not uploaded.
 #include "PublishSettings.h"
 
 #include <string>
@@ -16,8 +17,14 @@ struct TEpisodeFile {
     std::string RemoteName; // relative to the remote folder
     std::string LocalPath;
     bool HasLocalCopy = false;
+    // The local copy is a link (or lies below one) whose real file is outside the media folder.
+    bool OutsideMediaFolder = false;
+    bool IsCover = false; // the show's itunes:image
+    std::string Type;     // the type attribute as the feed gives it ("" when none)
+    std::string Length;   // an enclosure's length attribute ("" when none)
 };
 
+// Every referenced file below the public folder, once each, in the feed's order.
 std::vector<TEpisodeFile> EpisodeFiles(const std::string &feedBytes, const std::string &feedPath,
                                        const TPublishSettings &settings);
 
@@ -27,6 +34,9 @@ std::vector<TEpisodeFile> EpisodeFiles(const std::string &feedBytes, const std::
 // set or the file is not below that folder.
 std::string PublicUrlOfLocalFile(const std::string &localPath, const std::string &feedPath,
                                  const TPublishSettings &settings);
+
+// The show's cover URL (the channel's itunes:image), "" when it has none.
+std::string CoverUrl(const std::string &feedBytes);
 
 // A local file's state for the upload record: its size with its modification time, or with its
 // SHA-256 when checksums are compared.

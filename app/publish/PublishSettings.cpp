@@ -80,6 +80,7 @@ TPublishSettings LoadPublishSettings(const std::string &settingsFile, const std:
     settings.UploadEpisodes = file.value(QStringLiteral("UploadEpisodes"), true).toBool();
     settings.CompareChecksums = file.value(QStringLiteral("CompareChecksums"), false).toBool();
     settings.MediaFolder = Bytes(file.value(QStringLiteral("MediaFolder")));
+    settings.UploadLinksOutside = file.value(QStringLiteral("UploadLinksOutside"), false).toBool();
     settings.CaFile = Bytes(file.value(QStringLiteral("CaFile")));
     settings.KnownHostsFile = Bytes(file.value(QStringLiteral("KnownHostsFile")));
     return settings;
@@ -100,6 +101,7 @@ void SavePublishSettings(const std::string &settingsFile, const std::string &fee
     file.setValue(QStringLiteral("UploadEpisodes"), settings.UploadEpisodes);
     file.setValue(QStringLiteral("CompareChecksums"), settings.CompareChecksums);
     file.setValue(QStringLiteral("MediaFolder"), Text(settings.MediaFolder));
+    file.setValue(QStringLiteral("UploadLinksOutside"), settings.UploadLinksOutside);
     file.setValue(QStringLiteral("CaFile"), Text(settings.CaFile));
     file.setValue(QStringLiteral("KnownHostsFile"), Text(settings.KnownHostsFile));
     file.sync();

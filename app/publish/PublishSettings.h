@@ -18,6 +18,9 @@ struct TPublishSettings {
     bool UploadEpisodes = true;
     bool CompareChecksums = false; // episode files changed by SHA-256 instead of size and time
     std::string MediaFolder;  // local copies of episode files; empty: the feed's folder
+    // Whether a local copy that is a link to a file outside the media folder goes up (off: such
+    // a link may point anywhere, /etc/passwd included).
+    bool UploadLinksOutside = false;
     std::string CaFile;       // a certificate to trust (a server with a self-signed one)
     std::string KnownHostsFile; // empty: ~/.ssh/known_hosts
 };

@@ -1,15 +1,20 @@
 #include "Transfer.h"
 
+#include "KnownHosts.h"
 #include "TransferErrors.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <cstdio>
 #include <curl/curl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <mutex>
 #include <vector>
 
@@ -29,6 +34,18 @@ void InitialiseCurl()
 bool LosesTls13Uploads()
 {
     return curl_version_info(CURLVERSION_NOW)->version_num < 0x080900;
+}
+
+// An SSH public key's type, the first string of its blob ("ssh-ed25519", "ecdsa-sha2-nistp256").
+std::string KeyTypeOf(const QByteArray &key)
+{
+    if (key.size() < 4)
+        return "unknown";
+    const quint32 length = quint32(quint8(key[0])) << 24 | quint32(quint8(key[1])) << 16 |
+                           quint32(quint8(key[2])) << 8 | quint32(quint8(key[3]));
+    if (length == 0 || length > 64 || qsizetype(length) > key.size() - 4)
+        return "unknown";
+    return key.mid(4, qsizetype(length)).toStdString();
 }
 
 std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
@@ -99,6 +116,13 @@ struct TTransfer::TState {
     CURL *Curl = nullptr;
     char Error[CURL_ERROR_SIZE] = {};
     THostKeyVerdict HostKey = THostKeyVerdict::NotAsked;
+    // Plain FTP: a server that stops an upload (552, quota exceeded) answers on the control
+    // connection and drops the data connection; the transfer library sees only the drop and
+    // closes both without reading the answer. So the control socket is known from its opening,
+    // and on its closing during an upload a copy is kept for Fail to read the answer from.
+    curl_socket_t ControlSocket = CURL_SOCKET_BAD;
+    int ClosedControl = -1;
+    bool Uploading = false;
     curl_slist *Commands = nullptr;
     curl_slist *Headers = nullptr;
 
@@ -137,28 +161,93 @@ struct TTransfer::TState {
                         void *data)
     {
         TState &state = *static_cast<TState *>(data);
+        const int port = EffectivePort(state.Settings);
+        const std::string filedAs = KnownHostName(state.Settings.Host, port);
         if (match == CURLKHMATCH_OK) {
             state.HostKey = THostKeyVerdict::Known;
             return CURLKHSTAT_FINE;
         }
-        if (match == CURLKHMATCH_MISMATCH) {
+        // The transfer library also compares with an entry under the bare host name, which
+        // belongs to the host's port 22 (or to this port, as older versions filed it). Only a
+        // key filed for this very port having changed is a changed key.
+        if (match == CURLKHMATCH_MISMATCH &&
+            (port == 22 || KnownHostsHasName(KnownHostsPath(state.Settings), filedAs))) {
             state.HostKey = THostKeyVerdict::Changed;
             return CURLKHSTAT_REJECT;
         }
         // A key the file does not hold: the author decides from its fingerprint.
         const QByteArray key = found->len ? QByteArray(found->key, qsizetype(found->len))
                                           : QByteArray::fromBase64(QByteArray(found->key));
-        const std::string fingerprint =
-            "SHA256:" + QCryptographicHash::hash(key, QCryptographicHash::Sha256)
-                            .toBase64(QByteArray::OmitTrailingEquals)
-                            .toStdString();
-        if (state.Hooks.AcceptNewHostKey &&
-            state.Hooks.AcceptNewHostKey(state.Settings.Host, fingerprint)) {
+        THostKey offered;
+        offered.Host = state.Settings.Host;
+        offered.Port = port;
+        offered.KeyType = KeyTypeOf(key);
+        offered.Fingerprint = "SHA256:" + QCryptographicHash::hash(key, QCryptographicHash::Sha256)
+                                              .toBase64(QByteArray::OmitTrailingEquals)
+                                              .toStdString();
+        if (state.Hooks.AcceptNewHostKey && state.Hooks.AcceptNewHostKey(offered)) {
+            // Filed here, not by the transfer library, which files it without the port. A file
+            // that cannot be written only means the question comes again next time.
+            AddKnownHost(KnownHostsPath(state.Settings), filedAs, offered.KeyType, key.toBase64().toStdString());
             state.HostKey = THostKeyVerdict::Known;
-            return CURLKHSTAT_FINE_ADD_TO_FILE;
+            return CURLKHSTAT_FINE;
         }
         state.HostKey = THostKeyVerdict::Refused;
         return CURLKHSTAT_REJECT;
+    }
+
+    static curl_socket_t OpenSocket(void *data, curlsocktype, curl_sockaddr *address)
+    {
+        TState &state = *static_cast<TState *>(data);
+        const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+        if (state.ControlSocket == CURL_SOCKET_BAD) // a connection's first socket carries its commands
+            state.ControlSocket = socket;
+        return socket;
+    }
+
+    static int CloseSocket(void *data, curl_socket_t socket)
+    {
+        TState &state = *static_cast<TState *>(data);
+        if (socket == state.ControlSocket) {
+            state.ControlSocket = CURL_SOCKET_BAD;
+            if (state.Uploading && state.ClosedControl < 0)
+                state.ClosedControl = ::dup(socket);
+        }
+        return ::close(socket);
+    }
+
+    // The last reply a closed control connection still held, waiting a moment for it; 0 when none.
+    long ClosedControlReply()
+    {
+        if (ClosedControl < 0)
+            return 0;
+        std::string received;
+        pollfd wait = {ClosedControl, POLLIN, 0};
+        char buffer[4096];
+        while (received.size() < 16384 && ::poll(&wait, 1, 2000) > 0) {
+            const ssize_t count = ::recv(ClosedControl, buffer, sizeof buffer, 0);
+            if (count <= 0)
+                break;
+            received.append(buffer, std::size_t(count));
+            if (received.ends_with("\n"))
+                break;
+        }
+        ForgetClosedControl();
+        long reply = 0;
+        for (const QString &line : QString::fromLatin1(received).split(QLatin1Char('\n'))) {
+            bool number = false;
+            const long code = line.left(3).toLong(&number);
+            if (number && line.size() > 3 && line[3] == QLatin1Char(' '))
+                reply = code;
+        }
+        return reply;
+    }
+
+    void ForgetClosedControl()
+    {
+        if (ClosedControl >= 0)
+            ::close(ClosedControl);
+        ClosedControl = -1;
     }
 
     static int Progress(void *data, curl_off_t, curl_off_t, curl_off_t total, curl_off_t sent)
@@ -213,6 +302,12 @@ struct TTransfer::TState {
                                  long(CURL_SSLVERSION_TLSv1_2) | long(CURL_SSLVERSION_MAX_TLSv1_2));
             [[fallthrough]];
         case TPublishProtocol::Ftp:
+            if (Settings.Protocol == TPublishProtocol::Ftp) {
+                curl_easy_setopt(Curl, CURLOPT_OPENSOCKETFUNCTION, &TState::OpenSocket);
+                curl_easy_setopt(Curl, CURLOPT_OPENSOCKETDATA, this);
+                curl_easy_setopt(Curl, CURLOPT_CLOSESOCKETFUNCTION, &TState::CloseSocket);
+                curl_easy_setopt(Curl, CURLOPT_CLOSESOCKETDATA, this);
+            }
             curl_easy_setopt(Curl, CURLOPT_PASSWORD, Password.c_str());
             curl_easy_setopt(Curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR));
             break;
@@ -247,6 +342,15 @@ struct TTransfer::TState {
         failure.HostKey = HostKey;
         failure.Host = HostAndPort();
         failure.What = what;
+        // A cancel is the author's: there is no answer worth waiting for.
+        if (code == CURLE_ABORTED_BY_CALLBACK)
+            ForgetClosedControl();
+        const long closingReply = ClosedControlReply();
+        if (closingReply == 452 || closingReply == 552) {
+            failure.Code = CURLE_REMOTE_DISK_FULL;
+            failure.Response = closingReply;
+            failure.Detail = "the server answered " + std::to_string(closingReply);
+        }
         const bool denied = code == CURLE_LOGIN_DENIED ||
                             (code == CURLE_HTTP_RETURNED_ERROR && failure.Response == 401);
         throw TPublishError(TransferErrorMessage(failure),
@@ -291,7 +395,12 @@ struct TTransfer::TState {
         curl_easy_setopt(Curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
         if (offset > 0)
             curl_easy_setopt(Curl, CURLOPT_RESUME_FROM_LARGE, curl_off_t(offset));
-        Check(Perform(), "uploading " + shownAs);
+        Uploading = true;
+        const CURLcode code = Perform();
+        Uploading = false;
+        if (code == CURLE_OK)
+            ForgetClosedControl();
+        Check(code, "uploading " + shownAs);
     }
 };
 
@@ -316,6 +425,7 @@ TTransfer::TTransfer(TPublishSettings settings, std::string password, TTransferH
 
 TTransfer::~TTransfer()
 {
+    state_->ForgetClosedControl();
     curl_slist_free_all(state_->Commands);
     curl_slist_free_all(state_->Headers);
     curl_easy_cleanup(state_->Curl);
@@ -409,6 +519,130 @@ void TTransfer::Replace(const std::string &temporary, const std::string &name)
     if (replaced != CURLE_QUOTE_ERROR)
         state.Fail(replaced, what);
     state.Check(rename(true), what);
+}
+
+std::vector<std::string> TTransfer::List(const std::string &folder)
+{
+    TState &state = *state_;
+    std::string body;
+    const std::string below = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    state.Start(state.Url(below));
+    curl_easy_setopt(state.Curl, CURLOPT_WRITEFUNCTION, &AppendBody);
+    curl_easy_setopt(state.Curl, CURLOPT_WRITEDATA, &body);
+    const bool webDav = state.Settings.Protocol == TPublishProtocol::WebDav;
+    if (webDav) {
+        curl_easy_setopt(state.Curl, CURLOPT_CUSTOMREQUEST, "PROPFIND");
+        state.Header("Depth: 1");
+    } else {
+        curl_easy_setopt(state.Curl, CURLOPT_DIRLISTONLY, 1L);
+    }
+    state.Check(state.Perform(), "listing the remote folder" + (folder.empty() ? "" : " " + folder));
+    std::vector<std::string> names;
+    if (!webDav) {
+        for (const QString &line : QString::fromStdString(body).split(QLatin1Char('\n'))) {
+            const QString name = line.trimmed();
+            if (!name.isEmpty() && name != QLatin1String(".") && name != QLatin1String(".."))
+                names.push_back(LastSegment(name.toStdString()));
+        }
+        return names;
+    }
+    // A multistatus answer: one href per entry, the folder itself first.
+    static const QRegularExpression href(QStringLiteral("<(?:[A-Za-z0-9_]+:)?href>([^<]*)</"));
+    const QString folderPath =
+        QUrl(QString::fromStdString(state.Url(below))).path(QUrl::FullyDecoded);
+    for (auto match = href.globalMatch(QString::fromStdString(body)); match.hasNext();) {
+        QString path = QUrl(match.next().captured(1).trimmed()).path(QUrl::FullyDecoded);
+        if (path == folderPath || path + QLatin1Char('/') == folderPath)
+            continue;
+        while (path.endsWith(QLatin1Char('/')))
+            path.chop(1);
+        names.push_back(LastSegment(path.toStdString()));
+    }
+    return names;
+}
+
+void TTransfer::Remove(const std::string &name)
+{
+    TState &state = *state_;
+    const std::string what = "removing " + LastSegment(name);
+    state.Start(state.Url(name));
+    if (state.Settings.Protocol == TPublishProtocol::WebDav) {
+        curl_easy_setopt(state.Curl, CURLOPT_CUSTOMREQUEST, "DELETE");
+    } else {
+        curl_easy_setopt(state.Curl, CURLOPT_NOBODY, 1L);
+        const bool sftp = state.Settings.Protocol == TPublishProtocol::Sftp;
+        state.Command(sftp ? "rm " + Quoted(state.ServerPath(name)) : "DELE " + LastSegment(name));
+    }
+    state.Check(state.Perform(), what);
+}
+
+namespace {
+
+struct TBoundedBody {
+    std::string *Body;
+    std::size_t Limit;
+};
+
+// Keeps the first Limit bytes, then stops the transfer: a server that ignores a range request
+// would otherwise send the whole file.
+size_t KeepBoundedBody(char *buffer, size_t size, size_t count, void *data)
+{
+    TBoundedBody &bounded = *static_cast<TBoundedBody *>(data);
+    const std::size_t room = bounded.Limit - std::min(bounded.Limit, bounded.Body->size());
+    bounded.Body->append(buffer, std::min(room, size * count));
+    return bounded.Body->size() >= bounded.Limit ? 0 : size * count;
+}
+
+} // namespace
+
+TPublicAnswer AskPublicUrl(const std::string &url, const std::string &caFile, const std::string &range,
+                           std::size_t bodyBytes)
+{
+    InitialiseCurl();
+    TPublicAnswer answer;
+    CURL *curl = curl_easy_init();
+    if (!curl) {
+        answer.Failure = "the transfer library could not start";
+        return answer;
+    }
+    char error[CURL_ERROR_SIZE] = {};
+    TBoundedBody bounded{&answer.Body, bodyBytes};
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 10L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 20L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &KeepBoundedBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &bounded);
+    if (bodyBytes == 0)
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    else if (!range.empty())
+        curl_easy_setopt(curl, CURLOPT_RANGE, range.c_str());
+    if (!caFile.empty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
+    const CURLcode code = curl_easy_perform(curl);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.Status);
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    answer.ContentLength = length;
+    const char *type = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
+    if (type) {
+        const std::string full = QString::fromLatin1(type).toLower().toStdString();
+        answer.ContentType = QString::fromStdString(full.substr(0, full.find(';'))).trimmed().toStdString();
+    }
+    // A body cut at the limit is what was asked for, not a failure.
+    const bool cutShort = code == CURLE_WRITE_ERROR && answer.Body.size() >= bodyBytes;
+    if (code != CURLE_OK && !cutShort)
+        answer.Failure = error[0] ? error : curl_easy_strerror(code);
+    if (answer.Status == 0 && answer.Failure.empty())
+        answer.Failure = "no answer";
+    curl_easy_cleanup(curl);
+    return answer;
 }
 
 std::string FetchPublicUrl(const std::string &url, const std::string &caFile)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // What a failure asks of the caller: nothing more, or a password asked for again.
 enum class TPublishFailure { Other, Cancelled, Authentication };
@@ -22,12 +23,20 @@ public:
     TPublishFailure Failure;
 };
 
+// A server's host key that the known hosts file does not hold.
+struct THostKey {
+    std::string Host;
+    int Port = 22;
+    std::string KeyType;     // "ssh-ed25519", "ssh-rsa", ...
+    std::string Fingerprint; // "SHA256:..."
+};
+
 struct TTransferHooks {
     // Bytes of the running upload sent so far and its size; false cancels the transfer.
     std::function<bool(std::int64_t sent, std::int64_t total)> Progress;
-    // A host key not in the known hosts file: its SHA-256 fingerprint ("SHA256:...") shown to the
-    // author; true trusts it and adds it to the file. Unset: refused.
-    std::function<bool(const std::string &host, const std::string &fingerprint)> AcceptNewHostKey;
+    // A host key not in the known hosts file, shown to the author; true trusts it and adds it
+    // to the file. Unset: refused.
+    std::function<bool(const THostKey &key)> AcceptNewHostKey;
 };
 
 class TTransfer {
@@ -50,6 +59,11 @@ public:
     void Replace(const std::string &temporary, const std::string &name);
     // Whether an interrupted upload can go on where it stopped (SFTP, FTP, FTPS).
     bool ResumesUploads() const;
+    // The names in a folder below the remote folder ("" the remote folder itself), hidden ones
+    // included, without "." and "..".
+    std::vector<std::string> List(const std::string &folder);
+    // Removes a file below the remote folder.
+    void Remove(const std::string &name);
 
 private:
     struct TState;
@@ -58,3 +72,17 @@ private:
 
 // GETs a public http(s) URL (caFile: a certificate to trust besides the system's).
 std::string FetchPublicUrl(const std::string &url, const std::string &caFile);
+
+// What a public URL answered to one bounded request: at most a few seconds, and of the body only
+// the first bytes asked for.
+struct TPublicAnswer {
+    long Status = 0;               // the HTTP status, 0 when no answer came
+    std::int64_t ContentLength = -1;
+    std::string ContentType;       // without parameters, lower case
+    std::string Body;              // at most the bytes asked for
+    std::string Failure;           // why no answer came, "" when one did
+};
+// A HEAD request when bodyBytes is 0, else a GET of the range given ("" for none) that keeps at
+// most bodyBytes of the body, whatever the server sends.
+TPublicAnswer AskPublicUrl(const std::string &url, const std::string &caFile, const std::string &range,
+                           std::size_t bodyBytes);

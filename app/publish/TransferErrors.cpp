@@ -25,7 +25,7 @@ std::string Reason(const TTransferFailure &failure)
     case CURLE_REMOTE_ACCESS_DENIED:
         return "permission denied on the server (check the remote folder and its rights)";
     case CURLE_REMOTE_DISK_FULL:
-        return "the server's disk is full";
+        return "the server's disk is full, or your quota there is used up";
     case CURLE_OPERATION_TIMEDOUT:
         return "the server did not answer in time";
     case CURLE_ABORTED_BY_CALLBACK:
@@ -45,7 +45,7 @@ std::string Reason(const TTransferFailure &failure)
         case 403: return "permission denied on the server (check the remote folder and its rights)";
         case 404:
         case 409: return "the remote folder does not exist on the server";
-        case 507: return "the server's disk is full";
+        case 507: return "the server's disk is full, or your quota there is used up";
         default: return "the server answered HTTP " + std::to_string(failure.Response);
         }
     default:
@@ -57,7 +57,7 @@ std::string Reason(const TTransferFailure &failure)
     if (failure.Response == 550 || failure.Response == 553)
         return "permission denied on the server (check the remote folder and its rights)";
     if (failure.Response == 452 || failure.Response == 552)
-        return "the server's disk is full";
+        return "the server's disk is full, or your quota there is used up";
     return curl_easy_strerror(failure.Code);
 }
 

@@ -14,12 +14,13 @@
 
 namespace {
 
-bool AskYesNo(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text)
+bool AskYesNo(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text,
+              bool yesByDefault = true)
 {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
     QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(yesByDefault ? yes : no);
     box.setEscapeButton(no); // Escape and the close button answer No
     box.exec();
     return box.clickedButton() == yes;
@@ -49,6 +50,11 @@ void TQtDialogs::ShowErrorWithDetails(const QString &text, const QString &detail
 bool TQtDialogs::AskWarning(const QString &text)
 {
     return AskYesNo(parent_, QMessageBox::Warning, QStringLiteral("Warning"), text);
+}
+
+bool TQtDialogs::AskCaution(const QString &text)
+{
+    return AskYesNo(parent_, QMessageBox::Warning, QStringLiteral("Warning"), text, false);
 }
 
 bool TQtDialogs::AskConfirmation(const QString &text)
@@ -97,10 +103,11 @@ bool TQtDialogs::EditItemDetails(TItemDetailsText &details, const TItemDetailsHe
     return true;
 }
 
-bool TQtDialogs::EditPublishSettings(TPublishSettings &settings, QString &password)
+bool TQtDialogs::EditPublishSettings(TPublishSettings &settings, QString &password, TPublishSecret &secret)
 {
     TPublishSettingsDialog dialog(parent_);
-    dialog.SetSettings(settings);
+    dialog.SetSettings(settings, &secret);
+    dialog.AskHostKey = [this](const THostKey &key) { return AskCaution(HostKeyQuestion(key)); };
     if (dialog.exec() != QDialog::Accepted)
         return false;
     settings = dialog.Settings();
@@ -119,10 +126,12 @@ bool TQtDialogs::AskPassword(const QString &text, QString &password)
     return true;
 }
 
-bool TQtDialogs::EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl)
+bool TQtDialogs::EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl,
+                             const TPublicUrlOf &publicUrlOf)
 {
     TPodcastDialog dialog(parent_);
     dialog.SetTags(tags, codec, feedUrl);
+    dialog.SetPublicUrlOf(publicUrlOf);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     tags = dialog.Tags();

@@ -2,6 +2,7 @@
 // Every message box, question and file-open dialog of the window goes through this interface,
 // so tests can script the answers and see what the user would have been shown.
 #include <QString>
+
 #include <functional>
 
 class QWidget;
@@ -9,9 +10,13 @@ class TFeedTextCodec;
 struct TItemDetailsHelp;
 struct TItemDetailsText;
 struct TPublishSettings;
+class TPublishSecret;
 struct TShowTags;
 struct TShowNotesText;
 struct TPreviewPages;
+
+// Where a local file will be served once published, "" when nowhere known.
+using TPublicUrlOf = std::function<QString(const QString &localFile)>;
 
 // The answers to "Save changes to ...?".
 enum class TSaveChangesAnswer { Yes, No, Cancel };
@@ -32,6 +37,9 @@ public:
     }
     // Warning question, caption "Warning", Yes/No with Yes the default. True on Yes.
     virtual bool AskWarning(const QString &text) = 0;
+    // Warning question where Yes is the risky answer: caption "Warning", Yes/No with No the
+    // default, so a bare Return or Escape answers No. Unless overridden, asked as AskWarning.
+    virtual bool AskCaution(const QString &text) { return AskWarning(text); }
     // Confirmation question, caption "Confirm", Yes/No with Yes the default; Escape answers No.
     virtual bool AskConfirmation(const QString &text) = 0;
     // File-open dialog with the given filter; the chosen file's full path, or "" on cancel.
@@ -46,11 +54,13 @@ public:
     // closes the dialog only when help's check passes.
     virtual bool EditItemDetails(TItemDetailsText &details, const TItemDetailsHelp &help) = 0;
     // The publish settings dialog filled with settings; true and the edited settings on OK, with
-    // the password typed ("" when the box was left empty).
-    virtual bool EditPublishSettings(TPublishSettings &settings, QString &password)
+    // the password typed ("" when the box was left empty). secret: the session's passwords, for
+    // saying whether one is stored and forgetting it.
+    virtual bool EditPublishSettings(TPublishSettings &settings, QString &password, TPublishSecret &secret)
     {
         (void)settings;
         (void)password;
+        (void)secret;
         return false;
     }
     // A password box with the text as its question; true and the password on OK.
@@ -61,10 +71,12 @@ public:
         return false;
     }
     // The podcast dialog showing the show's tags through the feed's codec; true and the edited
-    // tags on OK. feedUrl: where the feed says it is published. Unless overridden, cancelled.
-    virtual bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl)
+    // tags on OK. feedUrl: where the feed says it is published; publicUrlOf: where a local
+    // picture will be served once published ("" when nowhere known). Unless overridden, cancelled.
+    virtual bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl,
+                             const TPublicUrlOf &publicUrlOf)
     {
-        (void)tags, (void)codec, (void)feedUrl;
+        (void)tags, (void)codec, (void)feedUrl, (void)publicUrlOf;
         return false;
     }
     // The show notes dialog filled with the notes; true and the edited notes on OK.
@@ -89,14 +101,16 @@ public:
     void ShowError(const QString &text) override;
     void ShowErrorWithDetails(const QString &text, const QString &details) override;
     bool AskWarning(const QString &text) override;
+    bool AskCaution(const QString &text) override;
     bool AskConfirmation(const QString &text) override;
     QString OpenFileName(const QString &filter) override;
     QString SaveFileName(const QString &filter) override;
     TSaveChangesAnswer AskSaveChanges(const QString &text) override;
     bool EditItemDetails(TItemDetailsText &details, const TItemDetailsHelp &help) override;
-    bool EditPublishSettings(TPublishSettings &settings, QString &password) override;
+    bool EditPublishSettings(TPublishSettings &settings, QString &password, TPublishSecret &secret) override;
     bool AskPassword(const QString &text, QString &password) override;
-    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl) override;
+    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl,
+                     const TPublicUrlOf &publicUrlOf) override;
     bool EditShowNotes(TShowNotesText &notes, const std::function<void(const QString &)> &previewEpisode) override;
     void ShowPreview(const TPreviewPages &pages, int page) override;
 

@@ -156,6 +156,9 @@ void TPodcastDialog::FillImageFromFile(const QString &fileName)
         ui->ImageInfoLabel->setText(CoverArtSummary(image, format) + QStringLiteral(": ") +
                                     (problems.isEmpty() ? QStringLiteral("the directories take it.")
                                                         : problems.join(u' ')));
+        const QString url = publicUrlOf_ ? publicUrlOf_(fileName) : QString();
+        if (!url.isEmpty())
+            ui->ImageHrefEdit->setText(url);
     } catch (const std::exception &error) {
         ui->ImagePreview->clear();
         ui->ImageInfoLabel->setText(QString::fromUtf8(error.what()));

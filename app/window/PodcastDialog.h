@@ -4,6 +4,7 @@
 // the directories would say of it; the podcast:guid is made from the feed's URL on request.
 // The dialog shows the tags as readers read them, through the feed's codec, and gives bytes
 // back, so a field left alone keeps its bytes; a URL typed anew is written as a URI.
+#include "Dialogs.h"
 #include "FeedTextCodec.h"
 #include "PodcastTags.h"
 
@@ -26,8 +27,11 @@ public:
     void SetTags(const TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl);
     // The tags as bytes of the feed; raises for a character the feed's encoding cannot hold.
     TShowTags Tags() const;
+    // Where a local picture will be served once published (Publish Settings' public folder).
+    void SetPublicUrlOf(const TPublicUrlOf &publicUrlOf) { publicUrlOf_ = publicUrlOf; }
     // What "From File..." does after its dialog: shows the picture, its size and format, and
-    // at once what the directories would object to.
+    // at once what the directories would object to; a picture that Publish will upload gives
+    // the Image URL it will have.
     void FillImageFromFile(const QString &fileName);
     // What "Make from Feed URL" does.
     void MakeGuid();
@@ -40,4 +44,5 @@ private:
     std::unique_ptr<Ui::TPodcastDialog> ui;
     TShowTags shown_;
     TFeedTextCodec codec_;
+    TPublicUrlOf publicUrlOf_;
 };

@@ -6,7 +6,11 @@
 #include "Dialogs.h"
 #include "FeedCommands.h"
 #include "PodcastTags.h"
+#include "PublishPlan.h"
+#include "PublishSettings.h"
 #include "zelXMLParser2.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -41,7 +45,13 @@ void TForm1::Podcast1Click()
     const TFeedTextCodec codec = DocumentCodec();
     TShowTags tags = ReadShowTags(*document_, channel);
     const TShowTags shown = tags;
-    if (!dialogs_.EditPodcast(tags, codec, FeedUrlOf(channel, tags, codec)) || tags == shown)
+    // A picture below the media folder gets the URL Publish will upload it to.
+    const std::string settingsKey = QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+    const TPublishSettings publishing = LoadPublishSettings(PublishSettingsFile(), settingsKey);
+    const TPublicUrlOf publicUrlOf = [&](const QString &file) {
+        return QString::fromStdString(PublicUrlOfLocalFile(file.toStdString(), settingsKey, publishing));
+    };
+    if (!dialogs_.EditPodcast(tags, codec, FeedUrlOf(channel, tags, codec), publicUrlOf) || tags == shown)
         return;
     // The channel changes in memory: the file is read again when next needed.
     documentIsKnownFile_ = false;

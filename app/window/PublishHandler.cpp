@@ -1,13 +1,17 @@
 // Feed > Publish Settings... and Feed > Publish: the selected feed's server, and its upload on a
-// worker thread while the progress dialog shows the bytes and the speed and offers Cancel. The
-// window keeps painting; the dialog is modal, so the feed cannot change under the upload.
+// worker thread while the progress dialog shows the run and offers Cancel. The window keeps
+// painting; the dialog is modal, so the feed cannot change under the upload. Check Feed runs
+// first, as for --publish: a feed with errors goes up only when the author says so.
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
 #include "Dialogs.h"
+#include "FeedCheck.h"
 #include "PublishProgressDialog.h"
+#include "PublishSettingsDialog.h"
 #include "PublishSettings.h"
 #include "Publisher.h"
+#include "zelStrings.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -27,6 +31,18 @@ bool NeedsPassword(const TPublishSettings &settings)
     return !(settings.Protocol == TPublishProtocol::Sftp && !settings.KeyFile.empty());
 }
 
+// The check's findings as lines, at most a screenful.
+QString FindingLines(const std::vector<TFeedFinding> &findings)
+{
+    constexpr std::size_t shown = 15;
+    QStringList lines;
+    for (std::size_t index = 0; index < findings.size() && index < shown; ++index)
+        lines << QString::fromStdString(FindingLine(findings[index]));
+    if (findings.size() > shown)
+        lines << QStringLiteral("... and %1 more (Feed > Check Feed lists them all)").arg(findings.size() - shown);
+    return lines.join(u'\n');
+}
+
 } // namespace
 
 void TForm1::PublishSettings1Click()
@@ -37,7 +53,7 @@ void TForm1::PublishSettings1Click()
     const std::string file = PublishSettingsFile();
     TPublishSettings settings = LoadPublishSettings(file, SettingsKey(path));
     QString password;
-    if (!dialogs_.EditPublishSettings(settings, password))
+    if (!dialogs_.EditPublishSettings(settings, password, publishSecret_))
         return;
     SavePublishSettings(file, SettingsKey(path), settings);
     if (!password.isEmpty())
@@ -52,6 +68,13 @@ void TForm1::Publish1Click()
     if (!SettleUnsavedEdits())
         return;
     const std::string path = SettingsKey(SelectedFeedPath());
+    // What --publish refuses is not published from here either, unless the author says so.
+    const std::vector<TFeedFinding> findings = CheckFeed(LoadStringFromFile(path));
+    if (HasError(findings) &&
+        !dialogs_.AskCaution(QStringLiteral("%1 has errors that feed readers or the podcast directories may "
+                                            "refuse:\n%2\n\nPublish it anyway?")
+                                 .arg(QFileInfo(QString::fromStdString(path)).fileName(), FindingLines(findings))))
+        return;
     const std::string file = PublishSettingsFile();
     bool found = false;
     TPublishSettings settings = LoadPublishSettings(file, path, &found);
@@ -77,33 +100,25 @@ void TForm1::Publish1Click()
     TPublishProgressDialog progress(this);
     TUploadRecord record = LoadUploadRecord(file, path);
     TPublishHooks hooks;
-    hooks.FileStarted = [&progress](const std::string &name, std::int64_t size) {
-        QMetaObject::invokeMethod(
-            &progress, [&progress, name = QString::fromStdString(name), size] {
-                progress.FileStarted(name, size);
-            },
-            Qt::QueuedConnection);
+    hooks.FileStarted = [&progress](const TPublishStep &step) {
+        QMetaObject::invokeMethod(&progress, [&progress, step] { progress.FileStarted(step); },
+                                  Qt::QueuedConnection);
     };
     QElapsedTimer lastShown;
     hooks.Transfer.Progress = [&progress, &lastShown](std::int64_t sent, std::int64_t total) {
         // A few updates a second are enough for the eye.
         if (!lastShown.isValid() || lastShown.elapsed() >= 100 || sent == total) {
             lastShown.start();
-            QMetaObject::invokeMethod(
-                &progress, [&progress, sent, total] { progress.ShowProgress(sent, total); },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&progress, [&progress, sent] { progress.ShowProgress(sent); },
+                                      Qt::QueuedConnection);
         }
         return !progress.CancelRequested();
     };
-    hooks.Transfer.AcceptNewHostKey = [this](const std::string &host, const std::string &fingerprint) {
+    hooks.Transfer.AcceptNewHostKey = [this](const THostKey &key) {
         bool trusted = false;
-        const QString question =
-            QStringLiteral("The server %1 is not known yet. Its host key has the fingerprint\n%2\n"
-                           "Compare it with the one your provider gives. Trust this key and "
-                           "remember it in known_hosts?")
-                .arg(QString::fromStdString(host), QString::fromStdString(fingerprint));
+        const QString question = HostKeyQuestion(key);
         QMetaObject::invokeMethod(
-            this, [this, &trusted, &question] { trusted = dialogs_.AskWarning(question); },
+            this, [this, &trusted, &question] { trusted = dialogs_.AskCaution(question); },
             Qt::BlockingQueuedConnection);
         return trusted;
     };
@@ -128,10 +143,18 @@ void TForm1::Publish1Click()
     delete worker;
 
     SaveUploadRecord(file, path, record);
+    if (kind == TPublishFailure::Cancelled) {
+        // The author's own choice is no error; the feed is only replaced once it is whole.
+        dialogs_.ShowMessage(QStringLiteral("Publishing cancelled; the old feed is untouched"));
+        return;
+    }
     if (!failure.empty()) {
         if (kind == TPublishFailure::Authentication)
             publishSecret_.Forget(secretName); // asked again next time
         throw std::runtime_error(failure);
     }
-    dialogs_.ShowMessage(QString::fromStdString(ReportText(report)));
+    QString text = QString::fromStdString(ReportText(report));
+    if (!findings.empty())
+        text += QStringLiteral("\nCheck Feed found:\n") + FindingLines(findings);
+    dialogs_.ShowMessage(text);
 }

@@ -122,13 +122,15 @@ public:
         return true;
     }
 
-    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl) override
+    bool EditPodcast(TShowTags &tags, const TFeedTextCodec &codec, const QString &feedUrl,
+                     const TPublicUrlOf &publicUrlOf) override
     {
         Shown.push_back({"podcast", feedUrl});
         if (!PodcastScript)
             return false;
         TPodcastDialog dialog;
         dialog.SetTags(tags, codec, feedUrl);
+        dialog.SetPublicUrlOf(publicUrlOf);
         dialog.show();
         PodcastScript(dialog);
         if (dialog.isVisible()) {

@@ -119,3 +119,128 @@ authorizer.add_user("author", "secret", root, perm="elradfmwMT")
 handler.authorizer = authorizer
 FTPServer(("127.0.0.1", port), handler).serve_forever()
 )";
+
+// A web server over root on port for the public address, with byte ranges (Python's http.server
+// has none), that can be told to misbehave for a file name: "wrong-length=NAME" (a Content-Length
+// 7 bytes too many), "wrong-type=NAME" (served as text/plain), "no-ranges=NAME" (a range request
+// gets the whole file with 200), "missing=NAME" (404), "same-size=NAME" (other bytes of the
+// same length).
+inline const char *const WebServerScript = R"py(
+import http.server, os, re, sys, urllib.parse
+root, port = sys.argv[1], int(sys.argv[2])
+faults = {}
+for argument in sys.argv[3:]:
+    kind, name = argument.split("=", 1)
+    faults.setdefault(name, set()).add(kind)
+types = {".mp3": "audio/mpeg", ".m4a": "audio/x-m4a", ".xml": "application/rss+xml", ".png": "image/png",
+         ".jpg": "image/jpeg", ".vtt": "text/vtt", ".json": "application/json+chapters"}
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    def log_message(self, *arguments):
+        pass
+    def do_HEAD(self):
+        self.answer(False)
+    def do_GET(self):
+        self.answer(True)
+    def answer(self, withBody):
+        path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
+        full = os.path.normpath(os.path.join(root, path.lstrip("/")))
+        name = os.path.basename(full)
+        fault = faults.get(name, set())
+        if not full.startswith(os.path.normpath(root)) or "missing" in fault or not os.path.isfile(full):
+            self.send_response(404)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        with open(full, "rb") as file:
+            data = file.read()
+        if "same-size" in fault:
+            data = bytes(255 - byte for byte in data)
+        status, part = 200, data
+        wanted = re.fullmatch(r"bytes=(\d+)-(\d*)", self.headers.get("Range", ""))
+        if wanted and "no-ranges" not in fault:
+            start = int(wanted.group(1))
+            end = min(int(wanted.group(2)) if wanted.group(2) else len(data) - 1, len(data) - 1)
+            if start >= len(data):
+                self.send_response(416)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+                return
+            status, part = 206, data[start:end + 1]
+        self.send_response(status)
+        if status == 206:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, len(data)))
+        self.send_header("Accept-Ranges", "none" if "no-ranges" in fault else "bytes")
+        self.send_header("Content-Type", "text/plain" if "wrong-type" in fault else
+                         types.get(os.path.splitext(name)[1], "application/octet-stream"))
+        wrongLength = "wrong-length" in fault and status == 200
+        self.send_header("Content-Length", str(len(part) + (7 if wrongLength else 0)))
+        if wrongLength:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        self.end_headers()
+        if withBody:
+            self.wfile.write(part)
+http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler).serve_forever()
+)py";
+
+// pyftpdlib over root on port with faults, each an argument "name=value": "log=FILE" writes every
+// command line received (passwords included) and the TLS version of each connection; "quota=N"
+// answers 552 and drops the data connection once an upload passed N bytes; "short=NAME" keeps
+// only the first 1000 bytes of NAME's temporary upload file yet answers 226; "cert=FILE" and
+// "key=FILE" make it FTPS, as FtpServerScript does.
+inline const char *const FaultyFtpServerScript = R"py(
+import os, sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, DTPHandler
+from pyftpdlib.servers import FTPServer
+root, port = sys.argv[1], int(sys.argv[2])
+options = dict(argument.split("=", 1) for argument in sys.argv[3:])
+def note(text):
+    if "log" in options:
+        with open(options["log"], "a") as log:
+            log.write(text + "\n")
+def tlsVersion(channel):
+    version = getattr(channel.socket, "get_protocol_version_name", None)
+    return version() if version else "plain"
+handler, dataBase = FTPHandler, DTPHandler
+if "cert" in options:
+    from pyftpdlib.handlers import TLS_FTPHandler, TLS_DTPHandler
+    class TlsData(TLS_DTPHandler):
+        def readable(self):
+            return self._ssl_accepting or super().readable()
+    handler, dataBase = TLS_FTPHandler, TlsData
+    handler.certfile, handler.keyfile = options["cert"], options["key"]
+    handler.tls_control_required = handler.tls_data_required = True
+class Data(dataBase):
+    def handle_read(self):
+        name = os.path.basename(getattr(self.file_obj, "name", "") or "")
+        if "quota" in options and self.receive and self.tot_bytes_received >= int(options["quota"]):
+            self._resp = ("552 Disk quota exceeded; transfer aborted.", lambda *arguments: None)
+            self.close()
+            return
+        if options.get("short") and name == "." + options["short"] + ".uploading":
+            chunk = self.recv(self.ac_in_buffer_size)
+            kept = max(0, 1000 - self.tot_bytes_received)
+            self.tot_bytes_received += len(chunk)
+            if not chunk:
+                self.transfer_finished = True
+            self.file_obj.write(chunk[:kept])
+            return
+        super().handle_read()
+    def close(self):
+        if not self._closed:
+            note("data " + tlsVersion(self))
+        super().close()
+if "cert" not in options: # the TLS handler reads through its own event handler
+    Data.handle_read_event = Data.handle_read
+class Commands(handler):
+    dtp_handler = Data
+    def pre_process_command(self, line, cmd, arg):
+        note(line + " [" + tlsVersion(self) + "]")
+        return super().pre_process_command(line, cmd, arg)
+authorizer = DummyAuthorizer()
+authorizer.add_user("author", "secret", root, perm="elradfmwMT")
+Commands.authorizer = authorizer
+FTPServer(("127.0.0.1", port), Commands).serve_forever()
+)py";
