@@ -484,14 +484,14 @@ private:
                                        EntryLink(catalogue, 0), EntryDate(catalogue, 0)};
         const TChannelFields file = ReadChannelFields(*document, scratch);
         const std::string inFile[4] = {file.Title, file.Description, file.Link, file.Date};
-        const std::size_t capacities[4] = {TitleCapacity, DescriptionCapacity, LinkCapacity, DateCapacity};
         const TFeedTextCodec codec(DocumentEncoding(*document));
+        // A box nobody typed in gives what the file holds now (as it reads, trimmed; also when
+        // the list's copy is cut or another program changed the file); a typed one its text.
         std::string fields[4];
         for (int box = 0; box < 4; ++box) {
             const QString text = FeedBoxes()[box];
             const TFeedTextCodec storedCodec(EncodingFor({}, stored[box]));
-            fields[box] = text == storedCodec.ToText(stored[box]) ? UncutValue(stored[box], inFile[box], capacities[box])
-                                                                  : codec.ToBytes(text);
+            fields[box] = text == storedCodec.ToText(stored[box]) ? inFile[box] : codec.ToBytes(text);
         }
         WriteChannelFields(*document, scratch, {fields[0], fields[1], fields[2], fields[3]});
         document->SaveToFile(scratch);
