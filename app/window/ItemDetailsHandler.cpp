@@ -95,7 +95,12 @@ void TForm1::ItemDetails1Click()
     const TItemDetails shown = ReadItemDetails(*document_, path, FirstItemIndex, row);
     TItemDetailsText text = DetailsText(shown, codec);
     TItemDetailsHelp help;
-    help.Check = [&](const TItemDetailsText &typed) { CheckDetails(DetailsBytes(typed, shown, codec)); };
+    // OK on what the file holds writes nothing, so it refuses nothing either (an enclosure
+    // another program wrote without its length stays as it is).
+    help.Check = [&](const TItemDetailsText &typed) {
+        if (const TItemDetails details = DetailsBytes(typed, shown, codec); details != shown)
+            CheckDetails(details);
+    };
     const TPublishSettings settings = LoadPublishSettings(
         PublishSettingsFile(), QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
     help.PublicUrlOf = [&](const QString &file) {

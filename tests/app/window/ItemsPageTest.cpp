@@ -827,6 +827,15 @@ private slots:
                         earlier.pop_back();
                     } else if (ClickAndApply(window, command, *expected, first, row)) {
                     } else if (command == Details) {
+                        // OK on the details as they are writes nothing and refuses nothing.
+                        window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
+                            QTest::mouseClick(dialog.findChild<QDialogButtonBox *>("Buttons")->button(QDialogButtonBox::Ok),
+                                              Qt::LeftButton);
+                        };
+                        window.Action("ItemDetails1")->trigger();
+                        QVERIFY2(window.Dialogs.Log().filter("error").isEmpty(), qPrintable(label + window.Dialogs.Log().join('\n')));
+                        QVERIFY2(window.File() == before, qPrintable(label));
+                        window.Dialogs.Shown.clear();
                         const std::string author = "  me" + std::to_string(earlier.size()) + "@x (Me)  ";
                         window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {
                             window.TypeInto(dialog.findChild<QLineEdit *>("AuthorEdit"), QString::fromStdString(author));
