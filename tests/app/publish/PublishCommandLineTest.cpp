@@ -137,9 +137,10 @@ private slots:
         QByteArray feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
                           "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"><channel>"
                           "<title>Show</title><link>https://example.org/</link><description>All</description>"
-                          "<itunes:image href=\"" + at + "cover.jpg\"/>";
+                          "<language>en</language><itunes:explicit>false</itunes:explicit>"
+                          "<itunes:category text=\"Arts\"/><itunes:image href=\"" + at + "cover.jpg\"/>";
         for (const char *name : {"a", "b", "c"}) {
-            feed += QByteArray("<item><title>") + name + "</title><guid isPermaLink=\"false\">" + name +
+            feed += QByteArray("<item><title>") + name + "</title><description>" + name + "</description><guid isPermaLink=\"false\">" + name +
                     "</guid><enclosure url=\"" + at + name + ".mp3\" length=\"4\" type=\"audio/mpeg\"/></item>";
             QFile episode(folder.filePath(QString(name) + ".mp3"));
             QVERIFY(episode.open(QIODevice::WriteOnly));

@@ -95,7 +95,8 @@ std::string Podcast(const QString &publicFolder, const std::string &date, const 
     std::string items;
     for (int episode = 1; episode <= 3; ++episode) {
         const std::string number = std::to_string(episode);
-        items += "    <item>\r\n      <title>Episode " + number + "</title>\r\n      <guid isPermaLink=\"false\">ep" + number +
+        items += "    <item>\r\n      <title>Episode " + number + "</title>\r\n      <description>Part " + number +
+                 "</description>\r\n      <guid isPermaLink=\"false\">ep" + number +
                  "</guid>\r\n      <enclosure url=\"" + folder + "ep" + number + ".mp3\" length=\"" +
                  std::to_string(1000 * episode) + "\" type=\"audio/mpeg\"/>\r\n" +
                  (episode == 1 ? "      <podcast:transcript url=\"" + folder + "ep1.vtt\" type=\"text/vtt\"/>\r\n" : "") +
@@ -105,7 +106,7 @@ std::string Podcast(const QString &publicFolder, const std::string &date, const 
            "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
            "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\">\r\n  <channel>\r\n"
            "    <title>Show</title>\r\n    <link>https://example.org/</link>\r\n"
-           "    <description>Talk" + note + "</description>\r\n    <pubDate>" + date + "</pubDate>\r\n"
+           "    <description>Talk" + note + "</description>\r\n    <language>en</language>\r\n    <pubDate>" + date + "</pubDate>\r\n"
            "    <itunes:explicit>false</itunes:explicit>\r\n    <itunes:category text=\"Arts\"/>\r\n"
            "    <itunes:image href=\"" + folder + "cover.png\"/>\r\n"
            "    <image>\r\n      <url>" + folder + "cover.png</url>\r\n      <title>Show</title>\r\n"
