@@ -373,7 +373,7 @@ private slots:
                            "not UTF-8",
                            "document: error: not well-formed XML at line 6, column 17: Input is "
                            "not proper UTF-8, indicate encoding ! Bytes: 0xC1 0xA9 0x20 0x6E"};
-        // RSS 2.0's own rules, as its specification words them.
+        // RSS 2.0's own rules, as the format defines them.
         QTest::newRow("ttl of 0")
             << QByteArray("<ttl>60</ttl>") << QByteArray("<ttl>0</ttl>")
             << QStringList{"channel: error: ttl \"0\" is less than 1"};
