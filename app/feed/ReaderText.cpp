@@ -1,64 +1,11 @@
 #include "ReaderText.h"
 
 #include "FeedTextCodec.h"
+#include "TextAsRead.h"
 #include "zelXMLParser2.h"
 #include "zelXMLReference.h"
 
 namespace {
-
-void AppendCharacter(std::string &out, unsigned long code, TReaderForm form)
-{
-    if (!form.Utf8) {
-        out += char(code);
-        return;
-    }
-    if (code < 0x80) {
-        out += char(code);
-    } else if (code < 0x800) {
-        out += char(0xC0 | (code >> 6));
-        out += char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += char(0xE0 | (code >> 12));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    } else {
-        out += char(0xF0 | (code >> 18));
-        out += char(0x80 | ((code >> 12) & 0x3F));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    }
-}
-
-// XML's own references decoded; any other stays as written.
-std::string DecodedReferences(std::string_view written, TReaderForm form)
-{
-    static constexpr std::pair<std::string_view, char> Predefined[] = {
-        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
-    std::string text;
-    text.reserve(written.size());
-    for (size_t at = 0; at < written.size();) {
-        const size_t length = written[at] == '&' ? XmlReferenceLength(written, at) : 0;
-        if (length == 0) {
-            text += written[at++];
-            continue;
-        }
-        const std::string_view name = written.substr(at + 1, length - 2);
-        if (name[0] == '#') {
-            const bool hex = name[1] == 'x';
-            const unsigned long code = std::stoul(std::string(name.substr(hex ? 2 : 1)), nullptr, hex ? 16 : 10);
-            if (form.Utf8 || code <= 0xFF)
-                AppendCharacter(text, code, form);
-            else
-                text += written.substr(at, length);
-        } else {
-            for (const auto &[entity, character] : Predefined)
-                if (name == entity)
-                    text += character;
-        }
-        at += length;
-    }
-    return text;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -80,7 +27,7 @@ std::string ReadersContent(std::string_view content, TReaderForm form)
     std::string text;
     for (size_t at = 0; at < content.size();) {
         const size_t open = content.find('<', at);
-        text += DecodedReferences(content.substr(at, open == std::string_view::npos ? open : open - at), form);
+        text += DecodedReferences(content.substr(at, open == std::string_view::npos ? open : open - at), form.Utf8);
         if (open == std::string_view::npos)
             break;
         const std::string_view rest = content.substr(open);
@@ -112,14 +59,14 @@ std::string ReadersText(const TzelXMLNode2 &element, TReaderForm form)
     // A text from a CDATA section, or set with "<" or ">" (the writer puts it in one), is as it is.
     if (element.TextFromCDATA() || element.TextNeedsCDATA())
         return Trimmed(element.Text());
-    return Trimmed(DecodedReferences(element.TextView(), form));
+    return Trimmed(DecodedReferences(element.TextView(), form.Utf8));
 }
 
 std::string ReadersValue(std::string_view valueText, TReaderForm form)
 {
     if (!form.Xml)
         return std::string(valueText);
-    return DecodedReferences(valueText, form);
+    return DecodedReferences(valueText, form.Utf8);
 }
 
 std::string StoredText(std::string_view text)

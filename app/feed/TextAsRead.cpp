@@ -38,7 +38,7 @@ std::string Normalized(std::string_view text) { return std::string(TrimmedText(W
 
 } // namespace
 
-std::string DecodedReferences(std::string_view written)
+std::string DecodedReferences(std::string_view written, bool utf8)
 {
     std::string text;
     text.reserve(written.size());
@@ -51,7 +51,13 @@ std::string DecodedReferences(std::string_view written)
         const std::string_view name = written.substr(at + 1, length - 2);
         if (name[0] == '#') {
             const bool hex = name[1] == 'x';
-            AppendUtf8(text, static_cast<uint32_t>(std::stoul(std::string(name.substr(hex ? 2 : 1)), nullptr, hex ? 16 : 10)));
+            const auto code = static_cast<uint32_t>(std::stoul(std::string(name.substr(hex ? 2 : 1)), nullptr, hex ? 16 : 10));
+            if (utf8)
+                AppendUtf8(text, code);
+            else if (code <= 0xFF)
+                text += static_cast<char>(code);
+            else
+                text += written.substr(at, length);
         } else {
             text += name == "amp" ? '&' : name == "lt" ? '<' : name == "gt" ? '>' : name == "quot" ? '"' : '\'';
         }

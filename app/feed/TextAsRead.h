@@ -14,6 +14,7 @@ std::string ElementTextAsRead(const TzelXMLNode2 &element);
 // The attribute's value; blanks written in it are read as spaces, as XML reads them.
 std::string AttributeValueAsRead(const TzelXMLAttribute2 &attribute);
 
-// Written text with XML's own references decoded (a character reference as UTF-8); other
+// Written text with XML's own references decoded (a character reference as UTF-8, or in a
+// single-byte text as its byte, kept as written when that byte cannot hold it); other
 // references, which only a DTD gives a meaning, stay as written.
-std::string DecodedReferences(std::string_view written);
+std::string DecodedReferences(std::string_view written, bool utf8 = true);
