@@ -73,6 +73,19 @@ TzelXMLNode2 &RequireChannel(const TzelXMLParser2 &document, const std::string &
     return *channel;
 }
 
+TzelXMLNode2 &RequireListedItem(const TzelXMLNode2 &channel, const std::string &path, int firstItemIndex,
+                                int row, std::string_view command)
+{
+    TzelXMLNode2 *item = row >= 0 && firstItemIndex + row >= 0 ? channel.ChildAt(firstItemIndex + row) : nullptr;
+    if (!item)
+        throw Exception("The selected item is no longer in the feed \"" + path +
+                        "\". Open the Items page again to see the feed as it is.");
+    if (item->NameView() != "item")
+        throw Exception("The selected row is a <" + item->Name() + ">, not an item" +
+                        (command.empty() ? "." : ": " + std::string(command) + "."));
+    return *item;
+}
+
 TChannelFields ReadChannelFields(const TzelXMLParser2 &document, const std::string &path)
 {
     const TzelXMLNode2 &channel = RequireChannel(document, path);

@@ -5,6 +5,7 @@
 #include "FeedTextCodec.h"
 
 #include <string>
+#include <string_view>
 
 class TzelXMLNode2;
 class TzelXMLParser2;
@@ -30,6 +31,12 @@ void RequireWholeDocument(const TzelXMLParser2 &document, const std::string &pat
 
 // The root's first direct child "channel"; raises a message naming the file when it is missing.
 TzelXMLNode2 &RequireChannel(const TzelXMLParser2 &document, const std::string &path);
+
+// The element listed at the row of the Items page; raises a message when the feed no longer has
+// it or when it is no item (a channel element written after the items). `command` names what
+// the caller would do with it ("it has no show notes"), or is empty.
+TzelXMLNode2 &RequireListedItem(const TzelXMLNode2 &channel, const std::string &path, int firstItemIndex,
+                                int row, std::string_view command = {});
 
 // Reads "title", "description", "link" and "pubDate" of the channel; a missing one (all are
 // optional in RSS 2.0 but the title, and real feeds omit the dates) reads as empty.

@@ -242,19 +242,6 @@ void SetEnclosure(TzelXMLNode2 &item, const TItemDetails &details, TReaderForm f
             SetAttribute(*enclosure, name, *value, form);
 }
 
-TzelXMLNode2 &ListedItem(const TzelXMLParser2 &document, const std::string &path,
-                         int firstItemIndex, int row)
-{
-    const TzelXMLNode2 &channel = RequireChannel(document, path);
-    TzelXMLNode2 *item = row >= 0 && firstItemIndex + row >= 0
-                             ? channel.ChildAt(firstItemIndex + row)
-                             : nullptr;
-    if (!item)
-        throw Exception("The selected item is no longer in the feed \"" + path +
-                        "\". Open the Items page again to see the feed as it is.");
-    return *item;
-}
-
 } // namespace
 
 TItemDetails ReadDetailsOf(const TzelXMLNode2 &item, TReaderForm form)
@@ -293,7 +280,7 @@ void ApplyDetails(TzelXMLNode2 &item, const TItemDetails &details, TReaderForm f
 TItemDetails ReadItemDetails(const TzelXMLParser2 &document, const std::string &path,
                              int firstItemIndex, int row)
 {
-    const TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
+    const TzelXMLNode2 &item = RequireListedItem(RequireChannel(document, path), path, firstItemIndex, row, "it has no details");
     TItemDetails details = ReadDetailsOf(item, ReaderFormOf(document));
     details.Episode = ReadEpisodeTags(document, RequireChannel(document, path), item);
     return details;
@@ -303,7 +290,7 @@ TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
                               int row, const TItemDetails &details, const TLaidOutText *before)
 {
     RequireWholeDocument(document, path);
-    TzelXMLNode2 &item = ListedItem(document, path, firstItemIndex, row);
+    TzelXMLNode2 &item = RequireListedItem(RequireChannel(document, path), path, firstItemIndex, row, "it has no details");
     TzelXMLNode2 &channel = RequireChannel(document, path);
     const int position = firstItemIndex + row;
     std::unique_ptr<TzelXMLNode2> original(item.CloneTree());

@@ -87,15 +87,6 @@ void AppendDecoded(std::string &out, std::string_view text)
     }
 }
 
-TzelXMLNode2 &ListedItemOf(const TzelXMLNode2 &channel, const std::string &path, int firstItemIndex, int row)
-{
-    TzelXMLNode2 *item = row >= 0 && firstItemIndex + row >= 0 ? channel.ChildAt(firstItemIndex + row) : nullptr;
-    if (!item)
-        throw Exception("The selected item is no longer in the feed \"" + path +
-                        "\". Open the Items page again to see the feed as it is.");
-    return *item;
-}
-
 int PositionOf(const TzelXMLNode2 &parent, const TzelXMLNode2 *child)
 {
     for (int p = 0; p < parent.ChildCount(); ++p)
@@ -193,7 +184,7 @@ TWrittenFeed WriteShowNotes(TzelXMLParser2 &document, const std::string &path, i
 {
     RequireWholeDocument(document, path);
     TzelXMLNode2 &channel = RequireChannel(document, path);
-    TzelXMLNode2 &item = ListedItemOf(channel, path, firstItemIndex, row);
+    TzelXMLNode2 &item = RequireListedItem(channel, path, firstItemIndex, row, "it has no show notes");
     std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
     const int declarations = document.Attributes().Count();
     try {

@@ -35,13 +35,9 @@ TPreviewPages TForm1::PreviewPages(int row, const QString *notes) const
 {
     const std::string path = SelectedFeedPath();
     const TzelXMLNode2 &channel = RequireChannel(*document_, path);
-    const TzelXMLNode2 *item = channel.ChildAt(FirstItemIndex + row);
-    if (!item)
-        throw Exception("The selected item is no longer in the feed \"" + path + "\".");
-    if (item->NameView() != "item")
-        throw Exception("The selected row is a <" + item->Name() + ">, not an item.");
+    const TzelXMLNode2 &item = RequireListedItem(channel, path, FirstItemIndex, row);
     const TFeedTextCodec codec = DocumentCodec();
-    const TEpisodeFacts episode = ReadEpisodeFacts(*document_, channel, *item, codec, notes);
+    const TEpisodeFacts episode = ReadEpisodeFacts(*document_, channel, item, codec, notes);
     const TShowFacts show = ReadShowFacts(*document_, channel, codec);
     // Filed under the feed's absolute path, as Publish Settings... files them.
     const TPublishSettings settings = LoadPublishSettings(

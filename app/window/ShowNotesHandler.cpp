@@ -54,13 +54,9 @@ void TForm1::ShowNotes1Click()
     const std::string path = SelectedFeedPath();
     RequireWholeDocument(*document_, path);
     const TzelXMLNode2 &channel = RequireChannel(*document_, path);
-    const TzelXMLNode2 *item = channel.ChildAt(FirstItemIndex + row);
-    if (!item)
-        throw Exception("The selected item is no longer in the feed \"" + path + "\".");
-    if (item->NameView() != "item")
-        throw Exception("The selected row is a <" + item->Name() + ">, not an item: it has no show notes.");
+    const TzelXMLNode2 &item = RequireListedItem(channel, path, FirstItemIndex, row, "it has no show notes");
     const TFeedTextCodec codec = DocumentCodec();
-    const std::string shownNotes = ReadShowNotes(*document_, channel, *item);
+    const std::string shownNotes = ReadShowNotes(*document_, channel, item);
     const std::string description = ReadItem(*document_, path, FirstItemIndex, row).Description;
     TShowNotesText text{codec.ToText(shownNotes),
                         description.find_first_not_of(" \t\r\n") == std::string::npos};

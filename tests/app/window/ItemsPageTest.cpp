@@ -826,6 +826,14 @@ private slots:
                         window.WriteFile("expected.xml", earlier.back());
                         earlier.pop_back();
                     } else if (ClickAndApply(window, command, *expected, first, row)) {
+                    } else if (command == Details && expected->FindChild("channel", false)->ChildAt(first + row)->NameView() != "item") {
+                        // A listed row that is no item (a channel element after the first item)
+                        // has no details: refused before any dialog, the file untouched.
+                        window.Action("ItemDetails1")->trigger();
+                        QVERIFY2(window.Dialogs.Log().filter("not an item").size() == 1, qPrintable(label));
+                        QCOMPARE(window.Dialogs.Shown.size(), size_t(1));
+                        QVERIFY2(window.File() == before, qPrintable(label));
+                        window.Dialogs.Shown.clear();
                     } else if (command == Details) {
                         // OK on the details as they are writes nothing and refuses nothing.
                         window.Dialogs.DetailsScript = [&](TItemDetailsDialog &dialog) {

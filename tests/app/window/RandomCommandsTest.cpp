@@ -700,11 +700,14 @@ private:
             const QString duration = QString::fromLatin1(durations[(step.Pick / 7) % 5]);
             unit([&] {
                 const auto saved = settle(basis);
-                if (!saved || cancelled)
-                    return saved.value_or(basis);
+                if (!saved)
+                    return basis;
                 const auto document = ReadFeed(*saved);
                 const int first = ListItems(*document).FirstItemIndex;
+                // A row that is no item is refused before the dialog opens.
                 TItemDetails details = ReadItemDetails(*document, scratch, first, row);
+                if (cancelled)
+                    return *saved;
                 const TItemDetails shown = details;
                 const TFeedTextCodec codec(DocumentEncoding(*document));
                 // A URL box as it showed is kept; typed, it is written as a URI.
