@@ -179,6 +179,15 @@ std::vector<TEpisodeFile> EpisodeFiles(const std::string &feedBytes, const std::
     return files;
 }
 
+std::string LocalCopyOf(const std::string &url, const std::string &feedPath, const TPublishSettings &settings)
+{
+    const std::string relative = RelativePath(url, PublicFolderUrl(settings));
+    if (relative.empty())
+        return {};
+    const QString local = LocalMediaFolder(feedPath, settings).filePath(QString::fromStdString(relative));
+    return QFileInfo(local).isFile() ? local.toStdString() : std::string();
+}
+
 std::string CoverUrl(const std::string &feedBytes)
 {
     for (const TReference &reference : References(feedBytes))

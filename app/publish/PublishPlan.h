@@ -35,6 +35,11 @@ std::vector<TEpisodeFile> EpisodeFiles(const std::string &feedBytes, const std::
 std::string PublicUrlOfLocalFile(const std::string &localPath, const std::string &feedPath,
                                  const TPublishSettings &settings);
 
+// The local copy of a file the feed names by its public address (an episode image, the cover),
+// as EpisodeFiles finds it: "" when the address is not below the public folder, leaves it ("..")
+// or no file is there.
+std::string LocalCopyOf(const std::string &url, const std::string &feedPath, const TPublishSettings &settings);
+
 // The show's cover URL (the channel's itunes:image), "" when it has none.
 std::string CoverUrl(const std::string &feedBytes);
 
