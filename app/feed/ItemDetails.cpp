@@ -97,14 +97,6 @@ void SetSingle(TzelXMLNode2 &item, std::string_view name, const std::string &tex
     (child ? *child : InsertNew(item, name)).SetText(StoredText(text));
 }
 
-int PositionOf(const TzelXMLNode2 &item, const TzelXMLNode2 *child)
-{
-    for (int p = 0; p < item.ChildCount(); ++p)
-        if (item.ChildAt(p) == child)
-            return p;
-    return -1;
-}
-
 // The category lines are matched to the category elements by their text, so an element whose
 // line stays keeps its own attributes (a domain) whatever lines were removed, added or moved
 // around it. Lines and elements in the same order are matched first (the longest such run); a
@@ -178,15 +170,15 @@ void SetCategories(TzelXMLNode2 &item, const std::vector<std::string> &lines, TR
         if (!inPlace[i]) {
             std::unique_ptr<TzelXMLNode2> node;
             if (element) {
-                node.reset(item.Children().Extract(PositionOf(item, element)));
+                node.reset(item.Children().Extract(item.Children().IndexOf(element)));
             } else {
                 node = std::make_unique<TzelXMLNode2>();
                 node->SetName("category");
             }
             const int position =
-                previous ? PositionOf(item, previous) + 1
+                previous ? item.Children().IndexOf(previous) + 1
                 : firstInPlace != inPlace.end()
-                    ? PositionOf(item, elementOf[size_t(firstInPlace - inPlace.begin())])
+                    ? item.Children().IndexOf(elementOf[size_t(firstInPlace - inPlace.begin())])
                     : InsertPosition(item, "category");
             item.InsertChild(position, node.get());
             element = node.release();

@@ -87,14 +87,6 @@ void AppendDecoded(std::string &out, std::string_view text)
     }
 }
 
-int PositionOf(const TzelXMLNode2 &parent, const TzelXMLNode2 *child)
-{
-    for (int p = 0; p < parent.ChildCount(); ++p)
-        if (parent.ChildAt(p) == child)
-            return p;
-    return -1;
-}
-
 // Gives the element the text alone: its children and what was kept of its source form go.
 void SetOnlyText(TzelXMLNode2 &element, std::string_view text)
 {
@@ -171,7 +163,7 @@ bool ApplyShowNotes(TzelXMLNode2 &rss, TzelXMLNode2 &channel, TzelXMLNode2 &item
         auto node = std::make_unique<TzelXMLNode2>();
         node->SetName(prefix + ":encoded");
         const TzelXMLNode2 *description = item.FindChild("description", false);
-        item.InsertChild(description ? PositionOf(item, description) + 1 : item.ChildCount(), node.get());
+        item.InsertChild(description ? item.Children().IndexOf(description) + 1 : item.ChildCount(), node.get());
         element = node.release();
     }
     SetOnlyText(*element, html);
@@ -195,7 +187,7 @@ TWrittenFeed WriteShowNotes(TzelXMLParser2 &document, const std::string &path, i
                 auto node = std::make_unique<TzelXMLNode2>();
                 node->SetName("description");
                 const TzelXMLNode2 *title = item.FindChild("title", false);
-                item.InsertChild(title ? PositionOf(item, title) + 1 : 0, node.get());
+                item.InsertChild(title ? item.Children().IndexOf(title) + 1 : 0, node.get());
                 description = node.release();
             }
             // Stored as a typed description is: a double quote as "&quot;" unless "<" or ">"
