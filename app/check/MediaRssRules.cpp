@@ -1,6 +1,7 @@
 #include "MediaRssRules.h"
 
 #include "CheckText.h"
+#include "EbuRoleCodes.h"
 #include "FeedValueForms.h"
 #include "ReaderAttribute.h"
 
@@ -106,10 +107,25 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
         const std::string scheme = Attribute(reader, "scheme", present);
         if (present && !IsAbsoluteUrl(scheme))
             Report(element + " scheme " + Quoted(scheme) + " is not a URI");
-        const std::string role = Attribute(reader, "role", present);
-        if (local == "credit" && present && role != Lowered(role)) // the namespace writes roles so
-            Report(element + " role " + Quoted(role) + " is not in lower case");
+        if (local == "credit")
+            CheckCreditRole(reader, present ? scheme : "urn:ebu");
     }
+}
+
+// The roles a credit's scheme takes: the EBU's role codes (the default scheme), or uploader and
+// owner under urn:yvs; a scheme of the feed's own takes any.
+void TMediaRssRules::CheckCreditRole(xmlTextReaderPtr reader, std::string_view scheme)
+{
+    bool present = false;
+    const std::string role = Attribute(reader, "role", present);
+    if (!present)
+        return;
+    if (role != Lowered(role)) // the namespace writes roles so
+        Report("media:credit role " + Quoted(role) + " is not in lower case");
+    else if (scheme == "urn:ebu" && !IsEbuRoleCode(role))
+        Report("media:credit role " + Quoted(role) + " is not one of the EBU's role codes, which the scheme urn:ebu takes");
+    else if (scheme == "urn:yvs" && !IsOneOf(role, {"uploader", "owner"}))
+        Report("media:credit role " + Quoted(role) + " is not uploader or owner, which the scheme urn:yvs takes");
 }
 
 void TMediaRssRules::StartContent(xmlTextReaderPtr reader, std::string_view element)

@@ -20,6 +20,7 @@ public:
 
 private:
     void StartContent(xmlTextReaderPtr reader, std::string_view element);
+    void CheckCreditRole(xmlTextReaderPtr reader, std::string_view scheme);
     void CheckUrl(xmlTextReaderPtr reader, std::string_view element, bool required);
     void CheckChoice(xmlTextReaderPtr reader, std::string_view element, const char *attribute,
                      std::initializer_list<std::string_view> values);

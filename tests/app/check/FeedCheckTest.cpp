@@ -16,7 +16,8 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\" "
                             "xmlns:atom=\"http://www.w3.org/2005/Atom\" xmlns:dcterms=\"http://purl.org/dc/terms/\" "
                             "xmlns:geo=\"http://www.w3.org/2003/01/geo/wgs84_pos#\" "
-                            "xmlns:slash=\"http://purl.org/rss/1.0/modules/slash/\">\n"
+                            "xmlns:slash=\"http://purl.org/rss/1.0/modules/slash/\" "
+                            "xmlns:cn=\"http://conversationsnetwork.org/rssNamespace-1.0/\">\n"
                             "<channel>\n"
                             "<title>News</title>\n"
                             "<link>https://example.org/</link>\n"
@@ -41,7 +42,7 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<itunes:owner><itunes:name>Ann</itunes:name><itunes:email>ann@example.org</itunes:email>"
                             "</itunes:owner><podcast:guid>917393e3-1b1e-5cef-ace4-edaa54e1f810</podcast:guid>"
                             "<podcast:locked owner=\"ann@example.org\">yes</podcast:locked>"
-                            "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding>"
+                            "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding><podcast:medium>podcast</podcast:medium>"
                             "<itunes:block>No</itunes:block><itunes:subtitle>All the news</itunes:subtitle>"
                             "<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>"
                             "<dcterms:available>name=Spring; start=2007-03-01; end=2007-05-31;</dcterms:available>\n"
@@ -61,7 +62,11 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<podcast:transcript url=\"https://example.org/1.vtt\" type=\"text/vtt\"/>"
                             "<podcast:chapters url=\"https://example.org/1.json\" type=\"application/json+chapters\"/>"
                             "<podcast:season>2</podcast:season><podcast:episode>3.5</podcast:episode>"
-                            "<podcast:soundbite startTime=\"73.0\" duration=\"60\"/>\n"
+                            "<podcast:soundbite startTime=\"73.0\" duration=\"60\"/>"
+                            "<cn:introMilliseconds>12345</cn:introMilliseconds><cn:ratingAverage>4.37</cn:ratingAverage>"
+                            "<cn:ratingCount>123</cn:ratingCount><cn:ratingIndividual>4</cn:ratingIndividual>"
+                            "<cn:ratingTimestamp>Mon, 05 Feb 2007 14:03:09 GMT</cn:ratingTimestamp>"
+                            "<cn:image url=\"https://example.org/1.jpg\"/>\n"
                             "</item>\n"
                             "<item>\n"
                             "<description>Second, without a title</description>\n"
@@ -463,6 +468,32 @@ private slots:
             << QByteArray("<slash:comments>three</slash:comments><slash:hit_parade>3,,1</slash:hit_parade>")
             << QStringList{"item 1 \"First\": error: slash:comments \"three\" is not a whole number",
                            "item 1 \"First\": error: slash:hit_parade \"3,,1\" is not whole numbers separated by commas"};
+        // Podcasting 2.0's mediums, each also as a list of such items.
+        QTest::newRow("podcast medium list")
+            << QByteArray(">podcast</podcast:medium>") << QByteArray(">musicL</podcast:medium>") << QStringList();
+        QTest::newRow("podcast medium")
+            << QByteArray(">podcast</podcast:medium>") << QByteArray(">radio</podcast:medium>")
+            << QStringList{"channel: error: podcast:medium \"radio\" is not a medium the namespace lists (podcast, "
+                           "music, video, film, audiobook, newsletter, blog, publisher, course, each also with L "
+                           "for a list of them, or mixed)"};
+        // The Conversations Network's numbers, date and picture.
+        QTest::newRow("conversations network numbers")
+            << QByteArray("<cn:introMilliseconds>12345</cn:introMilliseconds><cn:ratingAverage>4.37</cn:ratingAverage>"
+                          "<cn:ratingCount>123</cn:ratingCount><cn:ratingIndividual>4<")
+            << QByteArray("<cn:introMilliseconds>12.3s</cn:introMilliseconds><cn:ratingAverage>high</cn:ratingAverage>"
+                          "<cn:ratingCount>-1</cn:ratingCount><cn:ratingIndividual>7<")
+            << QStringList{"item 1 \"First\": error: cn:introMilliseconds \"12.3s\" is not a whole number",
+                           "item 1 \"First\": error: cn:ratingAverage \"high\" is not a number",
+                           "item 1 \"First\": error: cn:ratingCount \"-1\" is not a whole number",
+                           "item 1 \"First\": warning: cn:ratingIndividual \"7\" is beyond the scale of 0 to 5"};
+        QTest::newRow("conversations network W3C date")
+            << QByteArray("Mon, 05 Feb 2007 14:03:09 GMT</cn") << QByteArray("2007-02-05T14:03:09Z</cn") << QStringList();
+        QTest::newRow("conversations network date and picture")
+            << QByteArray("Mon, 05 Feb 2007 14:03:09 GMT</cn:ratingTimestamp><cn:image url=\"https://example.org/1.jpg\"")
+            << QByteArray("last week</cn:ratingTimestamp><cn:image url=\"1.jpg\"")
+            << QStringList{"item 1 \"First\": error: cn:ratingTimestamp \"last week\" is not a date, such as "
+                           "\"Mon, 05 Feb 2007 14:03:09 GMT\" or 2007-02-05T14:03:09Z",
+                           "item 1 \"First\": error: cn:image url \"1.jpg\" is not an absolute URL"};
         QTest::newRow("encoding not declared")
             << QByteArray(" encoding=\"UTF-8\"") << QByteArray()
             << QStringList{"document: warning: no encoding is declared; the text is UTF-8, so the "
@@ -617,6 +648,15 @@ private slots:
         row("thumbnail url", "<media:thumbnail url=\"https://example.org/t.jpg\"", "<media:thumbnail",
             "media:thumbnail has no url");
         row("credit role", "role=\"producer\"", "role=\"Producer\"", "media:credit role \"Producer\" is not in lower case");
+        // A credit's roles are the EBU's role codes unless its scheme says otherwise.
+        row("credit role of the EBU's", "role=\"producer\"", "role=\"anchor person\"", "");
+        row("credit role beyond the EBU's", "role=\"producer\"", "role=\"host\"",
+            "media:credit role \"host\" is not one of the EBU's role codes, which the scheme urn:ebu takes");
+        row("credit role under the default scheme", "role=\"producer\" scheme=\"urn:ebu\"", "role=\"host\"",
+            "media:credit role \"host\" is not one of the EBU's role codes, which the scheme urn:ebu takes");
+        row("credit role of a scheme of its own", "scheme=\"urn:ebu\"", "scheme=\"http://example.org/roles\"", "");
+        row("credit role under urn:yvs", "scheme=\"urn:ebu\"", "scheme=\"urn:yvs\"",
+            "media:credit role \"producer\" is not uploader or owner, which the scheme urn:yvs takes");
         row("category scheme", "scheme=\"http://search.yahoo.com/mrss/category_schema\"", "scheme=\"my scheme\"",
             "media:category scheme \"my scheme\" is not a URI");
     }
