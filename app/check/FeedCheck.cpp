@@ -360,6 +360,7 @@ private:
         item_ = {};
         item_.Row = channelChildren_ - firstItemChild_;
         podcast_.ItemStarted();
+        media_.ItemStarted();
         item_.Line = line_;
         ++channelChildren_;
     }

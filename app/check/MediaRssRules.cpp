@@ -58,6 +58,16 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
 {
     const std::string element = "media:" + std::string(local);
     bool present = false;
+    // What describes one media object stands once in it (its title, description, copyright).
+    if (IsOneOf(local, {"title", "description", "copyright"})) {
+        std::vector<std::string> &seen = onceSeen_.back();
+        if (std::find(seen.begin(), seen.end(), local) != seen.end())
+            Report("a second " + element + " in the same " + std::string(parent.Name) + "; a media object has one");
+        else
+            seen.emplace_back(local);
+    }
+    if (local == "group" || local == "content")
+        onceSeen_.emplace_back();
     if (local == "group") {
         groupContents_.push_back(0);
     } else if (local == "content") {
@@ -101,8 +111,10 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
         const std::string language = Attribute(reader, "lang", present);
         if (present && !IsLanguageTag(language))
             Report(element + " lang " + Quoted(language) + " is not a language code such as \"en\"");
-    } else if (local == "title" || local == "description" || local == "copyright") {
+    } else if (local == "title" || local == "description") {
         CheckChoice(reader, element, "type", {"plain", "html"});
+    } else if (local == "copyright") {
+        CheckUrl(reader, element, false); // a page of the terms of use
     } else if (local == "category" || local == "credit") {
         const std::string scheme = Attribute(reader, "scheme", present);
         if (present && !IsAbsoluteUrl(scheme))
@@ -181,6 +193,8 @@ void TMediaRssRules::CheckChoice(xmlTextReaderPtr reader, std::string_view eleme
 void TMediaRssRules::End(std::string_view local, std::string_view text)
 {
     const std::string quoted = "media:" + std::string(local) + " " + Quoted(text);
+    if ((local == "group" || local == "content") && onceSeen_.size() > 1)
+        onceSeen_.pop_back();
     if (local == "group") {
         if (!groupContents_.empty() && groupContents_.back() < 2)
             Report("media:group holds fewer than two media:content; a group holds alternatives of "

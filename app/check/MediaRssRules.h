@@ -17,6 +17,8 @@ public:
     void Start(xmlTextReaderPtr reader, std::string_view local, const TElementName &parent);
     // A media: element ends with its text (trimmed).
     void End(std::string_view local, std::string_view text);
+    // An item starts: it is a media object of its own.
+    void ItemStarted() { onceSeen_.assign(1, {}); }
 
 private:
     void StartContent(xmlTextReaderPtr reader, std::string_view element);
@@ -28,5 +30,8 @@ private:
 
     TRuleReport report_;
     std::vector<int> groupContents_; // media:content in each open media:group
+    // The elements a media object holds once, seen in the item (or channel) and in each open
+    // media:group and media:content.
+    std::vector<std::vector<std::string>> onceSeen_ = std::vector<std::vector<std::string>>(1);
     std::string ratingScheme_, restrictionType_, hashAlgorithm_;
 };

@@ -654,9 +654,21 @@ private slots:
             "media:credit role \"host\" is not one of the EBU's role codes, which the scheme urn:ebu takes");
         row("credit role under the default scheme", "role=\"producer\" scheme=\"urn:ebu\"", "role=\"host\"",
             "media:credit role \"host\" is not one of the EBU's role codes, which the scheme urn:ebu takes");
+        row("credit role Media RSS names", "role=\"producer\"", "role=\"vocalist\"", "");
         row("credit role of a scheme of its own", "scheme=\"urn:ebu\"", "scheme=\"http://example.org/roles\"", "");
         row("credit role under urn:yvs", "scheme=\"urn:ebu\"", "scheme=\"urn:yvs\"",
             "media:credit role \"producer\" is not uploader or owner, which the scheme urn:yvs takes");
+        // A media object has one title, description and copyright: the item, and each content apart.
+        row("title twice", "<media:title type=\"plain\">Clip</media:title>",
+            "<media:title type=\"plain\">Clip</media:title><media:title>Clip 2</media:title>",
+            "a second media:title in the same item; a media object has one");
+        row("title of a content", "type=\"video/mp4\"/></media:group>",
+            "type=\"video/mp4\"><media:title>Low</media:title><media:copyright>A</media:copyright></media:content>"
+            "</media:group>", "");
+        row("title of the next item", "</item></channel>",
+            "</item><item><title>Two</title><media:title>Two</media:title></item></channel>", "");
+        row("copyright url", "<media:player", "<media:copyright url=\"terms\">2005 Ann</media:copyright><media:player",
+            "media:copyright url \"terms\" is not an absolute URL");
         row("category scheme", "scheme=\"http://search.yahoo.com/mrss/category_schema\"", "scheme=\"my scheme\"",
             "media:category scheme \"my scheme\" is not a URI");
     }
