@@ -86,8 +86,15 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
             Report(element + " time " + Quoted(time) + " is not a time such as 12.5 or 0:01:02.5");
     } else if (local == "player") {
         CheckUrl(reader, element, true);
+        for (const char *number : {"width", "height"}) {
+            const std::string value = Attribute(reader, number, present);
+            if (present && !IsWholeNumber(value))
+                Report(element + " " + number + " " + Quoted(value) + " is not a whole number");
+        }
     } else if (local == "rating") {
         const std::string scheme = Attribute(reader, "scheme", present);
+        if (present && !IsAbsoluteUrl(scheme))
+            Report(element + " scheme " + Quoted(scheme) + " is not a URI");
         ratingScheme_ = present ? scheme : "urn:simple";
     } else if (local == "restriction") {
         CheckChoice(reader, element, "relationship", {"allow", "deny"});
@@ -149,6 +156,8 @@ void TMediaRssRules::StartContent(xmlTextReaderPtr reader, std::string_view elem
         const std::string value = Attribute(reader, whole, present);
         if (present && !IsWholeNumber(value))
             Report(prefix + whole + " " + Quoted(value) + " is not a whole number");
+        else if (present && whole == std::string_view("fileSize") && WholeNumberUpTo(value, 1) == 0)
+            Report(prefix + "fileSize is 0; it is the number of bytes of the media object");
     }
     for (const char *decimal : {"bitrate", "framerate", "samplingrate"}) {
         const std::string value = Attribute(reader, decimal, present);

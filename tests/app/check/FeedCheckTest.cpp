@@ -615,6 +615,11 @@ private slots:
         row("group of one", "<media:content url=\"https://example.org/low.mp4\" fileSize=\"10\" type=\"video/mp4\"/>",
             "", "media:group holds fewer than two media:content; a group holds alternatives of the same media");
         row("numbers", "width=\"640\"", "width=\"640px\"", "media:content width \"640px\" is not a whole number");
+        row("file size of 0", "fileSize=\"10\"", "fileSize=\"0\"",
+            "media:content fileSize is 0; it is the number of bytes of the media object");
+        row("player size", "<media:player url=\"https://example.org/play\"/>",
+            "<media:player url=\"https://example.org/play\" width=\"400\" height=\"7.2\"/>",
+            "media:player height \"7.2\" is not a whole number");
         row("decimal numbers", "framerate=\"29.97\"", "framerate=\"fast\"",
             "media:content framerate \"fast\" is not a number");
         row("medium", "medium=\"video\"", "medium=\"movie\"",
@@ -628,6 +633,8 @@ private slots:
             "media:content url \"https://example.org/high clip.mp4\" holds blanks or letters beyond ASCII; a "
             "URL has them percent-encoded");
         row("rating", ">nonadult<", ">teen<", "media:rating \"teen\" is not a rating of the scheme urn:simple");
+        row("rating scheme", "scheme=\"urn:mpaa\">pg-13", "scheme=\"critics\">pg-13",
+            "media:rating scheme \"critics\" is not a URI");
         row("mpaa rating", "scheme=\"urn:mpaa\">pg-13", "scheme=\"urn:mpaa\">PG-13",
             "media:rating \"PG-13\" is not a rating of the scheme urn:mpaa");
         row("restriction", "relationship=\"allow\"", "relationship=\"permit\"",
