@@ -1,6 +1,7 @@
 #include "MediaRssRules.h"
 
 #include "CheckText.h"
+#include "CountryCodes.h"
 #include "EbuRoleCodes.h"
 #include "FeedValueForms.h"
 #include "ReaderAttribute.h"
@@ -103,7 +104,7 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
         if (!relationship)
             Report(element + " has no relationship (allow or deny)");
         CheckChoice(reader, element, "type", {"country", "uri", "sharing"});
-        restrictionType_ = Attribute(reader, "type", present);
+        restrictionType_ = Attribute(reader, "type", restrictionTyped_);
     } else if (local == "hash") {
         CheckChoice(reader, element, "algo", {"md5", "sha-1"});
         const std::string algorithm = Attribute(reader, "algo", present);
@@ -145,6 +146,34 @@ void TMediaRssRules::CheckCreditRole(xmlTextReaderPtr reader, std::string_view s
         Report("media:credit role " + Quoted(role) + " is not one of the EBU's role codes, which the scheme urn:ebu takes");
     else if (scheme == "urn:yvs" && !IsOneOf(role, {"uploader", "owner"}))
         Report("media:credit role " + Quoted(role) + " is not uploader or owner, which the scheme urn:yvs takes");
+}
+
+// A restriction lists countries (ISO 3166 codes) or URIs, separated by blanks, or says "all" or
+// "none"; only those two may stand without a type.
+void TMediaRssRules::EndRestriction(std::string_view text)
+{
+    const std::string quoted = "media:restriction " + Quoted(text);
+    if (text == "all" || text == "none")
+        return;
+    if (!restrictionTyped_) {
+        Report(quoted + " has no type (country, uri or sharing); only \"all\" or \"none\" stand without one");
+        return;
+    }
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(' ', start), text.size());
+        const std::string_view entry = text.substr(start, end - start);
+        start = end + 1;
+        if (entry.empty())
+            continue;
+        if (restrictionType_ == "country" && !IsCountryCode(entry)) {
+            Report(quoted + " holds " + Quoted(entry) + ", which is no ISO 3166 country code");
+            return;
+        }
+        if (restrictionType_ == "uri" && (NeedsPercentEncoding(entry) || !IsAbsoluteUrl(entry))) {
+            Report(quoted + " holds " + Quoted(entry) + ", which is no absolute URI");
+            return;
+        }
+    }
 }
 
 void TMediaRssRules::StartContent(xmlTextReaderPtr reader, std::string_view element)
@@ -213,20 +242,8 @@ void TMediaRssRules::End(std::string_view local, std::string_view text)
     } else if (local == "rating") {
         if (!IsRating(ratingScheme_, text))
             Report(quoted + " is not a rating of the scheme " + ratingScheme_);
-    } else if (local == "restriction" && restrictionType_ == "country" && text != "all" && text != "none") {
-        // Country codes of ISO 3166, separated by blanks.
-        for (size_t start = 0; start < text.size();) {
-            size_t end = text.find(' ', start);
-            const std::string_view code = text.substr(start, end - start);
-            if (!code.empty() && (code.size() != 2 || !std::isalpha(static_cast<unsigned char>(code[0])) ||
-                                  !std::isalpha(static_cast<unsigned char>(code[1])))) {
-                Report(quoted + " holds " + Quoted(code) + ", which is no two-letter country code");
-                break;
-            }
-            if (end == std::string_view::npos)
-                break;
-            start = end + 1;
-        }
+    } else if (local == "restriction") {
+        EndRestriction(text);
     } else if (local == "hash" && IsOneOf(hashAlgorithm_, {"md5", "sha-1"})) {
         const size_t digits = hashAlgorithm_ == "sha-1" ? 40 : 32;
         if (text.size() != digits || !IsHex(text))

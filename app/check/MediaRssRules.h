@@ -22,6 +22,7 @@ public:
 
 private:
     void StartContent(xmlTextReaderPtr reader, std::string_view element);
+    void EndRestriction(std::string_view text);
     void CheckCreditRole(xmlTextReaderPtr reader, std::string_view scheme);
     void CheckUrl(xmlTextReaderPtr reader, std::string_view element, bool required);
     void CheckChoice(xmlTextReaderPtr reader, std::string_view element, const char *attribute,
@@ -34,4 +35,5 @@ private:
     // media:group and media:content.
     std::vector<std::vector<std::string>> onceSeen_ = std::vector<std::vector<std::string>>(1);
     std::string ratingScheme_, restrictionType_, hashAlgorithm_;
+    bool restrictionTyped_ = false;
 };

@@ -15,6 +15,7 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
                             "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\" "
                             "xmlns:atom=\"http://www.w3.org/2005/Atom\" xmlns:dcterms=\"http://purl.org/dc/terms/\" "
+                            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
                             "xmlns:geo=\"http://www.w3.org/2003/01/geo/wgs84_pos#\" "
                             "xmlns:slash=\"http://purl.org/rss/1.0/modules/slash/\" "
                             "xmlns:cn=\"http://conversationsnetwork.org/rssNamespace-1.0/\">\n"
@@ -44,7 +45,7 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<podcast:locked owner=\"ann@example.org\">yes</podcast:locked>"
                             "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding><podcast:medium>podcast</podcast:medium>"
                             "<itunes:block>No</itunes:block><itunes:subtitle>All the news</itunes:subtitle>"
-                            "<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>"
+                            "<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long><dc:language>en-au</dc:language>"
                             "<dcterms:available>name=Spring; start=2007-03-01; end=2007-05-31;</dcterms:available>\n"
                             "<item>\n"
                             "<title>First</title>\n"
@@ -463,6 +464,14 @@ private slots:
             << QByteArray("<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>")
             << QByteArray("<geo:lat>-90.5</geo:lat><geo:long>-180</geo:long>")
             << QStringList{"channel: error: geo:lat \"-90.5\" is not a number from -90 to 90"};
+        QTest::newRow("older vocabularies of a place")
+            << QByteArray("<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>")
+            << QByteArray("<icbm:latitude xmlns:icbm=\"http://postneo.com/icbm\">-33.86</icbm:latitude>"
+                          "<geourl:longitude xmlns:geourl=\"http://geourl.org/rss/module/\">-188.2</geourl:longitude>")
+            << QStringList{"channel: error: geourl:longitude \"-188.2\" is not a number from -180 to 180"};
+        QTest::newRow("dc:language")
+            << QByteArray("<dc:language>en-au</dc:language>") << QByteArray("<dc:language>English</dc:language>")
+            << QStringList{"channel: error: dc:language \"English\" is not a language code such as \"en\" or \"en-us\""};
         QTest::newRow("slash")
             << QByteArray("<slash:comments>3</slash:comments><slash:hit_parade>3,2,1</slash:hit_parade>")
             << QByteArray("<slash:comments>three</slash:comments><slash:hit_parade>3,,1</slash:hit_parade>")
@@ -641,8 +650,15 @@ private slots:
             "media:restriction relationship \"permit\" is not allow or deny");
         row("restriction type", "type=\"country\"", "type=\"nation\"",
             "media:restriction type \"nation\" is not country, uri or sharing");
-        row("country codes", ">au us<", ">au usa<",
-            "media:restriction \"au usa\" holds \"usa\", which is no two-letter country code");
+        row("country codes", ">au us<", ">au US xx<",
+            "media:restriction \"au US xx\" holds \"xx\", which is no ISO 3166 country code");
+        row("restriction without a type", "relationship=\"allow\" type=\"country\">au us<",
+            "relationship=\"allow\">au us<",
+            "media:restriction \"au us\" has no type (country, uri or sharing); only \"all\" or \"none\" stand "
+            "without one");
+        row("restriction of all", "relationship=\"allow\" type=\"country\">au us<", "relationship=\"deny\">all<", "");
+        row("restriction by URI", "type=\"country\">au us<", "type=\"uri\">https://example.org/ /images<",
+            "media:restriction \"https://example.org/ /images\" holds \"/images\", which is no absolute URI");
         row("hash", "dfdec888b72151965a34b4b59031290a", "dfdec888b72151965a34b4b59031290",
             "media:hash \"dfdec888b72151965a34b4b59031290\" is not 32 hexadecimal digits, an MD5 hash");
         row("hash algorithm", "algo=\"md5\"", "algo=\"sha-256\"", "media:hash algo \"sha-256\" is not md5 or sha-1");
