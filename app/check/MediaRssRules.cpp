@@ -153,7 +153,7 @@ void TMediaRssRules::CheckCreditRole(xmlTextReaderPtr reader, std::string_view s
 void TMediaRssRules::EndRestriction(std::string_view text)
 {
     const std::string quoted = "media:restriction " + Quoted(text);
-    if (text == "all" || text == "none")
+    if (text.empty() || text == "all" || text == "none")
         return;
     if (!restrictionTyped_) {
         Report(quoted + " has no type (country, uri or sharing); only \"all\" or \"none\" stand without one");
