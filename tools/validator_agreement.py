@@ -46,6 +46,9 @@ CHECKED_NAMESPACES = {
     "http://purl.org/rss/1.0/modules/content/",
     "http://www.w3.org/2005/Atom",
     "http://conversationsnetwork.org/rssNamespace-1.0/",
+    "http://geourl.org/rss/module/",
+    "http://postneo.com/icbm",
+    "http://backend.userland.com/blogChannelModule",
 }
 
 

@@ -10,6 +10,9 @@ namespace {
 
 constexpr std::string_view GeoUrl = "http://geourl.org/rss/module/";
 constexpr std::string_view Icbm = "http://postneo.com/icbm";
+// UserLand's blogChannel module: the addresses of a weblog's blogroll, subscriptions, a site it
+// recommends and its change notices.
+constexpr std::string_view BlogChannel = "http://backend.userland.com/blogChannelModule";
 
 std::string CoordinateFault(std::string_view local, std::string_view value)
 {
@@ -28,5 +31,10 @@ std::string ExtensionValueFault(std::string_view uri, std::string_view local, st
         return IsLanguageTag(value) ? std::string() : "is not a language code such as \"en\" or \"en-us\"";
     if ((uri == GeoUrl || uri == Icbm) && (local == "latitude" || local == "longitude"))
         return CoordinateFault(local, value);
+    if (uri == BlogChannel && (local == "blogRoll" || local == "mySubscriptions" || local == "blink" || local == "changes")) {
+        if (NeedsPercentEncoding(value))
+            return "holds blanks or letters beyond ASCII; a URL has them percent-encoded";
+        return IsAbsoluteUrl(value) ? std::string() : "is not an absolute URL";
+    }
     return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The values of the smaller namespaces feeds carry beside RSS 2.0: Dublin Core's language and the
-// older vocabularies for a place (GeoURL's and ICBM's latitude and longitude).
+// The values of the smaller namespaces feeds carry beside RSS 2.0: Dublin Core's language, the
+// older vocabularies for a place (GeoURL's and ICBM's latitude and longitude) and the addresses of
+// UserLand's blogChannel module.
 #include <string>
 #include <string_view>
 

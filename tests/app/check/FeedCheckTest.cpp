@@ -472,6 +472,12 @@ private slots:
         QTest::newRow("dc:language")
             << QByteArray("<dc:language>en-au</dc:language>") << QByteArray("<dc:language>English</dc:language>")
             << QStringList{"channel: error: dc:language \"English\" is not a language code such as \"en\" or \"en-us\""};
+        QTest::newRow("blogChannel addresses")
+            << QByteArray("<dc:language>en-au</dc:language>")
+            << QByteArray("<b:blogRoll xmlns:b=\"http://backend.userland.com/blogChannelModule\">https://example.org/r.opml"
+                          "</b:blogRoll><b:blink xmlns:b=\"http://backend.userland.com/blogChannelModule\">example.org"
+                          "</b:blink>")
+            << QStringList{"channel: error: b:blink \"example.org\" is not an absolute URL"};
         QTest::newRow("slash")
             << QByteArray("<slash:comments>3</slash:comments><slash:hit_parade>3,2,1</slash:hit_parade>")
             << QByteArray("<slash:comments>three</slash:comments><slash:hit_parade>3,,1</slash:hit_parade>")
