@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """How often Check Feed agrees with the W3C Feed Validation Service on the validator's own test cases.
 
-Usage: tools/validator_agreement.py CASES_DIR EDITOR [--list]
+Usage: tools/validator_agreement.py CASES_DIR EDITOR [--quiet]  (--quiet: the figures without the list)
 
 CASES_DIR holds the validator's public test cases (a clone of its repository's testcases folder,
 or a copy of part of it) and, optionally, manifests (manifest-*.tsv: "path<TAB>Expect text",
@@ -30,7 +30,8 @@ import subprocess
 import sys
 from collections import OrderedDict, defaultdict
 
-EXPECT = re.compile(r"Expect:\s*(!?)(\w*)(?:\{(.*?)\})?")
+# "Expect: [!]EventClass[{key:value, ...}]", in a comment near the top of each case.
+EXPECT = re.compile(r"Expect:[ \t]*(?P<negated>!)?(?P<name>[A-Za-z0-9_]+)(?P<arguments>\{[^}]*\})?")
 
 # The namespaces whose elements the editor's check reads, and RSS 2.0's own (no namespace).
 CHECKED_NAMESPACES = {
@@ -82,14 +83,17 @@ def read_cases(cases_dir):
             with open(path, "rb") as case:
                 head = case.read(4096).decode("utf-8", "replace")
             found = EXPECT.search(head)
-            if found and found.group(2):
+            if found:
                 cases[os.path.relpath(path, cases_dir)] = found.group(0)[len("Expect:"):].strip()
     return cases
 
 
 def parse_expect(text):
     found = EXPECT.search("Expect: " + text)
-    negated, name, arguments = found.group(1) == "!", found.group(2), found.group(3) or ""
+    if not found:
+        return False, "", {}
+    negated, name = found.group("negated") is not None, found.group("name")
+    arguments = (found.group("arguments") or "{}")[1:-1]
     params = {}
     for pair in arguments.split(","):
         if ":" in pair:
