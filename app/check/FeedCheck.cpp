@@ -4,6 +4,7 @@
 #include "FeedEncodingCheck.h"
 #include "FeedValueForms.h"
 #include "KnownNamespaces.h"
+#include "ExtensionValueRules.h"
 #include "MediaRssRules.h"
 #include "NotesMarkupRule.h"
 #include "PodcastRules.h"
@@ -360,6 +361,7 @@ private:
         item_ = {};
         item_.Row = channelChildren_ - firstItemChild_;
         podcast_.ItemStarted();
+        media_.ItemStarted();
         item_.Line = line_;
         ++channelChildren_;
     }
@@ -486,6 +488,8 @@ private:
             ReportHere(TFindingSeverity::Error,
                        element.Name + " " + Quoted(value) + " is not whole numbers separated by commas");
         }
+        if (const std::string fault = ExtensionValueFault(element.Uri, element.Local, value); !fault.empty())
+            ReportHere(TFindingSeverity::Error, element.Name + " " + Quoted(value) + " " + fault);
         // A DCMI period ("name=...; start=...; end=...") is the other form the dcterms: dates take.
         if (element.Uri == Namespaces::DublinCoreTerms && value.find('=') != std::string_view::npos)
             return;

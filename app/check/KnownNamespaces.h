@@ -18,6 +18,8 @@ inline constexpr std::string_view DublinCoreTerms = "http://purl.org/dc/terms/";
 inline constexpr std::string_view Media = "http://search.yahoo.com/mrss/";
 inline constexpr std::string_view Geo = "http://www.w3.org/2003/01/geo/wgs84_pos#";
 inline constexpr std::string_view Slash = "http://purl.org/rss/1.0/modules/slash/";
+// A podcast network's own: per-episode ratings, pictures and intro lengths.
+inline constexpr std::string_view ConversationsNetwork = "http://conversationsnetwork.org/rssNamespace-1.0/";
 } // namespace Namespaces
 
 enum class TNamespaceDeclaration {

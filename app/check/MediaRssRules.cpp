@@ -1,6 +1,8 @@
 #include "MediaRssRules.h"
 
 #include "CheckText.h"
+#include "CountryCodes.h"
+#include "EbuRoleCodes.h"
 #include "FeedValueForms.h"
 #include "ReaderAttribute.h"
 
@@ -57,6 +59,16 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
 {
     const std::string element = "media:" + std::string(local);
     bool present = false;
+    // What describes one media object stands once in it (its title, description, copyright).
+    if (IsOneOf(local, {"title", "description", "copyright"})) {
+        std::vector<std::string> &seen = onceSeen_.back();
+        if (std::find(seen.begin(), seen.end(), local) != seen.end())
+            Report("a second " + element + " in the same " + std::string(parent.Name) + "; a media object has one");
+        else
+            seen.emplace_back(local);
+    }
+    if (local == "group" || local == "content")
+        onceSeen_.emplace_back();
     if (local == "group") {
         groupContents_.push_back(0);
     } else if (local == "content") {
@@ -75,8 +87,15 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
             Report(element + " time " + Quoted(time) + " is not a time such as 12.5 or 0:01:02.5");
     } else if (local == "player") {
         CheckUrl(reader, element, true);
+        for (const char *number : {"width", "height"}) {
+            const std::string value = Attribute(reader, number, present);
+            if (present && !IsWholeNumber(value))
+                Report(element + " " + number + " " + Quoted(value) + " is not a whole number");
+        }
     } else if (local == "rating") {
         const std::string scheme = Attribute(reader, "scheme", present);
+        if (present && !IsAbsoluteUrl(scheme))
+            Report(element + " scheme " + Quoted(scheme) + " is not a URI");
         ratingScheme_ = present ? scheme : "urn:simple";
     } else if (local == "restriction") {
         CheckChoice(reader, element, "relationship", {"allow", "deny"});
@@ -85,7 +104,7 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
         if (!relationship)
             Report(element + " has no relationship (allow or deny)");
         CheckChoice(reader, element, "type", {"country", "uri", "sharing"});
-        restrictionType_ = Attribute(reader, "type", present);
+        restrictionType_ = Attribute(reader, "type", restrictionTyped_);
     } else if (local == "hash") {
         CheckChoice(reader, element, "algo", {"md5", "sha-1"});
         const std::string algorithm = Attribute(reader, "algo", present);
@@ -100,15 +119,60 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
         const std::string language = Attribute(reader, "lang", present);
         if (present && !IsLanguageTag(language))
             Report(element + " lang " + Quoted(language) + " is not a language code such as \"en\"");
-    } else if (local == "title" || local == "description" || local == "copyright") {
+    } else if (local == "title" || local == "description") {
         CheckChoice(reader, element, "type", {"plain", "html"});
+    } else if (local == "copyright") {
+        CheckUrl(reader, element, false); // a page of the terms of use
     } else if (local == "category" || local == "credit") {
         const std::string scheme = Attribute(reader, "scheme", present);
         if (present && !IsAbsoluteUrl(scheme))
             Report(element + " scheme " + Quoted(scheme) + " is not a URI");
-        const std::string role = Attribute(reader, "role", present);
-        if (local == "credit" && present && role != Lowered(role)) // the namespace writes roles so
-            Report(element + " role " + Quoted(role) + " is not in lower case");
+        if (local == "credit")
+            CheckCreditRole(reader, present ? scheme : "urn:ebu");
+    }
+}
+
+// The roles a credit's scheme takes: the EBU's role codes (the default scheme), or uploader and
+// owner under urn:yvs; a scheme of the feed's own takes any.
+void TMediaRssRules::CheckCreditRole(xmlTextReaderPtr reader, std::string_view scheme)
+{
+    bool present = false;
+    const std::string role = Attribute(reader, "role", present);
+    if (!present)
+        return;
+    if (role != Lowered(role)) // the namespace writes roles so
+        Report("media:credit role " + Quoted(role) + " is not in lower case");
+    else if (scheme == "urn:ebu" && !IsEbuRoleCode(role))
+        Report("media:credit role " + Quoted(role) + " is not one of the EBU's role codes, which the scheme urn:ebu takes");
+    else if (scheme == "urn:yvs" && !IsOneOf(role, {"uploader", "owner"}))
+        Report("media:credit role " + Quoted(role) + " is not uploader or owner, which the scheme urn:yvs takes");
+}
+
+// A restriction lists countries (ISO 3166 codes) or URIs, separated by blanks, or says "all" or
+// "none"; only those two may stand without a type.
+void TMediaRssRules::EndRestriction(std::string_view text)
+{
+    const std::string quoted = "media:restriction " + Quoted(text);
+    if (text.empty() || text == "all" || text == "none")
+        return;
+    if (!restrictionTyped_) {
+        Report(quoted + " has no type (country, uri or sharing); only \"all\" or \"none\" stand without one");
+        return;
+    }
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(' ', start), text.size());
+        const std::string_view entry = text.substr(start, end - start);
+        start = end + 1;
+        if (entry.empty())
+            continue;
+        if (restrictionType_ == "country" && !IsCountryCode(entry)) {
+            Report(quoted + " holds " + Quoted(entry) + ", which is no ISO 3166 country code");
+            return;
+        }
+        if (restrictionType_ == "uri" && (NeedsPercentEncoding(entry) || !IsAbsoluteUrl(entry))) {
+            Report(quoted + " holds " + Quoted(entry) + ", which is no absolute URI");
+            return;
+        }
     }
 }
 
@@ -121,6 +185,8 @@ void TMediaRssRules::StartContent(xmlTextReaderPtr reader, std::string_view elem
         const std::string value = Attribute(reader, whole, present);
         if (present && !IsWholeNumber(value))
             Report(prefix + whole + " " + Quoted(value) + " is not a whole number");
+        else if (present && whole == std::string_view("fileSize") && WholeNumberUpTo(value, 1) == 0)
+            Report(prefix + "fileSize is 0; it is the number of bytes of the media object");
     }
     for (const char *decimal : {"bitrate", "framerate", "samplingrate"}) {
         const std::string value = Attribute(reader, decimal, present);
@@ -165,6 +231,8 @@ void TMediaRssRules::CheckChoice(xmlTextReaderPtr reader, std::string_view eleme
 void TMediaRssRules::End(std::string_view local, std::string_view text)
 {
     const std::string quoted = "media:" + std::string(local) + " " + Quoted(text);
+    if ((local == "group" || local == "content") && onceSeen_.size() > 1)
+        onceSeen_.pop_back();
     if (local == "group") {
         if (!groupContents_.empty() && groupContents_.back() < 2)
             Report("media:group holds fewer than two media:content; a group holds alternatives of "
@@ -174,20 +242,8 @@ void TMediaRssRules::End(std::string_view local, std::string_view text)
     } else if (local == "rating") {
         if (!IsRating(ratingScheme_, text))
             Report(quoted + " is not a rating of the scheme " + ratingScheme_);
-    } else if (local == "restriction" && restrictionType_ == "country" && text != "all" && text != "none") {
-        // Country codes of ISO 3166, separated by blanks.
-        for (size_t start = 0; start < text.size();) {
-            size_t end = text.find(' ', start);
-            const std::string_view code = text.substr(start, end - start);
-            if (!code.empty() && (code.size() != 2 || !std::isalpha(static_cast<unsigned char>(code[0])) ||
-                                  !std::isalpha(static_cast<unsigned char>(code[1])))) {
-                Report(quoted + " holds " + Quoted(code) + ", which is no two-letter country code");
-                break;
-            }
-            if (end == std::string_view::npos)
-                break;
-            start = end + 1;
-        }
+    } else if (local == "restriction") {
+        EndRestriction(text);
     } else if (local == "hash" && IsOneOf(hashAlgorithm_, {"md5", "sha-1"})) {
         const size_t digits = hashAlgorithm_ == "sha-1" ? 40 : 32;
         if (text.size() != digits || !IsHex(text))

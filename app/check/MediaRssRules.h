@@ -17,9 +17,13 @@ public:
     void Start(xmlTextReaderPtr reader, std::string_view local, const TElementName &parent);
     // A media: element ends with its text (trimmed).
     void End(std::string_view local, std::string_view text);
+    // An item starts: it is a media object of its own.
+    void ItemStarted() { onceSeen_.assign(1, {}); }
 
 private:
     void StartContent(xmlTextReaderPtr reader, std::string_view element);
+    void EndRestriction(std::string_view text);
+    void CheckCreditRole(xmlTextReaderPtr reader, std::string_view scheme);
     void CheckUrl(xmlTextReaderPtr reader, std::string_view element, bool required);
     void CheckChoice(xmlTextReaderPtr reader, std::string_view element, const char *attribute,
                      std::initializer_list<std::string_view> values);
@@ -27,5 +31,9 @@ private:
 
     TRuleReport report_;
     std::vector<int> groupContents_; // media:content in each open media:group
+    // The elements a media object holds once, seen in the item (or channel) and in each open
+    // media:group and media:content.
+    std::vector<std::vector<std::string>> onceSeen_ = std::vector<std::vector<std::string>>(1);
     std::string ratingScheme_, restrictionType_, hashAlgorithm_;
+    bool restrictionTyped_ = false;
 };

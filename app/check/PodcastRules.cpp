@@ -1,6 +1,7 @@
 #include "PodcastRules.h"
 
 #include "CheckText.h"
+#include "ConversationsNetworkRules.h"
 #include "FeedValueForms.h"
 #include "ItunesCategories.h"
 #include "KnownNamespaces.h"
@@ -79,6 +80,18 @@ bool IsUuid(std::string_view text)
     return true;
 }
 
+// What a podcast: feed holds, as the namespace lists the mediums: each also as a list of such
+// feeds' items (its name with an "L"), and "mixed" for a list of several.
+bool IsPodcastMedium(std::string_view text)
+{
+    if (text == "mixed")
+        return true;
+    if (!text.empty() && text.back() == 'L')
+        text.remove_suffix(1);
+    return IsOneOf(text, {"podcast", "music", "video", "film", "audiobook", "newsletter", "blog", "publisher",
+                          "course"});
+}
+
 } // namespace
 
 void TPodcastRules::Start(xmlTextReaderPtr reader, const TElementName &element,
@@ -88,6 +101,8 @@ void TPodcastRules::Start(xmlTextReaderPtr reader, const TElementName &element,
         StartItunes(reader, element.Local, parent);
     else if (element.Uri == Namespaces::Podcast || element.Uri == Namespaces::PodcastFirst)
         StartPodcast(reader, element.Local);
+    else if (element.Uri == Namespaces::ConversationsNetwork)
+        StartConversationsNetwork(reader, element, report_);
 }
 
 void TPodcastRules::End(const TElementName &element, std::string_view text, std::string_view written,
@@ -97,6 +112,8 @@ void TPodcastRules::End(const TElementName &element, std::string_view text, std:
         EndItunes(element.Local, text, written, parent);
     else if (element.Uri == Namespaces::Podcast || element.Uri == Namespaces::PodcastFirst)
         EndPodcast(element.Local, text);
+    else if (element.Uri == Namespaces::ConversationsNetwork)
+        EndConversationsNetwork(element, text, report_);
 }
 
 std::optional<TFindingSeverity> TPodcastRules::ChannelEnded(const TChannelFacts &facts)
@@ -319,4 +336,8 @@ void TPodcastRules::EndPodcast(std::string_view local, std::string_view text)
         Report(TFindingSeverity::Error, quoted + " is not a whole number");
     else if (local == "episode" && !IsDecimalNumber(text))
         Report(TFindingSeverity::Error, quoted + " is not a number");
+    else if (local == "medium" && !IsPodcastMedium(text))
+        Report(TFindingSeverity::Error, quoted + " is not a medium the namespace lists (podcast, music, video, "
+                                                 "film, audiobook, newsletter, blog, publisher, course, each "
+                                                 "also with L for a list of them, or mixed)");
 }

@@ -15,8 +15,10 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
                             "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\" "
                             "xmlns:atom=\"http://www.w3.org/2005/Atom\" xmlns:dcterms=\"http://purl.org/dc/terms/\" "
+                            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
                             "xmlns:geo=\"http://www.w3.org/2003/01/geo/wgs84_pos#\" "
-                            "xmlns:slash=\"http://purl.org/rss/1.0/modules/slash/\">\n"
+                            "xmlns:slash=\"http://purl.org/rss/1.0/modules/slash/\" "
+                            "xmlns:cn=\"http://conversationsnetwork.org/rssNamespace-1.0/\">\n"
                             "<channel>\n"
                             "<title>News</title>\n"
                             "<link>https://example.org/</link>\n"
@@ -41,9 +43,9 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<itunes:owner><itunes:name>Ann</itunes:name><itunes:email>ann@example.org</itunes:email>"
                             "</itunes:owner><podcast:guid>917393e3-1b1e-5cef-ace4-edaa54e1f810</podcast:guid>"
                             "<podcast:locked owner=\"ann@example.org\">yes</podcast:locked>"
-                            "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding>"
+                            "<podcast:funding url=\"https://example.org/give\">Give</podcast:funding><podcast:medium>podcast</podcast:medium>"
                             "<itunes:block>No</itunes:block><itunes:subtitle>All the news</itunes:subtitle>"
-                            "<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>"
+                            "<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long><dc:language>en-au</dc:language>"
                             "<dcterms:available>name=Spring; start=2007-03-01; end=2007-05-31;</dcterms:available>\n"
                             "<item>\n"
                             "<title>First</title>\n"
@@ -61,7 +63,11 @@ const QByteArray GoodFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                             "<podcast:transcript url=\"https://example.org/1.vtt\" type=\"text/vtt\"/>"
                             "<podcast:chapters url=\"https://example.org/1.json\" type=\"application/json+chapters\"/>"
                             "<podcast:season>2</podcast:season><podcast:episode>3.5</podcast:episode>"
-                            "<podcast:soundbite startTime=\"73.0\" duration=\"60\"/>\n"
+                            "<podcast:soundbite startTime=\"73.0\" duration=\"60\"/>"
+                            "<cn:introMilliseconds>12345</cn:introMilliseconds><cn:ratingAverage>4.37</cn:ratingAverage>"
+                            "<cn:ratingCount>123</cn:ratingCount><cn:ratingIndividual>4</cn:ratingIndividual>"
+                            "<cn:ratingTimestamp>Mon, 05 Feb 2007 14:03:09 GMT</cn:ratingTimestamp>"
+                            "<cn:image url=\"https://example.org/1.jpg\"/>\n"
                             "</item>\n"
                             "<item>\n"
                             "<description>Second, without a title</description>\n"
@@ -458,11 +464,51 @@ private slots:
             << QByteArray("<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>")
             << QByteArray("<geo:lat>-90.5</geo:lat><geo:long>-180</geo:long>")
             << QStringList{"channel: error: geo:lat \"-90.5\" is not a number from -90 to 90"};
+        QTest::newRow("older vocabularies of a place")
+            << QByteArray("<geo:lat>-33.86</geo:lat><geo:long>151.2</geo:long>")
+            << QByteArray("<icbm:latitude xmlns:icbm=\"http://postneo.com/icbm\">-33.86</icbm:latitude>"
+                          "<geourl:longitude xmlns:geourl=\"http://geourl.org/rss/module/\">-188.2</geourl:longitude>")
+            << QStringList{"channel: error: geourl:longitude \"-188.2\" is not a number from -180 to 180"};
+        QTest::newRow("dc:language")
+            << QByteArray("<dc:language>en-au</dc:language>") << QByteArray("<dc:language>English</dc:language>")
+            << QStringList{"channel: error: dc:language \"English\" is not a language code such as \"en\" or \"en-us\""};
+        QTest::newRow("blogChannel addresses")
+            << QByteArray("<dc:language>en-au</dc:language>")
+            << QByteArray("<b:blogRoll xmlns:b=\"http://backend.userland.com/blogChannelModule\">https://example.org/r.opml"
+                          "</b:blogRoll><b:blink xmlns:b=\"http://backend.userland.com/blogChannelModule\">example.org"
+                          "</b:blink>")
+            << QStringList{"channel: error: b:blink \"example.org\" is not an absolute URL"};
         QTest::newRow("slash")
             << QByteArray("<slash:comments>3</slash:comments><slash:hit_parade>3,2,1</slash:hit_parade>")
             << QByteArray("<slash:comments>three</slash:comments><slash:hit_parade>3,,1</slash:hit_parade>")
             << QStringList{"item 1 \"First\": error: slash:comments \"three\" is not a whole number",
                            "item 1 \"First\": error: slash:hit_parade \"3,,1\" is not whole numbers separated by commas"};
+        // Podcasting 2.0's mediums, each also as a list of such items.
+        QTest::newRow("podcast medium list")
+            << QByteArray(">podcast</podcast:medium>") << QByteArray(">musicL</podcast:medium>") << QStringList();
+        QTest::newRow("podcast medium")
+            << QByteArray(">podcast</podcast:medium>") << QByteArray(">radio</podcast:medium>")
+            << QStringList{"channel: error: podcast:medium \"radio\" is not a medium the namespace lists (podcast, "
+                           "music, video, film, audiobook, newsletter, blog, publisher, course, each also with L "
+                           "for a list of them, or mixed)"};
+        // The Conversations Network's numbers, date and picture.
+        QTest::newRow("conversations network numbers")
+            << QByteArray("<cn:introMilliseconds>12345</cn:introMilliseconds><cn:ratingAverage>4.37</cn:ratingAverage>"
+                          "<cn:ratingCount>123</cn:ratingCount><cn:ratingIndividual>4<")
+            << QByteArray("<cn:introMilliseconds>12.3s</cn:introMilliseconds><cn:ratingAverage>high</cn:ratingAverage>"
+                          "<cn:ratingCount>-1</cn:ratingCount><cn:ratingIndividual>7<")
+            << QStringList{"item 1 \"First\": error: cn:introMilliseconds \"12.3s\" is not a whole number",
+                           "item 1 \"First\": error: cn:ratingAverage \"high\" is not a number",
+                           "item 1 \"First\": error: cn:ratingCount \"-1\" is not a whole number",
+                           "item 1 \"First\": warning: cn:ratingIndividual \"7\" is beyond the scale of 0 to 5"};
+        QTest::newRow("conversations network W3C date")
+            << QByteArray("Mon, 05 Feb 2007 14:03:09 GMT</cn") << QByteArray("2007-02-05T14:03:09Z</cn") << QStringList();
+        QTest::newRow("conversations network date and picture")
+            << QByteArray("Mon, 05 Feb 2007 14:03:09 GMT</cn:ratingTimestamp><cn:image url=\"https://example.org/1.jpg\"")
+            << QByteArray("last week</cn:ratingTimestamp><cn:image url=\"1.jpg\"")
+            << QStringList{"item 1 \"First\": error: cn:ratingTimestamp \"last week\" is not a date, such as "
+                           "\"Mon, 05 Feb 2007 14:03:09 GMT\" or 2007-02-05T14:03:09Z",
+                           "item 1 \"First\": error: cn:image url \"1.jpg\" is not an absolute URL"};
         QTest::newRow("encoding not declared")
             << QByteArray(" encoding=\"UTF-8\"") << QByteArray()
             << QStringList{"document: warning: no encoding is declared; the text is UTF-8, so the "
@@ -584,6 +630,11 @@ private slots:
         row("group of one", "<media:content url=\"https://example.org/low.mp4\" fileSize=\"10\" type=\"video/mp4\"/>",
             "", "media:group holds fewer than two media:content; a group holds alternatives of the same media");
         row("numbers", "width=\"640\"", "width=\"640px\"", "media:content width \"640px\" is not a whole number");
+        row("file size of 0", "fileSize=\"10\"", "fileSize=\"0\"",
+            "media:content fileSize is 0; it is the number of bytes of the media object");
+        row("player size", "<media:player url=\"https://example.org/play\"/>",
+            "<media:player url=\"https://example.org/play\" width=\"400\" height=\"7.2\"/>",
+            "media:player height \"7.2\" is not a whole number");
         row("decimal numbers", "framerate=\"29.97\"", "framerate=\"fast\"",
             "media:content framerate \"fast\" is not a number");
         row("medium", "medium=\"video\"", "medium=\"movie\"",
@@ -597,14 +648,23 @@ private slots:
             "media:content url \"https://example.org/high clip.mp4\" holds blanks or letters beyond ASCII; a "
             "URL has them percent-encoded");
         row("rating", ">nonadult<", ">teen<", "media:rating \"teen\" is not a rating of the scheme urn:simple");
+        row("rating scheme", "scheme=\"urn:mpaa\">pg-13", "scheme=\"critics\">pg-13",
+            "media:rating scheme \"critics\" is not a URI");
         row("mpaa rating", "scheme=\"urn:mpaa\">pg-13", "scheme=\"urn:mpaa\">PG-13",
             "media:rating \"PG-13\" is not a rating of the scheme urn:mpaa");
         row("restriction", "relationship=\"allow\"", "relationship=\"permit\"",
             "media:restriction relationship \"permit\" is not allow or deny");
         row("restriction type", "type=\"country\"", "type=\"nation\"",
             "media:restriction type \"nation\" is not country, uri or sharing");
-        row("country codes", ">au us<", ">au usa<",
-            "media:restriction \"au usa\" holds \"usa\", which is no two-letter country code");
+        row("country codes", ">au us<", ">au US xx<",
+            "media:restriction \"au US xx\" holds \"xx\", which is no ISO 3166 country code");
+        row("restriction without a type", "relationship=\"allow\" type=\"country\">au us<",
+            "relationship=\"allow\">au us<",
+            "media:restriction \"au us\" has no type (country, uri or sharing); only \"all\" or \"none\" stand "
+            "without one");
+        row("restriction of all", "relationship=\"allow\" type=\"country\">au us<", "relationship=\"deny\">all<", "");
+        row("restriction by URI", "type=\"country\">au us<", "type=\"uri\">https://example.org/ /images<",
+            "media:restriction \"https://example.org/ /images\" holds \"/images\", which is no absolute URI");
         row("hash", "dfdec888b72151965a34b4b59031290a", "dfdec888b72151965a34b4b59031290",
             "media:hash \"dfdec888b72151965a34b4b59031290\" is not 32 hexadecimal digits, an MD5 hash");
         row("hash algorithm", "algo=\"md5\"", "algo=\"sha-256\"", "media:hash algo \"sha-256\" is not md5 or sha-1");
@@ -617,6 +677,27 @@ private slots:
         row("thumbnail url", "<media:thumbnail url=\"https://example.org/t.jpg\"", "<media:thumbnail",
             "media:thumbnail has no url");
         row("credit role", "role=\"producer\"", "role=\"Producer\"", "media:credit role \"Producer\" is not in lower case");
+        // A credit's roles are the EBU's role codes unless its scheme says otherwise.
+        row("credit role of the EBU's", "role=\"producer\"", "role=\"anchor person\"", "");
+        row("credit role beyond the EBU's", "role=\"producer\"", "role=\"host\"",
+            "media:credit role \"host\" is not one of the EBU's role codes, which the scheme urn:ebu takes");
+        row("credit role under the default scheme", "role=\"producer\" scheme=\"urn:ebu\"", "role=\"host\"",
+            "media:credit role \"host\" is not one of the EBU's role codes, which the scheme urn:ebu takes");
+        row("credit role Media RSS names", "role=\"producer\"", "role=\"vocalist\"", "");
+        row("credit role of a scheme of its own", "scheme=\"urn:ebu\"", "scheme=\"http://example.org/roles\"", "");
+        row("credit role under urn:yvs", "scheme=\"urn:ebu\"", "scheme=\"urn:yvs\"",
+            "media:credit role \"producer\" is not uploader or owner, which the scheme urn:yvs takes");
+        // A media object has one title, description and copyright: the item, and each content apart.
+        row("title twice", "<media:title type=\"plain\">Clip</media:title>",
+            "<media:title type=\"plain\">Clip</media:title><media:title>Clip 2</media:title>",
+            "a second media:title in the same item; a media object has one");
+        row("title of a content", "type=\"video/mp4\"/></media:group>",
+            "type=\"video/mp4\"><media:title>Low</media:title><media:copyright>A</media:copyright></media:content>"
+            "</media:group>", "");
+        row("title of the next item", "</item></channel>",
+            "</item><item><title>Two</title><media:title>Two</media:title></item></channel>", "");
+        row("copyright url", "<media:player", "<media:copyright url=\"terms\">2005 Ann</media:copyright><media:player",
+            "media:copyright url \"terms\" is not an absolute URL");
         row("category scheme", "scheme=\"http://search.yahoo.com/mrss/category_schema\"", "scheme=\"my scheme\"",
             "media:category scheme \"my scheme\" is not a URI");
     }
