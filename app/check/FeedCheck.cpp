@@ -11,6 +11,7 @@
 #include "ReaderAttribute.h"
 #include "Rfc822Date.h"
 #include "RssElementRules.h"
+#include "UrlEquivalence.h"
 #include "W3cDateTime.h"
 
 #include <libxml/xmlreader.h>
@@ -263,6 +264,11 @@ private:
                 Report(TFindingSeverity::Error, "the namespace " + std::string(prefix) + " is declared as " +
                                                     Quoted(uri) + ", not exactly " + Quoted(known) +
                                                     "; namespace URIs are compared exactly");
+                break;
+            case TNamespaceDeclaration::Variant:
+                Report(TFindingSeverity::Warning, "the namespace " + std::string(prefix) + " is declared as " +
+                                                      Quoted(uri) + ": many readers know it, but those that "
+                                                      "compare namespace URIs exactly know only " + Quoted(known));
                 break;
             case TNamespaceDeclaration::Different:
                 Report(TFindingSeverity::Warning,
@@ -739,10 +745,15 @@ private:
                 ReportHere(TFindingSeverity::Error, "guid is empty");
             return;
         }
-        const auto [earlier, added] = guidRows_.try_emplace(std::string(guid), item_.Row);
+        // A link is the same guid however its address is written.
+        const auto [earlier, added] = guidRows_.try_emplace(
+            guidPermaLink_ ? ComparableUrl(guid) : std::string(guid), item_.Row, std::string(guid));
         if (!added)
-            ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is also the guid of item " +
-                                                    std::to_string(earlier->second + 1));
+            ReportHere(TFindingSeverity::Error,
+                       "guid " + Quoted(guid) +
+                           (earlier->second.Written == guid ? " is also the guid of item "
+                                                            : " is the same address as the guid of item ") +
+                           std::to_string(earlier->second.Row + 1));
         if (!guidPermaLink_)
             return;
         const std::string scheme = Lowered(UrlScheme(guid));
@@ -824,7 +835,11 @@ private:
         int Line = 0;
         std::vector<TFeedFinding> Findings;
     } item_;
-    std::unordered_map<std::string, int> guidRows_; // guid -> row of the item that has it first
+    struct TGuidSeen {
+        int Row; // of the item that has it first
+        std::string Written;
+    };
+    std::unordered_map<std::string, TGuidSeen> guidRows_; // by the guid as compared
     bool guidPermaLink_ = true;
     bool guidMarked_ = false; // isPermaLink="true" written out
 

@@ -46,6 +46,8 @@ TNamespaceDeclaration JudgeNamespaceDeclaration(std::string_view prefix, std::st
     const std::string_view known = KnownNamespaceUri(prefix);
     if (known.empty() || uri == known || (known == Namespaces::Podcast && uri == Namespaces::PodcastFirst))
         return TNamespaceDeclaration::Right;
+    if (known == Namespaces::Media && uri == known.substr(0, known.size() - 1))
+        return TNamespaceDeclaration::Variant;
     return Loosened(uri) == Loosened(known) ? TNamespaceDeclaration::NearMiss
                                             : TNamespaceDeclaration::Different;
 }

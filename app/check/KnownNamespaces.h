@@ -25,6 +25,7 @@ inline constexpr std::string_view ConversationsNetwork = "http://conversationsne
 enum class TNamespaceDeclaration {
     Right,     // the known URI, or a prefix the check does not know
     NearMiss,  // the known URI in other case, with blanks or a slash more or less: a typing slip
+    Variant,   // a near miss so common that many readers know it too (Media RSS without its slash)
     Different, // some other URI: the prefix means something else here
 };
 TNamespaceDeclaration JudgeNamespaceDeclaration(std::string_view prefix, std::string_view uri);

@@ -98,9 +98,12 @@ void TMediaRssRules::Start(xmlTextReaderPtr reader, std::string_view local, cons
             Report(element + " scheme " + Quoted(scheme) + " is not a URI");
         ratingScheme_ = present ? scheme : "urn:simple";
     } else if (local == "restriction") {
-        CheckChoice(reader, element, "relationship", {"allow", "deny"});
         bool relationship = false;
-        AttributeOf(reader, "relationship", relationship);
+        // Early Media RSS feeds wrote "disallow"; readers take it for deny.
+        if (AttributeOf(reader, "relationship", relationship) == "disallow")
+            report_(TFindingSeverity::Warning, element + " relationship \"disallow\" should be written \"deny\"");
+        else
+            CheckChoice(reader, element, "relationship", {"allow", "deny"});
         if (!relationship)
             Report(element + " has no relationship (allow or deny)");
         CheckChoice(reader, element, "type", {"country", "uri", "sharing"});

@@ -343,6 +343,15 @@ private slots:
             << QByteArray("<guid>http://example.org/2</guid>")
             << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
             << QStringList{"item 2: error: guid \"urn:news:1\" is also the guid of item 1"};
+        // A link's scheme and host have no case, port 80 is http's own and "%32" is "2"; its
+        // path has case, and https is another address.
+        QTest::newRow("the same guid address written another way")
+            << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
+            << QByteArray("<guid>HTTP://Example.ORG:80/%32</guid>")
+            << QStringList{"item 2: error: guid \"http://example.org/2\" is the same address as the guid of item 1"};
+        QTest::newRow("guid addresses that differ")
+            << QByteArray("<guid isPermaLink=\"false\">urn:news:1</guid>")
+            << QByteArray("<guid>https://example.org/%2F2</guid>") << QStringList{};
         QTest::newRow("permalink guid")
             << QByteArray("isPermaLink=\"false\">urn:news:1") << QByteArray("isPermaLink=\"true\">news-1")
             << QStringList{"item 1 \"First\": error: guid \"news-1\" is marked "
@@ -654,6 +663,13 @@ private slots:
             "media:rating \"PG-13\" is not a rating of the scheme urn:mpaa");
         row("restriction", "relationship=\"allow\"", "relationship=\"permit\"",
             "media:restriction relationship \"permit\" is not allow or deny");
+        QTest::newRow("restriction disallow, as early feeds wrote deny")
+            << QByteArray("relationship=\"allow\"") << QByteArray("relationship=\"disallow\"")
+            << QStringList{"item 1 \"Clip\": warning: media:restriction relationship \"disallow\" should be written \"deny\""};
+        QTest::newRow("namespace without its slash, which many readers know")
+            << QByteArray("xmlns:media=\"http://search.yahoo.com/mrss/\"") << QByteArray("xmlns:media=\"http://search.yahoo.com/mrss\"")
+            << QStringList{"document: warning: the namespace media is declared as \"http://search.yahoo.com/mrss\": many "
+                           "readers know it, but those that compare namespace URIs exactly know only \"http://search.yahoo.com/mrss/\""};
         row("restriction type", "type=\"country\"", "type=\"nation\"",
             "media:restriction type \"nation\" is not country, uri or sharing");
         row("country codes", ">au us<", ">au US xx<",
