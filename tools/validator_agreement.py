@@ -3,9 +3,10 @@
 
 Usage: tools/validator_agreement.py CASES_DIR EDITOR [--quiet]  (--quiet: the figures without the list)
 
-CASES_DIR holds the validator's public test cases (a clone of its repository's testcases folder,
-or a copy of part of it) and, optionally, manifests (manifest-*.tsv: "path<TAB>Expect text",
-paths relative to CASES_DIR) and severity.tsv ("EventClass<TAB>error|warning|info"). Without a
+CASES_DIR is a clone of the validator's public repository (its testcases folder and its
+src/feedvalidator/logging.py, whose classes say which events are errors), or a folder with a copy
+of part of its cases, severity.tsv ("EventClass<TAB>error|warning|info") and, optionally,
+manifests (manifest-*.tsv: "path<TAB>Expect text", paths relative to CASES_DIR). Without a
 manifest, each case's own "Expect:" comment is read. Each case has one verdict: the validator
 finds an error in it when its Expect names an event class of severity error; it finds none when
 the Expect is negated ("!Error", "!SomeClass"), names a warning or info class, or names a class
@@ -53,9 +54,30 @@ CHECKED_NAMESPACES = {
 }
 
 
+def severities_from_source(path):
+    """Each event class's root (Error, Warning or Info), from the class statements of the
+    validator's logging module in a clone of its repository."""
+    bases = {}
+    with open(path, encoding="utf-8", errors="replace") as source:
+        for found in re.finditer(r"^class\s+(\w+)\s*\(\s*(\w+)", source.read(), re.M):
+            bases[found.group(1)] = found.group(2)
+    severities = {}
+    for name in bases:
+        seen, current = set(), name
+        while current in bases and current not in seen and current not in ("Error", "Warning", "Info"):
+            seen.add(current)
+            current = bases[current]
+        if current in ("Error", "Warning", "Info"):
+            severities[name] = current.lower()
+    return severities
+
+
 def read_severities(cases_dir):
     severities = {}
     path = os.path.join(cases_dir, "severity.tsv")
+    source = os.path.join(cases_dir, "src", "feedvalidator", "logging.py")
+    if not os.path.exists(path) and os.path.exists(source):
+        return severities_from_source(source)
     if os.path.exists(path):
         with open(path, encoding="utf-8") as tsv:
             for line in tsv:
