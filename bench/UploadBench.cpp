@@ -310,10 +310,11 @@ void StartWebDav(TProtocolRun &run, const TBench &bench)
 {
     const QDir folder(bench.Folder.path());
     run.Server.Port = FreePort();
+    // No listing cache: the bench empties the served folder beside the server.
     if (!run.Server.Start("rclone", {"serve", "webdav", folder.filePath("served"), "--cert", folder.filePath("cert.pem"),
                                      "--key", folder.filePath("key.pem"), "--config", folder.filePath("rclone.conf"),
                                      "--addr", "127.0.0.1:" + QString::number(run.Server.Port), "--user", "author",
-                                     "--pass", "secret"}))
+                                     "--pass", "secret", "--dir-cache-time", "0s"}))
         throw std::runtime_error("rclone serve webdav did not start");
     StartProxy(run, bench, {run.Server.Port});
     run.Settings.Protocol = TPublishProtocol::WebDav;
