@@ -13,13 +13,14 @@ build_packages=(
 )
 
 # Only the tests and benchmarks: test frameworks, the fuzzer's compiler, the engines the
-# benchmarks compare against, the servers the publishing tests start, and the tools that
-# check and install the Debian package.
+# benchmarks compare against, the servers the publishing tests start, the command-line clients
+# the upload benchmark races (lftp, curl), and the tools that check and install the Debian package.
 test_packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   libpugixml-dev libtinyxml2-dev
   rclone python3-pyftpdlib python3-openssl openssl openssh-client openssh-server
+  lftp curl
   lintian desktop-file-utils appstream man-db
   python3-feedparser
 )

@@ -87,15 +87,9 @@ public:
             if (!MakeSshKey(Folder.filePath("userkey")) ||
                 !QFile::copy(Folder.filePath("userkey.pub"), Folder.filePath("authorized_keys")))
                 return false;
-            QFile config(Folder.filePath("sshd_config"));
-            if (!config.open(QIODevice::WriteOnly))
+            if (!WriteSshdConfig(Folder.filePath("sshd_config"), Server.Port, Folder.filePath("hostkey"),
+                                 Folder.filePath("authorized_keys")))
                 return false;
-            config.write("ListenAddress 127.0.0.1\nPort " + QByteArray::number(Server.Port) +
-                         "\nHostKey " + Folder.filePath("hostkey").toUtf8() +
-                         "\nAuthorizedKeysFile " + Folder.filePath("authorized_keys").toUtf8() +
-                         "\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                         "PermitRootLogin prohibit-password\nStrictModes no\nUsePAM no\n"
-                         "PidFile none\nSubsystem sftp /usr/lib/openssh/sftp-server\n");
         }
         Web.Port = FreePort();
         Settings.PublicUrl = "http://127.0.0.1:" + std::to_string(Web.Port) + "/feeds/show.xml";
@@ -179,19 +173,6 @@ public:
         return QDir(Served()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 };
-
-// Empty when OpenSSH's sshd can serve the test; otherwise why not. As root, sshd confines its
-// unprivileged part to /run/sshd, which the system's sshd set-up makes and a fresh machine or
-// container may lack, so it is made here; as another user, sshd needs no such folder and lets
-// in only that user, which is whom the test logs in as.
-QString WhySshdCannotRun()
-{
-    if (!QFileInfo(QStringLiteral("/usr/sbin/sshd")).isExecutable())
-        return QStringLiteral("/usr/sbin/sshd is missing: install openssh-server (deps.sh)");
-    if (geteuid() == 0 && !QDir().mkpath(QStringLiteral("/run/sshd")))
-        return QStringLiteral("/run/sshd, which sshd needs when run as root, cannot be made");
-    return {};
-}
 
 QStringList Names(const std::vector<std::string> &names)
 {

@@ -5,6 +5,7 @@
 // test's folder.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -13,6 +14,7 @@
 
 #include <csignal>
 #include <memory>
+#include <unistd.h>
 
 // The Debian interpreter: it has pyftpdlib, whatever python3 comes first on the PATH.
 inline const QString SystemPython = QStringLiteral("/usr/bin/python3");
@@ -32,12 +34,14 @@ inline bool RunTool(const QString &program, const QStringList &arguments)
            process.exitCode() == 0;
 }
 
-// A self-signed certificate for 127.0.0.1: cert.pem and key.pem in folder.
-inline bool MakeCertificate(const QDir &folder)
+// A self-signed certificate for 127.0.0.1 (and the further addresses given, "IP:127.0.0.2"):
+// cert.pem and key.pem in folder.
+inline bool MakeCertificate(const QDir &folder, const QString &moreAddresses = {})
 {
+    const QString names = "subjectAltName=IP:127.0.0.1" + (moreAddresses.isEmpty() ? QString() : "," + moreAddresses);
     return RunTool(QStringLiteral("openssl"),
                    {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                    "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                    "/CN=127.0.0.1", "-addext", names, "-keyout",
                     folder.filePath("key.pem"), "-out", folder.filePath("cert.pem")});
 }
 
@@ -47,16 +51,47 @@ inline bool MakeSshKey(const QString &path)
     return RunTool(QStringLiteral("ssh-keygen"), {"-q", "-t", "ed25519", "-N", "", "-f", path});
 }
 
+// A configuration for OpenSSH's sshd on 127.0.0.1:port that lets in by key only (the keys in
+// authorizedKeys) and serves SFTP.
+inline bool WriteSshdConfig(const QString &path, int port, const QString &hostKey, const QString &authorizedKeys)
+{
+    QFile config(path);
+    if (!config.open(QIODevice::WriteOnly))
+        return false;
+    config.write("ListenAddress 127.0.0.1\nPort " + QByteArray::number(port) + "\nHostKey " + hostKey.toUtf8() +
+                 "\nAuthorizedKeysFile " + authorizedKeys.toUtf8() +
+                 "\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+                 "PermitRootLogin prohibit-password\nStrictModes no\nUsePAM no\n"
+                 "PidFile none\nSubsystem sftp /usr/lib/openssh/sftp-server\n");
+    return true;
+}
+
+// Empty when OpenSSH's sshd can serve the test; otherwise why not. As root, sshd confines its
+// unprivileged part to /run/sshd, which the system's sshd set-up makes and a fresh machine or
+// container may lack, so it is made here; as another user, sshd needs no such folder and lets
+// in only that user, which is whom the test logs in as.
+inline QString WhySshdCannotRun()
+{
+    if (!QFileInfo(QStringLiteral("/usr/sbin/sshd")).isExecutable())
+        return QStringLiteral("/usr/sbin/sshd is missing: install openssh-server (deps.sh)");
+    if (geteuid() == 0 && !QDir().mkpath(QStringLiteral("/run/sshd")))
+        return QStringLiteral("/run/sshd, which sshd needs when run as root, cannot be made");
+    return {};
+}
+
 // A server process listening on Port once Start returns true; killed when it goes.
 class TServerProcess {
 public:
     int Port = 0;
+    bool ShowsErrors = true; // the server's error output goes to the program's
 
     bool Start(const QString &program, const QStringList &arguments)
     {
         process_ = std::make_unique<QProcess>();
-        process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_->setProcessChannelMode(ShowsErrors ? QProcess::ForwardedErrorChannel : QProcess::SeparateChannels);
         process_->setStandardOutputFile(QProcess::nullDevice());
+        if (!ShowsErrors)
+            process_->setStandardErrorFile(QProcess::nullDevice());
         process_->start(program, arguments);
         if (!process_->waitForStarted(10000))
             return false;
@@ -95,15 +130,18 @@ private:
 };
 
 // pyftpdlib over root on port; given a certificate and its key, explicit FTPS ("AUTH TLS") with
-// both the commands and the data encrypted.
+// both the commands and the data encrypted. Options after them, "name=value": "passive=PORT,PORT,..."
+// the ports passive data connections may use, "masquerade=ADDRESS" the address PASV answers with.
 inline const char *const FtpServerScript = R"(
 import sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 root, port = sys.argv[1], int(sys.argv[2])
+files = [argument for argument in sys.argv[3:] if "=" not in argument]
+options = dict(argument.split("=", 1) for argument in sys.argv[3:] if "=" in argument)
 handler = FTPHandler
-if len(sys.argv) > 4:
+if len(files) == 2:
     from pyftpdlib.handlers import TLS_FTPHandler, TLS_DTPHandler
     class DataHandler(TLS_DTPHandler):
         # pyftpdlib 1.5.7 takes a data connection that is readable before its transfer command
@@ -111,9 +149,12 @@ if len(sys.argv) > 4:
         def readable(self):
             return self._ssl_accepting or super().readable()
     handler = TLS_FTPHandler
-    handler.certfile, handler.keyfile = sys.argv[3], sys.argv[4]
+    handler.certfile, handler.keyfile = files
     handler.tls_control_required = handler.tls_data_required = True
     handler.dtp_handler = DataHandler
+if "passive" in options:
+    handler.passive_ports = [int(port) for port in options["passive"].split(",")]
+handler.masquerade_address = options.get("masquerade")
 authorizer = DummyAuthorizer()
 authorizer.add_user("author", "secret", root, perm="elradfmwMT")
 handler.authorizer = authorizer
