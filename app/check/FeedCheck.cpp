@@ -67,6 +67,51 @@ struct TOpenElement {
     std::vector<std::string> Children; // the children seen that may not repeat
     std::vector<std::string> Values;   // skipHours' hours or skipDays' days so far
     int ChildCount = 0;                // element children without a namespace
+
+    // Empty again for the next element, keeping the memory its strings have.
+    void Reset()
+    {
+        Name.clear();
+        Namespaced = Container = Based = false;
+        Uri.clear();
+        Local.clear();
+        Line = 0;
+        Text.clear();
+        Children.clear();
+        Values.clear();
+        ChildCount = 0;
+    }
+};
+
+// The elements the reader is inside of, from the root. A slot is kept when its element ends and
+// serves the next element at that depth, so a feed's many small elements cost no memory
+// allocation each. The element that ended last stays readable until the next one starts.
+class TOpenElements {
+public:
+    bool empty() const { return depth_ == 0; }
+    size_t size() const { return depth_; }
+    TOpenElement &back() { return slots_[depth_ - 1]; }
+    const TOpenElement &back() const { return slots_[depth_ - 1]; }
+    TOpenElement &operator[](size_t at) { return slots_[at]; }
+    const TOpenElement &operator[](size_t at) const { return slots_[at]; }
+
+    // The slot of the element that starts, emptied; it joins the open ones with Enter, so
+    // until then back() is still its parent.
+    TOpenElement &Next()
+    {
+        if (depth_ == slots_.size())
+            slots_.emplace_back();
+        TOpenElement &element = slots_[depth_];
+        element.Reset();
+        return element;
+    }
+    void Enter() { ++depth_; }
+    // The element that ends leaves the open ones; the reference lasts until Next.
+    const TOpenElement &Leave() { return slots_[--depth_]; }
+
+private:
+    std::vector<TOpenElement> slots_;
+    size_t depth_ = 0;
 };
 
 class TFeedReader {
@@ -180,25 +225,18 @@ private:
         }
     }
 
-    // The container an element stands in ("" when none of RSS 2.0's).
-    std::string_view Parent() const
-    {
-        return open_.size() >= 2 && open_[open_.size() - 2].Container ? open_[open_.size() - 2].Name
-                                                                     : std::string_view();
-    }
-
     void StartElement(xmlTextReaderPtr reader)
     {
-        TOpenElement element;
+        TOpenElement &element = open_.Next();
         element.Name = Text(xmlTextReaderConstName(reader));
         element_ = element.Name;
         // The node's own line: the reader itself may have read ahead.
         element.Line = line_ = int(xmlGetLineNo(xmlTextReaderCurrentNode(reader)));
         // A prefix without a declaration is the XML reader's error already.
-        element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr ||
-                             element.Name.find(':') != std::string::npos;
+        const xmlChar *uri = xmlTextReaderConstNamespaceUri(reader);
+        element.Namespaced = uri != nullptr || element.Name.find(':') != std::string::npos;
         if (element.Namespaced) {
-            element.Uri = Text(xmlTextReaderConstNamespaceUri(reader));
+            element.Uri = Text(uri);
             element.Local = Text(xmlTextReaderConstLocalName(reader));
         }
         const std::string_view parent =
@@ -206,12 +244,12 @@ private:
         const xmlChar *base = mayHaveBase_ ? xmlTextReaderConstBaseUri(reader) : nullptr;
         element.Based = base && IsAbsoluteUrl(Text(base));
         based_ = element.Based;
+        const bool hasAttributes = xmlTextReaderHasAttributes(reader) == 1;
         if (open_.empty()) {
             StartRoot(reader, element);
         } else if (!parent.empty() && !element.Namespaced) {
-            CheckPlace(open_.back(), element.Name);
             // An element RSS 2.0 does not define is told once, not also for its attributes.
-            if (IsDefinedChild(parent, element.Name) && xmlTextReaderHasAttributes(reader) == 1)
+            if (CheckPlace(open_.back(), element.Name) && hasAttributes)
                 CheckAttributes(reader, element.Name);
             if (parent == "rss" && element.Name == "channel" && !channelSeen_) {
                 channelSeen_ = element.Container = true;
@@ -228,7 +266,7 @@ private:
         if (parent == "channel" && element.Name != "item")
             ++channelChildren_;
         // Beyond the root, only an RSS document is judged.
-        if (rootIsRss_ && xmlTextReaderHasAttributes(reader) == 1)
+        if (rootIsRss_ && hasAttributes)
             CheckNamespaceDeclarations(reader);
         if (rootIsRss_ && element.Namespaced && !open_.empty()) {
             podcast_.Start(reader, NameOf(element), NameOf(open_.back()));
@@ -237,7 +275,7 @@ private:
             if (element.Uri == Namespaces::Atom && element.Local == "link")
                 CheckAtomLink(reader);
         }
-        open_.push_back(std::move(element));
+        open_.Enter();
     }
 
     static TElementName NameOf(const TOpenElement &element)
@@ -286,18 +324,18 @@ private:
                        "atom:link rel=\"self\" href " + Quoted(href) + " is not an absolute URL");
     }
 
-    // A child of one of RSS 2.0's containers: defined there, and not a second one.
-    void CheckPlace(TOpenElement &container, const std::string &child)
+    // A child of one of RSS 2.0's containers: defined there (the answer), and not a second one.
+    bool CheckPlace(TOpenElement &container, const std::string &child)
     {
         ++container.ChildCount;
         if (!IsDefinedChild(container.Name, child)) {
             ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " holds " + child +
                                                     ", which RSS 2.0 does not define; an extension "
                                                     "element needs a namespace");
-            return;
+            return false;
         }
         if (MayRepeat(container.Name, child))
-            return;
+            return true;
         if (std::find(container.Children.begin(), container.Children.end(), child) ==
             container.Children.end())
             container.Children.push_back(child);
@@ -306,6 +344,7 @@ private:
                                                       " has a second enclosure; most readers play only the first");
         else
             ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " has a second " + child);
+        return true;
     }
 
     // RSS 2.0 defines few attributes; any other needs a namespace, as extension elements do.
@@ -357,7 +396,7 @@ private:
         if (firstItemChild_ < 0)
             firstItemChild_ = channelChildren_;
         itemOpen_ = true;
-        item_ = {};
+        item_.Reset();
         item_.Row = channelChildren_ - firstItemChild_;
         podcast_.ItemStarted();
         item_.Line = line_;
@@ -450,9 +489,10 @@ private:
     {
         if (open_.empty())
             return;
-        const TOpenElement element = std::move(open_.back());
-        const std::string parent(Parent());
-        open_.pop_back();
+        const TOpenElement &element = open_.Leave();
+        // The container it stood in ("" when none of RSS 2.0's).
+        const std::string_view parent =
+            !open_.empty() && open_.back().Container ? std::string_view(open_.back().Name) : "";
         element_ = element.Name;
         line_ = element.Line;
         if (element.Container)
@@ -806,7 +846,7 @@ private:
     int lastReaderLine_ = 0;
     bool rootIsRss_ = false;
     bool channelSeen_ = false;
-    std::vector<TOpenElement> open_; // from the root to the element being read
+    TOpenElements open_; // from the root to the element being read
     int channelChildren_ = 0;  // element children of the channel so far
     int firstItemChild_ = -1;  // position of the first item among them
 
@@ -819,6 +859,16 @@ private:
         bool HasEnclosure = false;
         int Line = 0;
         std::vector<TFeedFinding> Findings;
+
+        // Empty for the next item, keeping the memory of its title and findings.
+        void Reset()
+        {
+            Row = -1;
+            Title.clear();
+            HasDescription = HasTitle = HasDescriptionElement = HasEnclosure = false;
+            Line = 0;
+            Findings.clear();
+        }
     } item_;
     std::unordered_map<std::string, int> guidRows_; // guid -> row of the item that has it first
     bool guidPermaLink_ = true;
