@@ -27,10 +27,22 @@ inline std::string Lowered(std::string_view text)
 inline std::string Quoted(std::string_view text)
 {
     constexpr size_t Longest = 60;
+    const std::string_view trimmed = Trimmed(text);
+    // Most texts are short and on one line with single spaces: quoted as they are.
+    if (trimmed.size() <= Longest) {
+        bool plain = true;
+        for (size_t i = 0; i < trimmed.size() && plain; ++i) // a blank is never the last one
+            plain = static_cast<unsigned char>(trimmed[i]) >= 0x20 && !(trimmed[i] == ' ' && trimmed[i + 1] == ' ');
+        if (plain) {
+            std::string line;
+            line.reserve(Longest + 8);
+            return line.append(1, '"').append(trimmed).append(1, '"');
+        }
+    }
     std::string line(1, '"');
     line.reserve(Longest + 8); // one block for the whole message part
     bool space = false;
-    for (const char c : Trimmed(text)) {
+    for (const char c : trimmed) {
         if (static_cast<unsigned char>(c) < 0x20 || c == ' ') {
             space = true;
             continue;

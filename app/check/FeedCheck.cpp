@@ -3,6 +3,7 @@
 #include "CheckText.h"
 #include "FeedEncodingCheck.h"
 #include "FeedValueForms.h"
+#include "FirstRowIndex.h"
 #include "KnownNamespaces.h"
 #include "MediaRssRules.h"
 #include "NotesMarkupRule.h"
@@ -20,7 +21,6 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
-#include <unordered_map>
 
 namespace {
 
@@ -741,12 +741,15 @@ private:
         const TDateCheck check = CheckRfc822Date(date);
         if (check.Verdict == TDateVerdict::Valid)
             return;
-        const std::string quoted = fieldName_ + " " + Quoted(date);
+        // Many items may have the same fault: the message is built in one block.
+        std::string quoted;
+        quoted.reserve(160);
+        quoted.append(fieldName_).append(" ").append(Quoted(date));
         switch (check.Verdict) {
         case TDateVerdict::Valid:
             break;
         case TDateVerdict::NotRfc822:
-            ReportHere(TFindingSeverity::Error, quoted + " is not an RFC 822 date");
+            ReportHere(TFindingSeverity::Error, std::move(quoted.append(" is not an RFC 822 date")));
             break;
         case TDateVerdict::NoKnownZone:
             ReportHere(TFindingSeverity::Error,
@@ -755,11 +758,11 @@ private:
                                                   ", which RFC 822 does not name");
             break;
         case TDateVerdict::NotReal:
-            ReportHere(TFindingSeverity::Error, quoted + " is not a real date: " + check.Detail);
+            ReportHere(TFindingSeverity::Error, std::move(quoted.append(" is not a real date: ").append(check.Detail)));
             break;
         case TDateVerdict::WrongWeekday:
-            ReportHere(TFindingSeverity::Error,
-                       quoted + " names the wrong weekday: that day is a " + check.Detail);
+            ReportHere(TFindingSeverity::Error, std::move(quoted.append(" names the wrong weekday: that day is a ")
+                                                               .append(check.Detail)));
             break;
         }
     }
@@ -775,21 +778,22 @@ private:
                 ReportHere(TFindingSeverity::Error, "guid is empty");
             return;
         }
-        const auto [earlier, added] = guidRows_.try_emplace(std::string(guid), item_.Row);
+        const auto [earlier, added] = guidRows_.Add(guid, item_.Row);
         if (!added)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is also the guid of item " +
-                                                    std::to_string(earlier->second + 1));
+                                                    std::to_string(earlier + 1));
         if (!guidPermaLink_)
             return;
         const std::string scheme = Lowered(UrlScheme(guid));
-        if (IsAbsoluteUrl(guid) && scheme != "http" && scheme != "https") {
+        const bool absolute = IsAbsoluteUrl(guid);
+        if (absolute && scheme != "http" && scheme != "https") {
             // tag:, urn: and the like name the item but lead nowhere.
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
                                                     " is no web address but readers take it for a link: "
                                                     "it needs isPermaLink=\"false\"");
             return;
         }
-        if (IsAbsoluteUrl(guid))
+        if (absolute)
             return;
         if (guidMarked_)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
@@ -870,7 +874,7 @@ private:
             Findings.clear();
         }
     } item_;
-    std::unordered_map<std::string, int> guidRows_; // guid -> row of the item that has it first
+    TFirstRowIndex guidRows_; // guid -> row of the item that has it first
     bool guidPermaLink_ = true;
     bool guidMarked_ = false; // isPermaLink="true" written out
 

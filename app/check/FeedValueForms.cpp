@@ -143,8 +143,11 @@ std::string_view UrlScheme(std::string_view url)
 
 bool IsAbsoluteUrl(std::string_view url)
 {
-    const std::string scheme = Lowered(UrlScheme(url));
-    if (scheme == "http" || scheme == "https")
+    const std::string_view scheme = UrlScheme(url);
+    const auto named = [&](std::string_view name) {
+        return scheme.size() == name.size() && StartsWithIgnoringCase(scheme, name);
+    };
+    if (named("http") || named("https"))
         return IsAbsoluteHttpUrl(url);
     return !scheme.empty() && url.size() > scheme.size() + 1 &&
            std::all_of(url.begin(), url.end(), IsUrlCharacter);
