@@ -23,8 +23,9 @@ inline std::string Lowered(std::string_view text)
 }
 
 // A feed's text inside a one-line message: quoted, line breaks and runs of spaces made one
-// space, and cut (between characters) after 60 bytes.
-inline std::string Quoted(std::string_view text)
+// space, and cut (between characters) after 60 bytes. Appended to line, which may hold the
+// message so far.
+inline void AppendQuoted(std::string &line, std::string_view text)
 {
     constexpr size_t Longest = 60;
     const std::string_view trimmed = Trimmed(text);
@@ -34,13 +35,12 @@ inline std::string Quoted(std::string_view text)
         for (size_t i = 0; i < trimmed.size() && plain; ++i) // a blank is never the last one
             plain = static_cast<unsigned char>(trimmed[i]) >= 0x20 && !(trimmed[i] == ' ' && trimmed[i + 1] == ' ');
         if (plain) {
-            std::string line;
-            line.reserve(Longest + 8);
-            return line.append(1, '"').append(trimmed).append(1, '"');
+            line.append(1, '"').append(trimmed).append(1, '"');
+            return;
         }
     }
-    std::string line(1, '"');
-    line.reserve(Longest + 8); // one block for the whole message part
+    const size_t start = line.size();
+    line += '"';
     bool space = false;
     for (const char c : trimmed) {
         if (static_cast<unsigned char>(c) < 0x20 || c == ' ') {
@@ -48,7 +48,7 @@ inline std::string Quoted(std::string_view text)
             continue;
         }
         // The cut comes before a pending space, so no blank stands before the "...".
-        if (line.size() > Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+        if (line.size() - start > Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
             line += "...";
             break;
         }
@@ -58,5 +58,12 @@ inline std::string Quoted(std::string_view text)
         line += c;
     }
     line += '"';
+}
+
+inline std::string Quoted(std::string_view text)
+{
+    std::string line;
+    line.reserve(68); // one block for the whole message part
+    AppendQuoted(line, text);
     return line;
 }

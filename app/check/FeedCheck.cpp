@@ -204,6 +204,14 @@ private:
 
     void Visit(xmlTextReaderPtr reader)
     {
+        // Text, blank or not, and CDATA all go into the element's text. Told by the node itself,
+        // as the reader's node type would also look for blanks and an xml:space above each text.
+        if (const xmlNode *node = xmlTextReaderCurrentNode(reader);
+            node && (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE)) {
+            if (!open_.empty())
+                open_.back().Text += Text(xmlTextReaderConstValue(reader));
+            return;
+        }
         switch (xmlTextReaderNodeType(reader)) {
         case XML_READER_TYPE_ELEMENT:
             StartElement(reader);
@@ -744,7 +752,8 @@ private:
         // Many items may have the same fault: the message is built in one block.
         std::string quoted;
         quoted.reserve(160);
-        quoted.append(fieldName_).append(" ").append(Quoted(date));
+        quoted.append(fieldName_).append(" ");
+        AppendQuoted(quoted, date);
         switch (check.Verdict) {
         case TDateVerdict::Valid:
             break;
