@@ -887,7 +887,7 @@ private:
     bool guidPermaLink_ = true;
     bool guidMarked_ = false; // isPermaLink="true" written out
 
-    std::string fieldName_; // the element whose value is being checked
+    std::string_view fieldName_; // the element whose value is being checked (its slot's name)
     bool based_ = false;    // that element has an absolute xml:base
     bool channelLanguage_ = false;
     int episodes_ = 0; // items with an enclosure and a description
