@@ -209,7 +209,7 @@ private:
         if (const xmlNode *node = xmlTextReaderCurrentNode(reader);
             node && (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE)) {
             if (!open_.empty())
-                open_.back().Text += Text(xmlTextReaderConstValue(reader));
+                AddText(open_.back(), Text(xmlTextReaderConstValue(reader)));
             return;
         }
         switch (xmlTextReaderNodeType(reader)) {
@@ -221,16 +221,18 @@ private:
         case XML_READER_TYPE_END_ELEMENT:
             EndElement();
             break;
-        case XML_READER_TYPE_TEXT:
-        case XML_READER_TYPE_CDATA:
-        case XML_READER_TYPE_WHITESPACE:
-        case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-            if (!open_.empty())
-                open_.back().Text += Text(xmlTextReaderConstValue(reader));
-            break;
         default:
             break;
         }
+    }
+
+    // Blanks before the first text of an element are trimmed off all the same, so the blank
+    // lines between a container's children are not kept; a namespaced element's text is also
+    // judged as written and keeps them.
+    static void AddText(TOpenElement &element, std::string_view text)
+    {
+        if (!element.Text.empty() || element.Namespaced || !Trimmed(text).empty())
+            element.Text += text;
     }
 
     void StartElement(xmlTextReaderPtr reader)
