@@ -23,20 +23,32 @@ inline std::string Lowered(std::string_view text)
 }
 
 // A feed's text inside a one-line message: quoted, line breaks and runs of spaces made one
-// space, and cut (between characters) after 60 bytes.
-inline std::string Quoted(std::string_view text)
+// space, and cut (between characters) after 60 bytes. Appended to line, which may hold the
+// message so far.
+inline void AppendQuoted(std::string &line, std::string_view text)
 {
     constexpr size_t Longest = 60;
-    std::string line(1, '"');
-    line.reserve(Longest + 8); // one block for the whole message part
+    const std::string_view trimmed = Trimmed(text);
+    // Most texts are short and on one line with single spaces: quoted as they are.
+    if (trimmed.size() <= Longest) {
+        bool plain = true;
+        for (size_t i = 0; i < trimmed.size() && plain; ++i) // a blank is never the last one
+            plain = static_cast<unsigned char>(trimmed[i]) >= 0x20 && !(trimmed[i] == ' ' && trimmed[i + 1] == ' ');
+        if (plain) {
+            line.append(1, '"').append(trimmed).append(1, '"');
+            return;
+        }
+    }
+    const size_t start = line.size();
+    line += '"';
     bool space = false;
-    for (const char c : Trimmed(text)) {
+    for (const char c : trimmed) {
         if (static_cast<unsigned char>(c) < 0x20 || c == ' ') {
             space = true;
             continue;
         }
         // The cut comes before a pending space, so no blank stands before the "...".
-        if (line.size() > Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+        if (line.size() - start > Longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
             line += "...";
             break;
         }
@@ -46,5 +58,12 @@ inline std::string Quoted(std::string_view text)
         line += c;
     }
     line += '"';
+}
+
+inline std::string Quoted(std::string_view text)
+{
+    std::string line;
+    line.reserve(68); // one block for the whole message part
+    AppendQuoted(line, text);
     return line;
 }

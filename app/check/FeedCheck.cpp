@@ -3,6 +3,7 @@
 #include "CheckText.h"
 #include "FeedEncodingCheck.h"
 #include "FeedValueForms.h"
+#include "FirstRowIndex.h"
 #include "KnownNamespaces.h"
 #include "ExtensionValueRules.h"
 #include "MediaRssRules.h"
@@ -22,7 +23,6 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
-#include <unordered_map>
 
 namespace {
 
@@ -69,6 +69,51 @@ struct TOpenElement {
     std::vector<std::string> Children; // the children seen that may not repeat
     std::vector<std::string> Values;   // skipHours' hours or skipDays' days so far
     int ChildCount = 0;                // element children without a namespace
+
+    // Empty again for the next element, keeping the memory its strings have.
+    void Reset()
+    {
+        Name.clear();
+        Namespaced = Container = Based = false;
+        Uri.clear();
+        Local.clear();
+        Line = 0;
+        Text.clear();
+        Children.clear();
+        Values.clear();
+        ChildCount = 0;
+    }
+};
+
+// The elements the reader is inside of, from the root. A slot is kept when its element ends and
+// serves the next element at that depth, so a feed's many small elements cost no memory
+// allocation each. The element that ended last stays readable until the next one starts.
+class TOpenElements {
+public:
+    bool empty() const { return depth_ == 0; }
+    size_t size() const { return depth_; }
+    TOpenElement &back() { return slots_[depth_ - 1]; }
+    const TOpenElement &back() const { return slots_[depth_ - 1]; }
+    TOpenElement &operator[](size_t at) { return slots_[at]; }
+    const TOpenElement &operator[](size_t at) const { return slots_[at]; }
+
+    // The slot of the element that starts, emptied; it joins the open ones with Enter, so
+    // until then back() is still its parent.
+    TOpenElement &Next()
+    {
+        if (depth_ == slots_.size())
+            slots_.emplace_back();
+        TOpenElement &element = slots_[depth_];
+        element.Reset();
+        return element;
+    }
+    void Enter() { ++depth_; }
+    // The element that ends leaves the open ones; the reference lasts until Next.
+    const TOpenElement &Leave() { return slots_[--depth_]; }
+
+private:
+    std::vector<TOpenElement> slots_;
+    size_t depth_ = 0;
 };
 
 class TFeedReader {
@@ -161,6 +206,14 @@ private:
 
     void Visit(xmlTextReaderPtr reader)
     {
+        // Text, blank or not, and CDATA all go into the element's text. Told by the node itself,
+        // as the reader's node type would also look for blanks and an xml:space above each text.
+        if (const xmlNode *node = xmlTextReaderCurrentNode(reader);
+            node && (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE)) {
+            if (!open_.empty())
+                AddText(open_.back(), Text(xmlTextReaderConstValue(reader)));
+            return;
+        }
         switch (xmlTextReaderNodeType(reader)) {
         case XML_READER_TYPE_ELEMENT:
             StartElement(reader);
@@ -170,37 +223,32 @@ private:
         case XML_READER_TYPE_END_ELEMENT:
             EndElement();
             break;
-        case XML_READER_TYPE_TEXT:
-        case XML_READER_TYPE_CDATA:
-        case XML_READER_TYPE_WHITESPACE:
-        case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-            if (!open_.empty())
-                open_.back().Text += Text(xmlTextReaderConstValue(reader));
-            break;
         default:
             break;
         }
     }
 
-    // The container an element stands in ("" when none of RSS 2.0's).
-    std::string_view Parent() const
+    // Blanks before the first text of an element are trimmed off all the same, so the blank
+    // lines between a container's children are not kept; a namespaced element's text is also
+    // judged as written and keeps them.
+    static void AddText(TOpenElement &element, std::string_view text)
     {
-        return open_.size() >= 2 && open_[open_.size() - 2].Container ? open_[open_.size() - 2].Name
-                                                                     : std::string_view();
+        if (!element.Text.empty() || element.Namespaced || !Trimmed(text).empty())
+            element.Text += text;
     }
 
     void StartElement(xmlTextReaderPtr reader)
     {
-        TOpenElement element;
+        TOpenElement &element = open_.Next();
         element.Name = Text(xmlTextReaderConstName(reader));
         element_ = element.Name;
         // The node's own line: the reader itself may have read ahead.
         element.Line = line_ = int(xmlGetLineNo(xmlTextReaderCurrentNode(reader)));
         // A prefix without a declaration is the XML reader's error already.
-        element.Namespaced = xmlTextReaderConstNamespaceUri(reader) != nullptr ||
-                             element.Name.find(':') != std::string::npos;
+        const xmlChar *uri = xmlTextReaderConstNamespaceUri(reader);
+        element.Namespaced = uri != nullptr || element.Name.find(':') != std::string::npos;
         if (element.Namespaced) {
-            element.Uri = Text(xmlTextReaderConstNamespaceUri(reader));
+            element.Uri = Text(uri);
             element.Local = Text(xmlTextReaderConstLocalName(reader));
         }
         const std::string_view parent =
@@ -208,12 +256,12 @@ private:
         const xmlChar *base = mayHaveBase_ ? xmlTextReaderConstBaseUri(reader) : nullptr;
         element.Based = base && IsAbsoluteUrl(Text(base));
         based_ = element.Based;
+        const bool hasAttributes = xmlTextReaderHasAttributes(reader) == 1;
         if (open_.empty()) {
             StartRoot(reader, element);
         } else if (!parent.empty() && !element.Namespaced) {
-            CheckPlace(open_.back(), element.Name);
             // An element RSS 2.0 does not define is told once, not also for its attributes.
-            if (IsDefinedChild(parent, element.Name) && xmlTextReaderHasAttributes(reader) == 1)
+            if (CheckPlace(open_.back(), element.Name) && hasAttributes)
                 CheckAttributes(reader, element.Name);
             if (parent == "rss" && element.Name == "channel" && !channelSeen_) {
                 channelSeen_ = element.Container = true;
@@ -230,7 +278,7 @@ private:
         if (parent == "channel" && element.Name != "item")
             ++channelChildren_;
         // Beyond the root, only an RSS document is judged.
-        if (rootIsRss_ && xmlTextReaderHasAttributes(reader) == 1)
+        if (rootIsRss_ && hasAttributes)
             CheckNamespaceDeclarations(reader);
         if (rootIsRss_ && element.Namespaced && !open_.empty()) {
             podcast_.Start(reader, NameOf(element), NameOf(open_.back()));
@@ -239,7 +287,7 @@ private:
             if (element.Uri == Namespaces::Atom && element.Local == "link")
                 CheckAtomLink(reader);
         }
-        open_.push_back(std::move(element));
+        open_.Enter();
     }
 
     static TElementName NameOf(const TOpenElement &element)
@@ -293,18 +341,18 @@ private:
                        "atom:link rel=\"self\" href " + Quoted(href) + " is not an absolute URL");
     }
 
-    // A child of one of RSS 2.0's containers: defined there, and not a second one.
-    void CheckPlace(TOpenElement &container, const std::string &child)
+    // A child of one of RSS 2.0's containers: defined there (the answer), and not a second one.
+    bool CheckPlace(TOpenElement &container, const std::string &child)
     {
         ++container.ChildCount;
         if (!IsDefinedChild(container.Name, child)) {
             ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " holds " + child +
                                                     ", which RSS 2.0 does not define; an extension "
                                                     "element needs a namespace");
-            return;
+            return false;
         }
         if (MayRepeat(container.Name, child))
-            return;
+            return true;
         if (std::find(container.Children.begin(), container.Children.end(), child) ==
             container.Children.end())
             container.Children.push_back(child);
@@ -313,6 +361,7 @@ private:
                                                       " has a second enclosure; most readers play only the first");
         else
             ReportHere(TFindingSeverity::Error, ContainerWords(container.Name) + " has a second " + child);
+        return true;
     }
 
     // RSS 2.0 defines few attributes; any other needs a namespace, as extension elements do.
@@ -364,7 +413,7 @@ private:
         if (firstItemChild_ < 0)
             firstItemChild_ = channelChildren_;
         itemOpen_ = true;
-        item_ = {};
+        item_.Reset();
         item_.Row = channelChildren_ - firstItemChild_;
         podcast_.ItemStarted();
         media_.ItemStarted();
@@ -458,9 +507,10 @@ private:
     {
         if (open_.empty())
             return;
-        const TOpenElement element = std::move(open_.back());
-        const std::string parent(Parent());
-        open_.pop_back();
+        const TOpenElement &element = open_.Leave();
+        // The container it stood in ("" when none of RSS 2.0's).
+        const std::string_view parent =
+            !open_.empty() && open_.back().Container ? std::string_view(open_.back().Name) : "";
         element_ = element.Name;
         line_ = element.Line;
         if (element.Container)
@@ -711,12 +761,16 @@ private:
         const TDateCheck check = CheckRfc822Date(date);
         if (check.Verdict == TDateVerdict::Valid)
             return;
-        const std::string quoted = fieldName_ + " " + Quoted(date);
+        // Many items may have the same fault: the message is built in one block.
+        std::string quoted;
+        quoted.reserve(160);
+        quoted.append(fieldName_).append(" ");
+        AppendQuoted(quoted, date);
         switch (check.Verdict) {
         case TDateVerdict::Valid:
             break;
         case TDateVerdict::NotRfc822:
-            ReportHere(TFindingSeverity::Error, quoted + " is not an RFC 822 date");
+            ReportHere(TFindingSeverity::Error, std::move(quoted.append(" is not an RFC 822 date")));
             break;
         case TDateVerdict::NoKnownZone:
             ReportHere(TFindingSeverity::Error,
@@ -725,11 +779,11 @@ private:
                                                   ", which RFC 822 does not name");
             break;
         case TDateVerdict::NotReal:
-            ReportHere(TFindingSeverity::Error, quoted + " is not a real date: " + check.Detail);
+            ReportHere(TFindingSeverity::Error, std::move(quoted.append(" is not a real date: ").append(check.Detail)));
             break;
         case TDateVerdict::WrongWeekday:
-            ReportHere(TFindingSeverity::Error,
-                       quoted + " names the wrong weekday: that day is a " + check.Detail);
+            ReportHere(TFindingSeverity::Error, std::move(quoted.append(" names the wrong weekday: that day is a ")
+                                                               .append(check.Detail)));
             break;
         }
     }
@@ -745,26 +799,26 @@ private:
                 ReportHere(TFindingSeverity::Error, "guid is empty");
             return;
         }
-        // A link is the same guid however its address is written.
-        const auto [earlier, added] = guidRows_.try_emplace(
-            guidPermaLink_ ? ComparableUrl(guid) : std::string(guid), item_.Row, std::string(guid));
-        if (!added)
-            ReportHere(TFindingSeverity::Error,
-                       "guid " + Quoted(guid) +
-                           (earlier->second.Written == guid ? " is also the guid of item "
-                                                            : " is the same address as the guid of item ") +
-                           std::to_string(earlier->second.Row + 1));
+        if (const auto [earlier, added] = guidRows_.Add(guid, item_.Row); !added) {
+            ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is also the guid of item " +
+                                                    std::to_string(earlier + 1));
+        } else if (guidPermaLink_) { // a link is the same guid however its address is written
+            if (const auto [first, other] = guidAddresses_.Add(ComparableUrl(guid), item_.Row); !other)
+                ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) + " is the same address as the guid of item " +
+                                                        std::to_string(first + 1));
+        }
         if (!guidPermaLink_)
             return;
         const std::string scheme = Lowered(UrlScheme(guid));
-        if (IsAbsoluteUrl(guid) && scheme != "http" && scheme != "https") {
+        const bool absolute = IsAbsoluteUrl(guid);
+        if (absolute && scheme != "http" && scheme != "https") {
             // tag:, urn: and the like name the item but lead nowhere.
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
                                                     " is no web address but readers take it for a link: "
                                                     "it needs isPermaLink=\"false\"");
             return;
         }
-        if (IsAbsoluteUrl(guid))
+        if (absolute)
             return;
         if (guidMarked_)
             ReportHere(TFindingSeverity::Error, "guid " + Quoted(guid) +
@@ -821,7 +875,7 @@ private:
     int lastReaderLine_ = 0;
     bool rootIsRss_ = false;
     bool channelSeen_ = false;
-    std::vector<TOpenElement> open_; // from the root to the element being read
+    TOpenElements open_; // from the root to the element being read
     int channelChildren_ = 0;  // element children of the channel so far
     int firstItemChild_ = -1;  // position of the first item among them
 
@@ -834,16 +888,23 @@ private:
         bool HasEnclosure = false;
         int Line = 0;
         std::vector<TFeedFinding> Findings;
+
+        // Empty for the next item, keeping the memory of its title and findings.
+        void Reset()
+        {
+            Row = -1;
+            Title.clear();
+            HasDescription = HasTitle = HasDescriptionElement = HasEnclosure = false;
+            Line = 0;
+            Findings.clear();
+        }
     } item_;
-    struct TGuidSeen {
-        int Row; // of the item that has it first
-        std::string Written;
-    };
-    std::unordered_map<std::string, TGuidSeen> guidRows_; // by the guid as compared
+    TFirstRowIndex guidRows_;      // guid -> row of the item that has it first
+    TFirstRowIndex guidAddresses_; // a permalink guid's address as compared -> row
     bool guidPermaLink_ = true;
     bool guidMarked_ = false; // isPermaLink="true" written out
 
-    std::string fieldName_; // the element whose value is being checked
+    std::string_view fieldName_; // the element whose value is being checked (its slot's name)
     bool based_ = false;    // that element has an absolute xml:base
     bool channelLanguage_ = false;
     int episodes_ = 0; // items with an enclosure and a description

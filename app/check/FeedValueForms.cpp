@@ -3,15 +3,20 @@
 #include "CheckText.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
 // A URL is ASCII: a letter beyond it makes an IRI, which readers that want a URI refuse.
-bool IsUrlCharacter(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte > 0x20 && byte < 0x7F && c != '"' && c != '<' && c != '>';
-}
+// A table, as every URL of a feed is read through it more than once.
+constexpr std::array<bool, 256> UrlCharacters = [] {
+    std::array<bool, 256> table{};
+    for (int byte = 0x21; byte < 0x7F; ++byte)
+        table[byte] = byte != '"' && byte != '<' && byte != '>';
+    return table;
+}();
+
+bool IsUrlCharacter(char c) { return UrlCharacters[static_cast<unsigned char>(c)]; }
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
@@ -143,8 +148,11 @@ std::string_view UrlScheme(std::string_view url)
 
 bool IsAbsoluteUrl(std::string_view url)
 {
-    const std::string scheme = Lowered(UrlScheme(url));
-    if (scheme == "http" || scheme == "https")
+    const std::string_view scheme = UrlScheme(url);
+    const auto named = [&](std::string_view name) {
+        return scheme.size() == name.size() && StartsWithIgnoringCase(scheme, name);
+    };
+    if (named("http") || named("https"))
         return IsAbsoluteHttpUrl(url);
     return !scheme.empty() && url.size() > scheme.size() + 1 &&
            std::all_of(url.begin(), url.end(), IsUrlCharacter);

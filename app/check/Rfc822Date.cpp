@@ -1,5 +1,6 @@
 #include "Rfc822Date.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <optional>
@@ -150,7 +151,7 @@ TDateCheck CheckRfc822Date(std::string_view original)
     // Most dates hold no comment: read as they are, without a copy.
     std::string_view text = original;
     std::optional<std::string> plain;
-    if (original.find_first_of("()") != std::string_view::npos) {
+    if (std::any_of(original.begin(), original.end(), [](char c) { return c == '(' || c == ')'; })) {
         plain = WithoutComments(original);
         if (!plain)
             return notRfc822;

@@ -449,6 +449,11 @@ private slots:
             << QByteArray(">false<") << QByteArray("> false<")
             << QStringList{"channel: error: itunes:explicit \"false\" has blanks around it; Apple reads the "
                            "value as written"};
+        // The blanks are a text of their own before the CDATA section: still part of the value.
+        QTest::newRow("itunes explicit with blanks before CDATA")
+            << QByteArray(">false<") << QByteArray(">\n <![CDATA[false]]><")
+            << QStringList{"channel: error: itunes:explicit \"false\" has blanks around it; Apple reads the "
+                           "value as written"};
         QTest::newRow("itunes subtitle")
             << QByteArray(">All the news<") << QByteArray(">All the &lt;b>news&lt;/b>" + QByteArray(244, 'x') + "<")
             << QStringList{"channel: error: itunes:subtitle has 263 characters; Apple takes 255 at most",
