@@ -61,10 +61,10 @@ private:
 };
 
 // A catalogue of one feed in folder, as a user's editor finds it: false when it cannot be written.
-bool WriteCatalogue(const QTemporaryDir &folder)
+bool WriteCatalogue(const QString &folder)
 {
-    const std::string path = QFile::encodeName(folder.path()).toStdString();
-    QFile feed(folder.filePath("feed.xml"));
+    const std::string path = QFile::encodeName(folder).toStdString();
+    QFile feed(folder + QStringLiteral("/feed.xml"));
     if (!feed.open(QIODevice::WriteOnly) ||
         feed.write("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<rss version=\"2.0\">\r\n  <channel>\r\n"
                    "    <title>T</title>\r\n  </channel>\r\n</rss>") < 0)
@@ -127,7 +127,7 @@ int main(int argc, char **argv)
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
     const QTemporaryDir folder;
     const QByteArray folderName = QFile::encodeName(folder.path());
-    if (!folder.isValid() || !WriteCatalogue(folder)) {
+    if (!folder.isValid() || !WriteCatalogue(folder.path())) {
         std::fprintf(stderr, "cannot write the catalogue in %s\n", folderName.constData());
         return 1;
     }
