@@ -2,10 +2,12 @@
 // its first show has been handled, taking turns.
 //
 //   startupbench [RUNS]        default: 21
+//   startupbench --editor FOLDER, startupbench --empty: one child, for a profiler
 //
 // Each run starts this program again (so loading the libraries counts) in one of two modes
 // and takes the wall time until the child has shown its window, let Qt handle what the show
-// posted, and exited. Printed: the median of each, and the editor's ratio to the empty window
+// posted, and exited. The editor starts as it does for a user, over a catalogue of one feed
+// that is already there: the parent writes it once, before the runs. Printed: the median of each, and the editor's ratio to the empty window
 // with PASS or FAIL (at most 1.20). The platform is offscreen unless QT_QPA_PLATFORM names
 // another (for example xcb with DISPLAY set).
 #include "Clock.h"
@@ -58,39 +60,43 @@ private:
     }
 };
 
-// The child: one window shown, the events its show posted handled, then the exit.
-int ShowAndExit(int argc, char **argv, bool editor)
+// A catalogue of one feed in folder, as a user's editor finds it: false when it cannot be written.
+bool WriteCatalogue(const QString &folder)
+{
+    const std::string path = QFile::encodeName(folder).toStdString();
+    QFile feed(folder + QStringLiteral("/feed.xml"));
+    if (!feed.open(QIODevice::WriteOnly) ||
+        feed.write("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<rss version=\"2.0\">\r\n  <channel>\r\n"
+                   "    <title>T</title>\r\n  </channel>\r\n</rss>") < 0)
+        return false;
+    feed.close();
+    auto catalogue = std::make_unique<TFeedCatalogue>();
+    AppendEntry(*catalogue, path + "/feed.xml", "T", "", "", "");
+    return SaveCatalogue(*catalogue, path).empty();
+}
+
+// The child: one window shown, the events its show posted handled, then the exit. The editor's
+// window starts over the catalogue in folder.
+int ShowAndExit(int argc, char **argv, const char *folder)
 {
     QApplication application(argc, argv);
-    if (!editor) {
+    if (!folder) {
         QWidget window;
         window.show();
         QCoreApplication::processEvents();
         return 0;
     }
-    // The editor as it starts for a user: a catalogue of one feed beside it.
-    QTemporaryDir folder;
-    const std::string path = QFile::encodeName(folder.path()).toStdString();
-    QFile feed(folder.filePath("feed.xml"));
-    if (!feed.open(QIODevice::WriteOnly) ||
-        feed.write("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<rss version=\"2.0\">\r\n  <channel>\r\n"
-                   "    <title>T</title>\r\n  </channel>\r\n</rss>") < 0)
-        return 1;
-    feed.close();
-    auto catalogue = std::make_unique<TFeedCatalogue>();
-    AppendEntry(*catalogue, path + "/feed.xml", "T", "", "", "");
-    SaveCatalogue(*catalogue, path);
     TFailingDialogs dialogs;
     TSystemClock clock;
-    TForm1 form(path, dialogs, clock);
+    TForm1 form(folder, dialogs, clock);
     form.show();
     QCoreApplication::processEvents();
     return 0;
 }
 
-double RunChild(const char *self, const char *mode)
+double RunChild(const char *self, const char *mode, const char *folder = nullptr)
 {
-    char *arguments[] = {const_cast<char *>(self), const_cast<char *>(mode), nullptr};
+    char *arguments[] = {const_cast<char *>(self), const_cast<char *>(mode), const_cast<char *>(folder), nullptr};
     const auto start = std::chrono::steady_clock::now();
     pid_t child = 0;
     int status = 0;
@@ -114,13 +120,21 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 2 && (std::strcmp(argv[1], "--empty") == 0 || std::strcmp(argv[1], "--editor") == 0))
-        return ShowAndExit(argc, argv, std::strcmp(argv[1], "--editor") == 0);
+    if (argc == 2 && std::strcmp(argv[1], "--empty") == 0)
+        return ShowAndExit(argc, argv, nullptr);
+    if (argc == 3 && std::strcmp(argv[1], "--editor") == 0)
+        return ShowAndExit(argc, argv, argv[2]);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    const QTemporaryDir folder;
+    const QByteArray folderName = QFile::encodeName(folder.path());
+    if (!folder.isValid() || !WriteCatalogue(folder.path())) {
+        std::fprintf(stderr, "cannot write the catalogue in %s\n", folderName.constData());
+        return 1;
+    }
     std::vector<double> empty, editor;
     for (int run = 0; run < runs; ++run) {
         empty.push_back(RunChild("/proc/self/exe", "--empty"));
-        editor.push_back(RunChild("/proc/self/exe", "--editor"));
+        editor.push_back(RunChild("/proc/self/exe", "--editor", folderName.constData()));
     }
     const double ratio = Median(editor) / Median(empty);
     std::printf("start-up to the first show, median of %d runs each (platform %s):\n", runs,

@@ -4,6 +4,8 @@
 
 #include "AppTitle.h"
 #include "Clock.h"
+#include "DeferredIcon.h"
+#include "DesignFont.h"
 #include "Dialogs.h"
 #include "ErrorDetails.h"
 #include "FeedCommands.h"
@@ -11,6 +13,7 @@
 #include "JpegImage.h"
 #include "LineBreaks.h"
 #include "TextFunctions.h"
+#include "WindowStyle.h"
 #include "zelXMLDataSet2.h"
 #include "zelStrings.h"
 #include "zelXMLParser2.h"
@@ -18,6 +21,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QImageReader>
 #include <QPixmap>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -28,6 +32,15 @@
 static void RegisterResources() { Q_INIT_RESOURCE(resources); }
 
 namespace {
+
+// A PNG of the resources, read by Qt's own PNG reader: asked to guess the format, an image
+// reader first loads every image format plugin to ask each.
+QIcon ResourcePng(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
 
 constexpr int ClientWidth = 640;
 constexpr int ClientHeight = 372;
@@ -64,16 +77,15 @@ TForm1::~TForm1()
 void TForm1::SetUpWindow()
 {
     RegisterResources();
-    // The design's font is not on this desktop; use one of the same width.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    UseWindowStyle();
+    setFont(DesignFont()); // before the controls: each lays out its text when it is made
     ui->setupUi(this);
     setWindowTitle(AppTitle);
-    setWindowIcon(QIcon(QStringLiteral(":/tolvane-rss-editor.png")));
+    // A 128-pixel picture, read when the desktop asks for it.
+    setWindowIcon(DeferredIcon([] { return ResourcePng(QStringLiteral(":/tolvane-rss-editor.png")); }));
 
-    const QIcon add(QStringLiteral(":/add.png")), clone(QStringLiteral(":/clone.png")),
-        remove(QStringLiteral(":/delete.png")), save(QStringLiteral(":/save.png"));
+    const QIcon add = ResourcePng(QStringLiteral(":/add.png")), clone = ResourcePng(QStringLiteral(":/clone.png")),
+                remove = ResourcePng(QStringLiteral(":/delete.png")), save = ResourcePng(QStringLiteral(":/save.png"));
     ui->SpeedButton2->setIcon(add);
     ui->BitBtn1->setIcon(save);
     ui->SpeedButton4->setIcon(remove);

@@ -4,8 +4,13 @@
 #include "ui_Unit1.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QSignalSpy>
+
+#include <memory>
 
 namespace {
 
@@ -53,6 +58,55 @@ private slots:
         QVERIFY(!window.Widget<QCheckBox>("CheckBox2")->isChecked());
         QCOMPARE(window.ReadCatalogueFile(), std::string(92923, '\0'));
         QVERIFY(window.Dialogs.Shown.empty());
+    }
+
+    // The start-up reads some pictures late and names the font by an installed family: what the
+    // window shows is still the design's. Each picture is compared with the one Qt makes the
+    // plain way, at a small and a large size, normal and disabled.
+    void picturesAndFontAreTheDesigns()
+    {
+        TWindowFixture window;
+        window.Start();
+        auto *style = qobject_cast<QProxyStyle *>(QApplication::style());
+        QVERIFY(style); // the editor's style over the desktop's
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create(style->baseStyle()->name()));
+        struct Picture {
+            const char *name;
+            QIcon shown, made;
+        };
+        const Picture pictures[] = {
+            {"window icon", window.Form->windowIcon(), QIcon(":/tolvane-rss-editor.png")},
+            {"Add Feed", window.Widget<QToolButton>("SpeedButton2")->icon(), QIcon(":/add.png")},
+            {"Save Feed", window.Widget<QToolButton>("BitBtn1")->icon(), QIcon(":/save.png")},
+            {"Delete Feed", window.Widget<QToolButton>("SpeedButton4")->icon(), QIcon(":/delete.png")},
+            {"Clone Item", window.Widget<QToolButton>("SpeedButton5")->icon(), QIcon(":/clone.png")},
+            {"Save Item", window.Widget<QToolButton>("SpeedButton6")->icon(), QIcon(":/save.png")},
+            {"menu overflow", style->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton),
+             plain->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)},
+            {"vertical overflow", style->standardIcon(QStyle::SP_ToolBarVerticalExtensionButton),
+             plain->standardIcon(QStyle::SP_ToolBarVerticalExtensionButton)},
+        };
+        for (const Picture &picture : pictures) {
+            QVERIFY2(!picture.made.isNull() && !picture.shown.isNull(), picture.name);
+            QCOMPARE(picture.shown.availableSizes(), picture.made.availableSizes());
+            for (const int side : {16, 128})
+                for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+                    const QPixmap shown = picture.shown.pixmap(QSize(side, side), 1.0, mode);
+                    QVERIFY2(shown.toImage() == picture.made.pixmap(QSize(side, side), 1.0, mode).toImage(),
+                             qPrintable(QString("%1 at %2, mode %3").arg(picture.name).arg(side).arg(mode)));
+                    QCOMPARE(picture.shown.actualSize(QSize(side, side), mode), shown.size());
+                }
+        }
+        // Every control shows the window's font: an installed family (or the desktop's sans
+        // serif) at the design's 8 points. The menus are windows of their own, in the desktop's.
+        const QFont font = window.Form->font();
+        QCOMPARE(font.pointSize(), 8);
+        QVERIFY2(font.family() == "Sans Serif" || QFontDatabase::families().contains(font.family()),
+                 qPrintable(font.family()));
+        for (const QWidget *control : window.Form->findChildren<QWidget *>())
+            QVERIFY2(control->isWindow() ||
+                         (control->font().family() == font.family() && control->font().pointSize() == 8),
+                     qPrintable(control->objectName()));
     }
 
     void optionsComeFromCatalogue()
