@@ -14,10 +14,15 @@
 
 namespace {
 
+// Messages name files, titles and elements ("<title>"): they are shown as written, never read
+// as markup, which would hide such a name and all after it.
+void ShowAsWritten(QMessageBox &box) { box.setTextFormat(Qt::PlainText); }
+
 bool AskYesNo(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text,
               bool yesByDefault = true)
 {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    ShowAsWritten(box);
     QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     box.setDefaultButton(yesByDefault ? yes : no);
@@ -31,18 +36,21 @@ bool AskYesNo(QWidget *parent, QMessageBox::Icon icon, const QString &caption, c
 void TQtDialogs::ShowMessage(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, AppTitle, text, QMessageBox::Ok, parent_);
+    ShowAsWritten(box);
     box.exec();
 }
 
 void TQtDialogs::ShowError(const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok, parent_);
+    ShowAsWritten(box);
     box.exec();
 }
 
 void TQtDialogs::ShowErrorWithDetails(const QString &text, const QString &details)
 {
     QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok, parent_);
+    ShowAsWritten(box);
     box.setDetailedText(details);
     box.exec();
 }
@@ -81,6 +89,7 @@ TSaveChangesAnswer TQtDialogs::AskSaveChanges(const QString &text)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::NoButton,
                     parent_);
+    ShowAsWritten(box);
     QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);

@@ -97,8 +97,11 @@ void TItemDetailsDialog::accept()
             const QString message = QString::fromUtf8(error.what());
             if (ShowRefusal)
                 ShowRefusal(message);
-            else
-                QMessageBox::critical(this, windowTitle(), message);
+            else {
+                QMessageBox box(QMessageBox::Critical, windowTitle(), message, QMessageBox::Ok, this);
+                box.setTextFormat(Qt::PlainText); // a refusal quotes what was typed
+                box.exec();
+            }
             return;
         }
     }

@@ -27,6 +27,7 @@ struct TSeenBox {
     QStringList Buttons;
     QString DefaultButton;
     bool Answered = false;
+    bool TextAsWritten = false; // the text is not read as markup
 };
 
 // Runs ask, which opens a dialog and waits for it, and works that dialog with answer on every
@@ -72,6 +73,7 @@ TSeenBox Answer(const std::function<void()> &ask, Qt::Key key)
         seen.Caption = box->windowTitle();
         seen.Text = box->text();
         seen.Icon = box->icon();
+        seen.TextAsWritten = box->textFormat() == Qt::PlainText;
         for (QAbstractButton *button : box->buttons())
             seen.Buttons << button->text();
         seen.Buttons.sort();
@@ -175,6 +177,28 @@ private slots:
         QVERIFY(error.Answered);
         QCOMPARE(error.Caption, QString("Tolvane RSS Editor"));
         QCOMPARE(error.Icon, QMessageBox::Critical);
+    }
+
+    // A message quotes elements, titles and typed text: "<title>" is shown as it stands, in every
+    // kind of box, not taken for markup that hides it and the rest of the message.
+    void boxesShowTheirTextAsWritten()
+    {
+        TQtDialogs dialogs;
+        const QString text = QStringLiteral("The selected row is a <title>, not an item: \"<b>x</b>\"");
+        const std::vector<std::pair<const char *, std::function<void()>>> boxes = {
+            {"message", [&] { dialogs.ShowMessage(text); }},
+            {"error", [&] { dialogs.ShowError(text); }},
+            {"error with details", [&] { dialogs.ShowErrorWithDetails(text, QStringLiteral("d")); }},
+            {"warning", [&] { dialogs.AskWarning(text); }},
+            {"caution", [&] { dialogs.AskCaution(text); }},
+            {"confirmation", [&] { dialogs.AskConfirmation(text); }},
+            {"save changes", [&] { dialogs.AskSaveChanges(text); }}};
+        for (const auto &[kind, ask] : boxes) {
+            const TSeenBox seen = Answer(ask, Qt::Key_Escape);
+            QVERIFY2(seen.Answered, kind);
+            QCOMPARE(seen.Text, text);
+            QVERIFY2(seen.TextAsWritten, kind);
+        }
     }
 
     // The notes dialog's "Preview Episode..." opens the preview over it with the notes as typed;
