@@ -3,6 +3,7 @@
 #include "WrittenForm.h"
 
 #include "FeedCommands.h"
+#include "ItemWrite.h"
 #include "ReaderText.h"
 #include "zelException.h"
 #include "zelXMLParser2.h"
@@ -282,30 +283,13 @@ TWrittenFeed WriteItemDetails(TzelXMLParser2 &document, const std::string &path,
                               int row, const TItemDetails &details, const TLaidOutText *before)
 {
     RequireWholeDocument(document, path);
-    TzelXMLNode2 &item = RequireListedItem(RequireChannel(document, path), path, firstItemIndex, row, "it has no details");
     TzelXMLNode2 &channel = RequireChannel(document, path);
-    const int position = firstItemIndex + row;
-    std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
-    const int declarations = document.Attributes().Count();
-    try {
+    TzelXMLNode2 &item = RequireListedItem(channel, path, firstItemIndex, row, "it has no details");
+    return WriteChangedItem(document, path, item, firstItemIndex + row, before, [&] {
         CheckDetails(details);
         ApplyDetails(item, details, ReaderFormOf(document));
-        // A namespace declared on the root changes more than the item: the feed is laid out
-        // whole, and read again rather than taken back item by item.
-        const bool declared = ApplyEpisodeTags(document, channel, item, details.Episode);
-        TWrittenFeed written = SaveAndTakeWrittenForm(document, path, declared ? nullptr : before,
-                                                      {TChannelChange::Replaced, position}, &item);
-        written.DocumentIsFile = written.DocumentIsFile && !declared;
-        return written;
-    } catch (...) {
-        // The file is as it was (it is replaced in one step): so is the item. Its children come
-        // back into it, so what the item itself holds beside them (the markup after it) stays.
-        item.Children().DeleteTrailing(0);
-        while (original->ChildCount() > 0)
-            item.Children().Add(original->Children().Extract(0));
-        document.Attributes().DeleteTrailing(declarations);
-        throw;
-    }
+        return ApplyEpisodeTags(document, channel, item, details.Episode);
+    });
 }
 
 TEnclosureFile EnclosureOfFile(const QString &fileName)

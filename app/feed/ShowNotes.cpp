@@ -1,6 +1,7 @@
 #include "ShowNotes.h"
 
 #include "FeedCommands.h"
+#include "ItemWrite.h"
 #include "TextFunctions.h"
 #include "zelException.h"
 #include "zelXMLParser2.h"
@@ -177,9 +178,7 @@ TWrittenFeed WriteShowNotes(TzelXMLParser2 &document, const std::string &path, i
     RequireWholeDocument(document, path);
     TzelXMLNode2 &channel = RequireChannel(document, path);
     TzelXMLNode2 &item = RequireListedItem(channel, path, firstItemIndex, row, "it has no show notes");
-    std::unique_ptr<TzelXMLNode2> original(item.CloneTree());
-    const int declarations = document.Attributes().Count();
-    try {
+    return WriteChangedItem(document, path, item, firstItemIndex + row, before, [&] {
         const bool declared = ApplyShowNotes(document, channel, item, notes);
         if (summary) {
             TzelXMLNode2 *description = item.FindChild("description", false);
@@ -197,17 +196,6 @@ TWrittenFeed WriteShowNotes(TzelXMLParser2 &document, const std::string &path, i
                 EncodeQuot(text);
             SetOnlyText(*description, text);
         }
-        // A namespace declared on the root changes more than the item: the feed is laid out
-        // whole, and read again rather than taken back item by item.
-        TWrittenFeed written = SaveAndTakeWrittenForm(document, path, declared ? nullptr : before,
-                                                      {TChannelChange::Replaced, firstItemIndex + row}, &item);
-        written.DocumentIsFile = written.DocumentIsFile && !declared;
-        return written;
-    } catch (...) {
-        item.Children().DeleteTrailing(0);
-        while (original->ChildCount() > 0)
-            item.Children().Add(original->Children().Extract(0));
-        document.Attributes().DeleteTrailing(declarations);
-        throw;
-    }
+        return declared;
+    });
 }

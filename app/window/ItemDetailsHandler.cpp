@@ -82,14 +82,9 @@ TItemDetails DetailsBytes(const TItemDetailsText &text, const TItemDetails &show
 
 void TForm1::ItemDetails1Click()
 {
-    if (ActivePageIndex() != 1 || ui->ListBox2->currentRow() < 0)
+    const int row = SettledChosenRow();
+    if (row < 0)
         return;
-    // The list is read again afterwards: typed edits are settled first.
-    if (!SettleUnsavedEdits())
-        return;
-    int row = ui->ListBox2->currentRow();
-    // The dialog shows the item as the file has it now.
-    FollowFileOnDisk(row, true);
     const std::string path = SelectedFeedPath();
     const TFeedTextCodec codec = DocumentCodec();
     const TItemDetails shown = ReadItemDetails(*document_, path, FirstItemIndex, row);

@@ -373,6 +373,15 @@ void TForm1::SpeedButton7Click()
     SetItemButtons(*ui, ui->ListBox2->count() > 0);
 }
 
+int TForm1::SettledChosenRow()
+{
+    if (ActivePageIndex() != 1 || ui->ListBox2->currentRow() < 0 || !SettleUnsavedEdits())
+        return -1;
+    int row = ui->ListBox2->currentRow();
+    FollowFileOnDisk(row, true);
+    return row;
+}
+
 void TForm1::SpeedButton6Click()
 {
     int row = ui->ListBox2->currentRow();

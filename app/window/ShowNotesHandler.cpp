@@ -43,14 +43,9 @@ std::string SummaryBytes(const QString &summary, const TFeedTextCodec &codec)
 
 void TForm1::ShowNotes1Click()
 {
-    if (ActivePageIndex() != 1 || ui->ListBox2->currentRow() < 0)
+    const int row = SettledChosenRow();
+    if (row < 0)
         return;
-    // The item is written and listed again afterwards: typed edits are settled first.
-    if (!SettleUnsavedEdits())
-        return;
-    int row = ui->ListBox2->currentRow();
-    // The dialog shows the notes as the file has them now.
-    FollowFileOnDisk(row, true);
     const std::string path = SelectedFeedPath();
     RequireWholeDocument(*document_, path);
     const TzelXMLNode2 &channel = RequireChannel(*document_, path);

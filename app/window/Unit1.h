@@ -242,6 +242,11 @@ private:
     // chosen item in it. The fields keep what they show. Raises a message naming the file when
     // the item is no longer in it as it was.
     void FollowFileOnDisk(int &row, bool chosenItem);
+    // The Items page's chosen row for a dialog that writes its item (Details, Show Notes): typed
+    // edits settled first, as the list is read again afterwards, and the file followed, so the
+    // dialog shows the item as the file has it now. -1 when no row is chosen or the user
+    // cancelled the save question.
+    int SettledChosenRow();
     // Shows the selected row's item from the document, and puts back into the fields what the
     // user had typed in them, still pending.
     void ShowItemKeepingTyping();

@@ -2,15 +2,13 @@
 // is left alone (a table over the document), the enclosure taken from a local file, and the
 // details dialog driven from the Items page with the feed file's bytes after it.
 #include "ItemDetails.h"
+#include "TestBytes.h"
 #include "TextFunctions.h"
 #include "WindowFixture.h"
 #include "zelXMLParser2.h"
 
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>
-
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
 namespace {
 

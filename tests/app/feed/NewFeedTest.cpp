@@ -1,10 +1,8 @@
 // New Feed from the Feed menu: the file it writes, its place in the catalogue, and the item
 // commands working on it at once.
 #include "TextFunctions.h"
+#include "TestBytes.h"
 #include "WindowFixture.h"
-
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
 class NewFeedTest : public QObject {
     Q_OBJECT

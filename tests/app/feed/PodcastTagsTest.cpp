@@ -2,13 +2,11 @@
 // namespace, edits in place, emptied fields, another prefix bound to the same namespace, old
 // value forms), each checked against the written bytes and read back; and the podcast:guid.
 #include "PodcastTags.h"
+#include "TestBytes.h"
 #include "zelXMLParser2.h"
 
 #include <QTest>
 #include <functional>
-
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
 namespace {
 

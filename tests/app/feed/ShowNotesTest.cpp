@@ -2,15 +2,13 @@
 // a description gets, the markup the editor's buttons make, and content:encoded read and
 // written over small feeds (CDATA, escaped markup, a prefix already bound, "]]>" in the notes).
 #include "EpisodePreview.h"
+#include "TestBytes.h"
 #include "NotesHtml.h"
 #include "ShowNotes.h"
 #include "zelXMLParser2.h"
 
 #include <QTest>
 #include <QTextDocument>
-
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
 class ShowNotesTest : public QObject {
     Q_OBJECT

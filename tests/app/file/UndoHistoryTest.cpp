@@ -2,11 +2,9 @@
 // back one by one to the exact earlier bytes, and an undo over another program's change is
 // refused.
 #include "UndoHistory.h"
+#include "TestBytes.h"
 #include "WindowFixture.h"
 #include "zelStrings.h"
-
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
 namespace {
 

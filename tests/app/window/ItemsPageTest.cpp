@@ -2,6 +2,7 @@
 // the feed file's bytes after each, the button states, Ctrl+S, the quoted word and auto link,
 // and what the page does with feeds it cannot work on.
 #include "FeedCommands.h"
+#include "TestBytes.h"
 #include "ItemDetails.h"
 #include "LineBreaks.h"
 #include "TextFunctions.h"
@@ -18,8 +19,6 @@
 #include <sys/stat.h>
 
 // Compares file bytes, printing both when they differ.
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
 namespace {
 

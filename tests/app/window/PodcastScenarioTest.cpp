@@ -3,6 +3,7 @@
 // every step to the bare feed; then a show of four episodes from media files with blanks and
 // accents in their names, read back by a podcast parser.
 #include "PodcastTags.h"
+#include "TestBytes.h"
 #include "PublishSettings.h"
 #include "WindowFixture.h"
 
@@ -17,18 +18,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
-
 namespace {
-
-size_t Occurrences(const std::string &text, const std::string &part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
 
 void Press(QDialog &dialog)
 {

@@ -5,6 +5,7 @@
 // of hostile notes; the episode and show pages show what podcast apps show, with pictures
 // from local copies.
 #include "PublishSettings.h"
+#include "TestBytes.h"
 #include "SafePreview.h"
 #include "WindowFixture.h"
 
@@ -22,18 +23,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
-
 namespace {
-
-size_t Occurrences(const std::string &text, const std::string &part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
 
 std::string Item(const std::string &children)
 {

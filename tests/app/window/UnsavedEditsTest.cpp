@@ -1,6 +1,7 @@
 // No typed edit is dropped without a word: choosing another item, changing pages and exiting
 // ask "Save changes to ...?", and each answer does what it says to the feed file.
 #include "TextFunctions.h"
+#include "TestBytes.h"
 #include "WindowFixture.h"
 
 #include <QAccessible>
@@ -9,9 +10,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-
-#define COMPARE_BYTES(actual, expected) \
-    QCOMPARE(QByteArray::fromStdString(actual), QByteArray::fromStdString(expected))
 
 namespace {
 
