@@ -15,7 +15,9 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -140,6 +142,12 @@ struct TTransfer::TState {
     long HttpAuth = CURLAUTH_BASIC | CURLAUTH_DIGEST;
     curl_slist *Commands = nullptr;
     curl_slist *Headers = nullptr;
+    TSource *Uploaded = nullptr; // what the request being made uploads, if anything
+
+    curl_off_t UploadStart() const
+    {
+        return Uploaded->File ? curl_off_t(ftello(Uploaded->File)) : curl_off_t(Uploaded->Position);
+    }
 
     std::string HostAndPort() const
     {
@@ -278,6 +286,7 @@ struct TTransfer::TState {
         curl_slist_free_all(Commands);
         curl_slist_free_all(Headers);
         Commands = Headers = nullptr;
+        Uploaded = nullptr;
         Error[0] = 0;
         curl_easy_setopt(Curl, CURLOPT_URL, url.c_str());
         curl_easy_setopt(Curl, CURLOPT_ERRORBUFFER, Error);
@@ -345,7 +354,21 @@ struct TTransfer::TState {
             curl_easy_setopt(Curl, CURLOPT_POSTQUOTE, Commands);
         if (Headers)
             curl_easy_setopt(Curl, CURLOPT_HTTPHEADER, Headers);
-        const CURLcode code = curl_easy_perform(Curl);
+        const auto start = Uploaded ? UploadStart() : 0;
+        CURLcode code = curl_easy_perform(Curl);
+        // A WebDAV server answers 423 Locked while a request of its own still holds the path
+        // (one it took for a request the client already saw answered, or another client's): the
+        // request is tried again a few times, an upload from where it started.
+        long response = 0;
+        for (int tries = 1; tries < 10 && Settings.Protocol == TPublishProtocol::WebDav &&
+                            code == CURLE_HTTP_RETURNED_ERROR &&
+                            curl_easy_getinfo(Curl, CURLINFO_RESPONSE_CODE, &response) == CURLE_OK && response == 423;
+             ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            if (Uploaded && SeekSource(Uploaded, start, SEEK_SET) != CURL_SEEKFUNC_OK)
+                break;
+            code = curl_easy_perform(Curl);
+        }
         long offered = 0;
         if (Settings.Protocol == TPublishProtocol::WebDav &&
             curl_easy_getinfo(Curl, CURLINFO_HTTPAUTH_AVAIL, &offered) == CURLE_OK &&
@@ -413,6 +436,7 @@ struct TTransfer::TState {
         curl_easy_setopt(Curl, CURLOPT_READDATA, &source);
         curl_easy_setopt(Curl, CURLOPT_SEEKFUNCTION, &SeekSource);
         curl_easy_setopt(Curl, CURLOPT_SEEKDATA, &source);
+        Uploaded = &source;
         curl_easy_setopt(Curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
         if (offset > 0)
             curl_easy_setopt(Curl, CURLOPT_RESUME_FROM_LARGE, curl_off_t(offset));
@@ -421,6 +445,7 @@ struct TTransfer::TState {
         Uploading = true;
         const CURLcode code = Perform();
         Uploading = false;
+        Uploaded = nullptr;
         if (code == CURLE_OK)
             ForgetClosedControl();
         Check(code, "uploading " + shownAs);
